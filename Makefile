@@ -1,0 +1,52 @@
+# The README's two set-up commands for a fresh Debian 12 machine:
+#   make demo   runs the main job on the built-in simulated network
+#   make test   installs what is missing, builds and runs every test
+BUILD ?= build
+JOBS ?= $(shell nproc)
+PREFIX ?= /usr/local
+
+PACKAGES := build-essential cmake pkg-config libpcap-dev libgtest-dev libgmock-dev \
+            libbenchmark-dev libssl-dev qt6-base-dev iproute2 python3 libcap2-bin
+
+.PHONY: all deps configure build test demo install clean
+
+all: build
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do \
+	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; \
+	  done); \
+	if [ -n "$$missing" ]; then \
+	  if [ "$$(id -u)" = 0 ]; then \
+	    echo "Installing: $$missing"; \
+	    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing; \
+	  else \
+	    echo "Missing packages. Run:"; \
+	    echo "  sudo apt-get install -y $$missing"; \
+	    exit 1; \
+	  fi; \
+	fi
+
+configure: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+demo: build
+	@bash tools/demo.sh $(BUILD)
+
+install: build
+	install -d $(DESTDIR)$(PREFIX)/bin
+	install -m 0755 $(BUILD)/src/app/zentrel $(DESTDIR)$(PREFIX)/bin/zentrel
+	@if [ -x $(BUILD)/tools/plcsim/plcsim ]; then install -m 0755 $(BUILD)/tools/plcsim/plcsim $(DESTDIR)$(PREFIX)/bin/plcsim; fi
+	@if [ -x $(BUILD)/src/ui/zentrel-utility ]; then install -m 0755 $(BUILD)/src/ui/zentrel-utility $(DESTDIR)$(PREFIX)/bin/zentrel-utility; fi
+	# Raw Ethernet needs CAP_NET_RAW, promiscuous mode CAP_NET_ADMIN; grant them as capture tools do.
+	-setcap cap_net_raw,cap_net_admin+ep $(DESTDIR)$(PREFIX)/bin/zentrel
+	-@if [ -f $(DESTDIR)$(PREFIX)/bin/zentrel-utility ]; then setcap cap_net_raw,cap_net_admin+ep $(DESTDIR)$(PREFIX)/bin/zentrel-utility; fi
+
+clean:
+	rm -rf $(BUILD)

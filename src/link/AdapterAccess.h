@@ -1,0 +1,46 @@
+#pragma once
+// Index-addressed adapters (0..7) above the wire: enumeration, captures with the fixed
+// two-ethertype filter, padded sends and one-frame fetches.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "link/Wire.h"
+
+namespace zentrel {
+
+struct Core;
+
+struct CaptureSlot {
+    std::unique_ptr<Capture> handle;  // null when closed
+    std::uint8_t hostMac[6] = {};
+};
+
+struct AdapterAccessState {
+    std::array<CaptureSlot, 8> slots;
+    std::int32_t adapterCount = 0;
+    std::vector<WireAdapter> deviceList;
+    bool deviceListHeld = false;
+    std::vector<std::uint8_t> received;  // private copy of the last frame fetched
+    bool receivedHeld = false;
+    bool permissionNoticeGiven = false;
+};
+
+// Passes ethertypes 0x887B and 0x88E1, whatever the addresses; drops everything else.
+extern const std::array<BpfInstruction, 7> kHomePlugFilter;
+
+bool EnumerateAdapters(Core& core);
+bool OpenCapture(Core& core, int adapter);
+bool CloseCapture(Core& core, int adapter);
+bool CloseAllCaptures(Core& core);
+// Pads below 60 bytes with zeros (never reading past `frame`), refuses above 1514, false
+// without an open capture.
+bool SendFrame(Core& core, int adapter, const std::uint8_t* frame, std::size_t length);
+// One frame, or none. The view stays valid until the next ReceiveFrame or CloseAllCaptures.
+std::optional<std::span<const std::uint8_t>> ReceiveFrame(Core& core, int adapter);
+
+}  // namespace zentrel

@@ -1,0 +1,62 @@
+#pragma once
+// The device database plc.data: station tables, current adapter, device history and the
+// powerline list's layout and sort state.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "registry/Views.h"
+
+namespace zentrel {
+
+struct Core;
+
+struct HistoryRecord {
+    char label[32];
+    std::uint8_t reserved32[4];
+    std::uint8_t mac[6];
+    char password[118];
+    std::int64_t lastSeen;  // seconds since 1970-01-01 00:00 UTC
+    std::uint8_t speed;     // remote: low 8 bits of the speed shown; local: 0xFF
+    std::uint8_t localMark; // 0xFF local, 0 remote
+    std::uint8_t reserved170[6];
+};
+static_assert(sizeof(HistoryRecord) == 176);
+static_assert(offsetof(HistoryRecord, label) == 0);
+static_assert(offsetof(HistoryRecord, mac) == 36);
+static_assert(offsetof(HistoryRecord, password) == 42);
+static_assert(offsetof(HistoryRecord, lastSeen) == 160);
+static_assert(offsetof(HistoryRecord, speed) == 168);
+static_assert(offsetof(HistoryRecord, localMark) == 169);
+
+inline constexpr int kMaxHistory = 32;
+inline constexpr std::int32_t kDatabaseVersion = 306;
+inline constexpr char kDatabaseFile[] = "plc.data";
+// The HomePlug AV standard's default network password; a network of this name is "Public".
+inline constexpr char kDefaultNetworkName[] = "HomePlugAV";
+
+struct ListLayout {
+    std::array<std::int32_t, 5> columnOrder{0, 1, 2, 3, 4};
+    std::array<std::int32_t, 5> columnWidths{-2, -2, -2, -2, -2};
+};
+
+struct DeviceDatabase {
+    std::array<HistoryRecord, kMaxHistory> history{};
+    std::int32_t historyCount = 0;
+    ListLayout listLayout;
+    std::int32_t selectedHistory = 0;  // 1-based record of the device in "Set Device Password"
+};
+
+void LoadDatabase(Core& core);
+void SaveDatabase(Core& core);
+void ResetDatabase(Core& core);
+void UpdateHistory(Core& core);
+// 1-based position of the first record with that MAC, 0 when none.
+int FindHistoryByMac(const Core& core, const std::uint8_t* mac);
+int FindHistoryByMacText(const Core& core, const std::string& text);
+void CompactHistory(Core& core);
+void ApplyListLayout(Core& core, ListModel& list);
+void CaptureListLayout(Core& core, const ListModel& list);
+
+}  // namespace zentrel

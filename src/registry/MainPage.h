@@ -1,0 +1,34 @@
+#pragma once
+// The Main page's operations on its view models: status texts, local device list, network
+// boxes, list set-up and the column-header sort rule.
+#include <array>
+#include <cstdint>
+
+#include "registry/Views.h"
+
+namespace zentrel {
+
+struct Core;
+
+struct MainPageState {
+    std::int32_t selectedLocalRow = 0;
+    std::int32_t sortColumn = 1;
+    std::int32_t sortAscending = 1;
+    std::array<std::uint8_t, 5> columnSortFlags{};
+};
+
+void ShowConnectionState(Core& core);
+void ShowNetworkStatus(Core& core, int phase);
+void FillLocalDeviceList(Core& core);
+void SelectLocalDevice(Core& core);
+// 0 or less black; 1 green; 2 blue; 3 red; 4 grey; 5 or more the code itself (0x00BBGGRR).
+unsigned ColorFromCode(std::int32_t code);
+void SetupLocalDeviceList(Core& core);
+void SetupPowerlineDeviceList(Core& core);
+void SetupHistoryLists(Core& core);
+// Sorts the powerline device list by `column` with CompareDeviceRows.
+void SortPowerlineList(Core& core, int column);
+// The column-header click rule of the powerline device list.
+void OnPowerlineColumnClick(Core& core, int column);
+
+}  // namespace zentrel
