@@ -1,0 +1,35 @@
+#include "cli/CliSupport.h"
+
+#include <cstdio>
+
+#ifdef ZENTREL_HAVE_PCAP
+#include "link/pcap/PcapWire.h"
+#endif
+
+namespace zentrel::cli {
+
+MsgAnswer StderrMessages::Show(const Message& message) {
+    ++shownCount;
+    if (message.icon == MsgIcon::Warning || message.icon == MsgIcon::Error) ++warningsOrErrors;
+    std::fprintf(stderr, "%s: %s\n", message.caption.c_str(), message.text.c_str());
+    if (message.buttons == MsgButtons::YesNo) {
+        std::fprintf(stderr, "(answered %s)\n", assumeYes_ ? "Yes" : "No; pass --yes to confirm");
+        return assumeYes_ ? MsgAnswer::Yes : MsgAnswer::No;
+    }
+    return MsgAnswer::Ok;
+}
+
+std::unique_ptr<Wire> MakeHostWire() {
+#ifdef ZENTREL_HAVE_PCAP
+    return std::make_unique<PcapWire>();
+#else
+    return std::make_unique<NoWire>();
+#endif
+}
+
+CliContext::CliContext(bool assumeYes) : messages(assumeYes), wire(MakeHostWire()) {
+    core = std::make_unique<Core>(*wire, messages, views, clock, &timer, ".");
+    core->onPermissionNotice = [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); };
+}
+
+}  // namespace zentrel::cli
