@@ -1,0 +1,175 @@
+#include "link/pcap/PcapWire.h"
+
+#include <pcap/pcap.h>
+#include <poll.h>
+
+#include <chrono>
+#include <cstddef>
+#include <cstring>
+#include <thread>
+
+#include "link/pcap/HostMac.h"
+
+namespace zentrel {
+
+static_assert(sizeof(BpfInstruction) == sizeof(bpf_insn));
+static_assert(offsetof(BpfInstruction, code) == offsetof(bpf_insn, code));
+static_assert(offsetof(BpfInstruction, jt) == offsetof(bpf_insn, jt));
+static_assert(offsetof(BpfInstruction, jf) == offsetof(bpf_insn, jf));
+static_assert(offsetof(BpfInstruction, k) == offsetof(bpf_insn, k));
+
+namespace {
+
+constexpr int kSnapLength = 65536;
+constexpr int kReadTimeoutMs = 1;
+
+class PcapCapture : public Capture {
+public:
+    explicit PcapCapture(pcap_t* handle) : handle_(handle), fd_(pcap_get_selectable_fd(handle)) {}
+    ~PcapCapture() override { pcap_close(handle_); }
+    PcapCapture(const PcapCapture&) = delete;
+    PcapCapture& operator=(const PcapCapture&) = delete;
+
+    bool Send(const std::uint8_t* frame, std::size_t length) override {
+        if (length > static_cast<std::size_t>(kSnapLength)) return false;
+        return pcap_sendpacket(handle_, frame, static_cast<int>(length)) == 0;
+    }
+
+    // The handle is non-blocking, so a dispatch never sleeps; when nothing waits we give the
+    // kernel at most one read time-out to deliver a frame and try once more.
+    int Fetch(std::vector<std::uint8_t>& frame) override {
+        int result = DispatchOne(frame);
+        if (result != 0) return result;
+        if (fd_ >= 0) {
+            pollfd waitFor{fd_, POLLIN, 0};
+            if (::poll(&waitFor, 1, kReadTimeoutMs) <= 0) return 0;
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(kReadTimeoutMs));
+        }
+        return DispatchOne(frame);
+    }
+
+private:
+    struct Delivery {
+        std::vector<std::uint8_t>* frame;
+        bool delivered;
+    };
+
+    static void Copy(u_char* user, const pcap_pkthdr* header, const u_char* bytes) {
+        auto* delivery = reinterpret_cast<Delivery*>(user);
+        delivery->frame->assign(bytes, bytes + header->caplen);
+        delivery->delivered = true;
+    }
+
+    int DispatchOne(std::vector<std::uint8_t>& frame) {
+        Delivery delivery{&frame, false};
+        const int count = pcap_dispatch(handle_, 1, &PcapCapture::Copy, reinterpret_cast<u_char*>(&delivery));
+        if (count < 0) return -1;
+        return delivery.delivered ? 1 : 0;
+    }
+
+    pcap_t* handle_;
+    int fd_;
+};
+
+bool IsPermissionText(const char* text) {
+    return std::strstr(text, "ermission") != nullptr || std::strstr(text, "not permitted") != nullptr;
+}
+
+// Asks libpcap for the link type without promiscuous mode. 1: Ethernet, 0: something else,
+// -1: libpcap could not tell (typically no permission to open captures).
+int ProbeEthernet(const char* name) {
+    char error[PCAP_ERRBUF_SIZE] = {};
+    pcap_t* probe = pcap_create(name, error);
+    if (!probe) return -1;
+    pcap_set_snaplen(probe, 64);
+    pcap_set_buffer_size(probe, 64 * 1024);
+    pcap_set_timeout(probe, kReadTimeoutMs);
+    int verdict = -1;
+    if (pcap_activate(probe) >= 0) verdict = pcap_datalink(probe) == DLT_EN10MB ? 1 : 0;
+    pcap_close(probe);
+    return verdict;
+}
+
+}  // namespace
+
+bool IsPseudoDeviceName(const std::string& name) {
+    static const char* const kPrefixes[] = {"any",  "bluetooth", "nflog", "nfqueue",
+                                            "usbmon", "dbus",     "nlmon", "dpdk:"};
+    if (name == "any") return true;
+    for (const char* prefix : kPrefixes) {
+        const std::size_t n = std::strlen(prefix);
+        if (name.compare(0, n, prefix) != 0) continue;
+        // A prefix may also start an ordinary name ("anyway0"); only the bare word or the word
+        // followed by a digit or separator is the pseudo-device.
+        if (name.size() == n) return true;
+        const char next = name[n];
+        if ((next >= '0' && next <= '9') || next == '-' || next == ':' || next == '_' || prefix[n - 1] == ':')
+            return true;
+    }
+    return false;
+}
+
+bool PcapWire::ListAdapters(std::vector<WireAdapter>& adapters) {
+    adapters.clear();
+    char error[PCAP_ERRBUF_SIZE] = {};
+    pcap_if_t* devices = nullptr;
+    if (pcap_findalldevs(&devices, error) != 0) return false;
+    for (pcap_if_t* device = devices; device; device = device->next) {
+        if (!device->name) continue;
+        const std::string name = device->name;
+        if ((device->flags & PCAP_IF_LOOPBACK) != 0 || IsPseudoDeviceName(name)) continue;
+        const int verdict = ProbeEthernet(device->name);
+        const bool ethernet = verdict == 1 || (verdict < 0 && IsEthernetInterface(name));
+        if (!ethernet) continue;
+        adapters.push_back(WireAdapter{name, device->description ? device->description : ""});
+    }
+    pcap_freealldevs(devices);
+    return true;
+}
+
+bool PcapWire::QueryMac(const WireAdapter& adapter, std::uint8_t mac[6]) {
+    return QueryInterfaceMac(adapter.name, mac);
+}
+
+std::unique_ptr<Capture> PcapWire::Open(const WireAdapter& adapter, std::span<const BpfInstruction> filter,
+                                        OpenFailure& failure, std::string& error) {
+    failure = OpenFailure::None;
+    error.clear();
+    char errorText[PCAP_ERRBUF_SIZE] = {};
+    pcap_t* handle = pcap_create(adapter.name.c_str(), errorText);
+    if (!handle) {
+        failure = IsPermissionText(errorText) ? OpenFailure::Permission : OpenFailure::Other;
+        error = errorText;
+        return nullptr;
+    }
+    auto fail = [&](OpenFailure why, const std::string& text) -> std::unique_ptr<Capture> {
+        failure = why;
+        error = text;
+        pcap_close(handle);
+        return nullptr;
+    };
+    pcap_set_snaplen(handle, kSnapLength);
+    pcap_set_promisc(handle, 1);
+    pcap_set_timeout(handle, kReadTimeoutMs);
+    pcap_set_immediate_mode(handle, 1);
+    const int activated = pcap_activate(handle);
+    if (activated < 0) {
+        const bool denied = activated == PCAP_ERROR_PERM_DENIED || activated == PCAP_ERROR_PROMISC_PERM_DENIED ||
+                            IsPermissionText(pcap_geterr(handle));
+        return fail(denied ? OpenFailure::Permission : OpenFailure::Other, pcap_geterr(handle));
+    }
+    if (pcap_datalink(handle) != DLT_EN10MB) return fail(OpenFailure::Other, "not an Ethernet adapter");
+
+    std::vector<bpf_insn> instructions(filter.size());
+    for (std::size_t i = 0; i < filter.size(); ++i)
+        instructions[i] = bpf_insn{filter[i].code, filter[i].jt, filter[i].jf, filter[i].k};
+    bpf_program program{static_cast<u_int>(instructions.size()), instructions.data()};
+    if (pcap_setfilter(handle, &program) != 0) return fail(OpenFailure::Other, pcap_geterr(handle));
+    // Frames this host sends are never answers; keeping them out saves the exchange loop's polls.
+    pcap_setdirection(handle, PCAP_D_IN);
+    if (pcap_setnonblock(handle, 1, errorText) != 0) return fail(OpenFailure::Other, errorText);
+    return std::make_unique<PcapCapture>(handle);
+}
+
+}  // namespace zentrel

@@ -1,0 +1,28 @@
+#pragma once
+// The host's raw Ethernet through libpcap.
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "link/Wire.h"
+
+namespace zentrel {
+
+class PcapWire : public Wire {
+public:
+    // Ethernet-type adapters only, in libpcap's order: loopback, "any" and pseudo-devices (USB
+    // and Bluetooth monitors, netfilter queues, D-Bus, ...) are left out. The core takes the first 8.
+    bool ListAdapters(std::vector<WireAdapter>& adapters) override;
+    bool QueryMac(const WireAdapter& adapter, std::uint8_t mac[6]) override;
+    // Promiscuous, snapshot 65536, 1 ms read time-out, immediate delivery, incoming frames only,
+    // `filter` installed as given (never compiled from text).
+    std::unique_ptr<Capture> Open(const WireAdapter& adapter, std::span<const BpfInstruction> filter,
+                                  OpenFailure& failure, std::string& error) override;
+};
+
+// Whether a device of this name is one of libpcap's pseudo-devices rather than a network
+// interface. Exposed for tests.
+bool IsPseudoDeviceName(const std::string& name);
+
+}  // namespace zentrel
