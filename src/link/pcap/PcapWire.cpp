@@ -76,17 +76,23 @@ bool IsPermissionText(const char* text) {
     return std::strstr(text, "ermission") != nullptr || std::strstr(text, "not permitted") != nullptr;
 }
 
-// Asks libpcap for the link type without promiscuous mode. 1: Ethernet, 0: something else,
-// -1: libpcap could not tell (typically no permission to open captures).
+// Asks libpcap for the link type without promiscuous mode. 1: Ethernet, 0: something else or
+// no such device here, -1: libpcap could not tell (no permission to open captures, or the
+// interface is down), so the operating system has to say.
 int ProbeEthernet(const char* name) {
     char error[PCAP_ERRBUF_SIZE] = {};
     pcap_t* probe = pcap_create(name, error);
-    if (!probe) return -1;
+    if (!probe) return IsPermissionText(error) ? -1 : 0;
     pcap_set_snaplen(probe, 64);
     pcap_set_buffer_size(probe, 64 * 1024);
     pcap_set_timeout(probe, kReadTimeoutMs);
-    int verdict = -1;
-    if (pcap_activate(probe) >= 0) verdict = pcap_datalink(probe) == DLT_EN10MB ? 1 : 0;
+    const int activated = pcap_activate(probe);
+    int verdict = 0;
+    if (activated >= 0)
+        verdict = pcap_datalink(probe) == DLT_EN10MB ? 1 : 0;
+    else if (activated == PCAP_ERROR_PERM_DENIED || activated == PCAP_ERROR_IFACE_NOT_UP ||
+             IsPermissionText(pcap_geterr(probe)))
+        verdict = -1;
     pcap_close(probe);
     return verdict;
 }
