@@ -1,0 +1,67 @@
+#include "keys/KeyDerivation.h"
+
+#include <cstring>
+
+namespace zentrel {
+namespace {
+
+// PBKDF1 with SHA-256, 1000 iterations: one hash of text and salt, then 999 hashes of the
+// previous digest, each fed back from `digest` itself (Reset keeps it).
+void Derive(CSha256& sha, const std::uint8_t* text, const std::uint8_t (&salt)[8]) {
+    std::memset(sha.digest, 0, sizeof sha.digest);
+    sha.Reset();
+
+    // The scan never looks past 64 bytes, so a text without a terminator there is safe too.
+    std::uint32_t n = 0;
+    while (n < kMaxKeyTextBytes && text[n] != 0) ++n;
+    std::uint8_t salted[kMaxKeyTextBytes + 8] = {};
+    std::memcpy(salted, text, n);
+    std::memcpy(salted + n, salt, sizeof salt);
+    sha.Update(salted, n + 8);
+    sha.Final();
+
+    for (int i = 0; i < 999; ++i) {
+        sha.Reset();
+        sha.Update(sha.digest, sizeof sha.digest);
+        sha.Final();
+    }
+}
+
+std::string DerivedText(const std::string& text, bool nmk) {
+    std::uint8_t buffer[kMaxKeyTextBytes + 1] = {};
+    std::memcpy(buffer, text.data(), text.size() < kMaxKeyTextBytes ? text.size() : kMaxKeyTextBytes);
+    CSha256 sha;
+    if (nmk) {
+        sha.DeriveNmk(buffer);
+    } else {
+        sha.DeriveDak(buffer);
+    }
+    return KeyText(sha.digest);
+}
+
+}  // namespace
+
+CSha256& CSha256::DeriveNmk(const std::uint8_t* text) {
+    Derive(*this, text, kNmkSalt);
+    return *this;
+}
+
+CSha256& CSha256::DeriveDak(const std::uint8_t* text) {
+    Derive(*this, text, kDakSalt);
+    return *this;
+}
+
+std::string KeyText(const std::uint8_t key[16]) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string out(2 * kKeySize, '0');
+    for (int i = 0; i < kKeySize; ++i) {
+        out[2 * i] = kDigits[key[i] >> 4];
+        out[2 * i + 1] = kDigits[key[i] & 0x0F];
+    }
+    return out;
+}
+
+std::string NmkText(const std::string& networkName) { return DerivedText(networkName, true); }
+std::string DakText(const std::string& devicePassword) { return DerivedText(devicePassword, false); }
+
+}  // namespace zentrel

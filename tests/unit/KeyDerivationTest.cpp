@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "HashReference.h"
+#include "keys/KeyDerivation.h"
+#include "keys/Sha256Dispatch.h"
+
+using namespace zentrel;
+
+namespace {
+
+std::string HighBytes() {
+    std::string s;
+    for (int c = 0x80; c < 0x80 + 40; ++c) s += static_cast<char>(c);
+    return s;
+}
+
+const std::vector<std::string>& Texts() {
+    static const std::vector<std::string> texts = {
+        "",
+        "HomePlugAV",
+        "homeplugav",
+        std::string(64, 'N'),
+        std::string(64, 'N') + "X",  // the 65th character must not count
+        "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ+/!@#$%^&*()",
+        HighBytes(),
+        "\xE9t\xE9 \xFF\x80",
+        "ABCD-EFGH-IJKL-MNOP",  // a device password as printed on a label
+        "  spaces kept  ",
+        std::string("cut\0here", 8),  // the first zero byte ends the text
+    };
+    return texts;
+}
+
+TEST(KeyDerivation, DefaultNetworkNameGivesTheStandardsNmk) {
+    EXPECT_EQ(NmkText(kDefaultNetworkName), "50D3E4933F855B7040784DF815AA8DB7");
+}
+
+TEST(KeyDerivation, KeysMatchIndependentReference) {
+    if (!test::HavePython()) GTEST_SKIP() << "python3 not available";
+    const auto nmk = test::PythonPbkdf1("08856DAF7CF58186", Texts());
+    const auto dak = test::PythonPbkdf1("08856DAF7CF58185", Texts());
+    ASSERT_EQ(nmk.size(), Texts().size());
+    ASSERT_EQ(dak.size(), Texts().size());
+    for (std::size_t i = 0; i < Texts().size(); ++i) {
+        SCOPED_TRACE(test::HexOf(Texts()[i]));
+        EXPECT_EQ(NmkText(Texts()[i]), nmk[i]);
+        EXPECT_EQ(DakText(Texts()[i]), dak[i]);
+        EXPECT_NE(nmk[i], dak[i]);
+    }
+}
+
+TEST(KeyDerivation, PortableCompressionGivesTheSameKeys) {
+    const std::string nmk = NmkText("HomePlugAV"), dak = DakText("ABCD-EFGH-IJKL-MNOP");
+    ASSERT_TRUE(SelectSha256Impl(Sha256Impl::Portable));
+    EXPECT_EQ(NmkText("HomePlugAV"), nmk);
+    EXPECT_EQ(DakText("ABCD-EFGH-IJKL-MNOP"), dak);
+    SelectBestSha256Impl();
+}
+
+TEST(KeyDerivation, OneObjectServesSeveralDerivationsOfEitherKind) {
+    std::uint8_t name[65] = {}, password[65] = {};
+    std::memcpy(name, "HomePlugAV", 10);
+    std::memcpy(password, "ABCD-EFGH-IJKL-MNOP", 19);
+    CSha256 sha;
+    std::memset(&sha, 0xA5, sizeof sha);  // construction does no work; derivations must not rely on it
+    EXPECT_EQ(KeyText(sha.DeriveDak(password).digest), DakText("ABCD-EFGH-IJKL-MNOP"));
+    EXPECT_EQ(KeyText(sha.DeriveNmk(name).digest), "50D3E4933F855B7040784DF815AA8DB7");
+    EXPECT_EQ(KeyText(sha.DeriveDak(password).digest), DakText("ABCD-EFGH-IJKL-MNOP"));
+}
+
+TEST(KeyDerivation, TextWithoutTerminatorIsReadToSixtyFourBytesOnly) {
+    // A buffer of exactly 64 non-zero bytes: the derivation must stop at its end.
+    std::uint8_t text[64];
+    std::memset(text, 'Q', sizeof text);
+    CSha256 sha;
+    EXPECT_EQ(KeyText(sha.DeriveNmk(text).digest), NmkText(std::string(64, 'Q')));
+}
+
+TEST(KeyDerivation, KeyTextIsThirtyTwoUpperCaseDigits) {
+    const std::uint8_t key[16] = {0x00, 0x01, 0x0A, 0x10, 0x7F, 0x80, 0xAB, 0xCD,
+                                  0xEF, 0xFF, 0x5A, 0xA5, 0x09, 0x90, 0xFE, 0x0F};
+    EXPECT_EQ(KeyText(key), "00010A107F80ABCDEFFF5AA50990FE0F");
+}
+
+}  // namespace
