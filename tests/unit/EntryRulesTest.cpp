@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "keys/EntryRules.h"
+#include "support/RecordingMessages.h"
+
+using namespace zentrel;
+
+namespace {
+
+using Rule = std::function<bool(Messages&, const std::string&)>;
+
+struct RuleCase {
+    const char* rule;
+    std::string text;
+    bool accepted;
+};
+
+struct Refusal {
+    const char* text;
+    const char* caption;
+    MsgIcon icon;
+    MsgOwner owner;
+};
+
+struct RuleInfo {
+    Rule check;
+    Refusal refusal;
+};
+
+const RuleInfo& Info(const std::string& name) {
+    static const std::map<std::string, RuleInfo> rules = {
+        {"device password",
+         {&CheckDevicePassword,
+          {"The Device Password Entered is Invalid.\nPlease check it and try again.", "Invalid Entry",
+           MsgIcon::Error, MsgOwner::None}}},
+        {"network name",
+         {&CheckNetworkName,
+          {"The Network Name Entered is Invalid.\nPlease Enter a Network Name between 4 and 24 characters",
+           "Invalid Entry", MsgIcon::Error, MsgOwner::None}}},
+        {"format",
+         {&CheckDevicePasswordFormat, {"Bad password format", "Quorvan Utility", MsgIcon::None, MsgOwner::None}}},
+        {"placeholder",
+         {&CheckNotPlaceholder, {"Please enter a Password.", "Attention!", MsgIcon::Warning, MsgOwner::Dialog}}},
+        {"name present",
+         {&CheckNamePresent, {"Please enter another name.", "Attention!", MsgIcon::Warning, MsgOwner::Dialog}}},
+    };
+    return rules.at(name);
+}
+
+std::string WithByte(std::string s, std::size_t at, char c) {
+    s[at] = c;
+    return s;
+}
+
+const std::vector<RuleCase> kCases = {
+    // Lengths count bytes, nothing is trimmed.
+    {"device password", "", false},
+    {"device password", "abc", false},
+    {"device password", "abcd", true},
+    {"device password", "    ", true},
+    {"device password", std::string(24, 'p'), true},
+    {"device password", std::string(25, 'p'), false},
+    {"device password", std::string("ab\0cdef", 7), false},  // the field ends at its zero byte
+    {"network name", "", false},
+    {"network name", "abc", false},
+    {"network name", "Home", true},
+    {"network name", "    ", true},
+    {"network name", "Tab\there", true},
+    {"network name", "\xE9t\xE9s", true},
+    {"network name", std::string(24, 'n'), true},
+    {"network name", std::string(25, 'n'), false},
+    // Only the length and the three dashes count.
+    {"format", "ABCD-EFGH-IJKL-MNOP", true},
+    {"format", "abcd-1234-!@#$-----", true},
+    {"format", "-------------------", true},
+    {"format", "ABCD-EFGH-IJKL-MNO", false},
+    {"format", "ABCD-EFGH-IJKL-MNOPQ", false},
+    {"format", "ABCDEFGHI-JKL-MNOPQ", false},
+    {"format", "ABC-DEFGH-IJKL-MNOP", false},
+    {"format", WithByte("ABCD-EFGH-IJKL-MNOP", 9, 'X'), false},
+    {"format", WithByte("ABCD-EFGH-IJKL-MNOP", 14, 'X'), false},
+    {"format", "", false},
+    // Only an exactly equal text is the placeholder.
+    {"placeholder", "TYPE-CODE-INTO-THIS", false},
+    {"placeholder", "TYPE-CODE-INTO-THISX", true},
+    {"placeholder", "TYPE-CODE-INTO-THI", true},
+    {"placeholder", "type-code-into-this", true},
+    {"placeholder", "TYPE-CODE-INTO-THIZ", true},
+    {"placeholder", "", true},
+    {"name present", "", false},
+    {"name present", " ", true},
+    {"name present", "x", true},
+};
+
+TEST(EntryRules, AcceptOrRefuseWithExactMessage) {
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(std::string(c.rule) + " on \"" + c.text + "\"");
+        const auto& info = Info(c.rule);
+        test::RecordingMessages messages;
+        EXPECT_EQ(info.check(messages, c.text), c.accepted);
+        EXPECT_TRUE(messages.stdoutLines.empty());
+        if (c.accepted) {
+            EXPECT_TRUE(messages.shown.empty());
+            continue;
+        }
+        ASSERT_EQ(messages.shown.size(), 1u);
+        const Message& m = messages.shown[0];
+        EXPECT_EQ(m.text, info.refusal.text);
+        EXPECT_EQ(m.caption, info.refusal.caption);
+        EXPECT_EQ(m.icon, info.refusal.icon);
+        EXPECT_EQ(m.owner, info.refusal.owner);
+        EXPECT_EQ(m.buttons, MsgButtons::Ok);
+    }
+}
+
+TEST(EntryRules, PasswordCharactersReportOnlyOnStandardOutput) {
+    const std::string line = "Illegal character in password, CTRL and ALT characters not allowed.\n";
+    const struct {
+        std::string text;
+        int result;
+    } cases[] = {
+        {"Plain name 123", 1},
+        {" ~!\x7F", 1},  // 0x7F is allowed
+        {"", 1},
+        {"Tab\there", 0},
+        {"\x1F", 0},
+        {"caf\xE9", 0},
+        {"\x80", 0},
+        {"\xFF\x01\x02", 0},  // one line however many bad bytes
+        {std::string("ok\0\x01", 4), 1},  // the text ends at its zero byte
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        test::RecordingMessages messages;
+        EXPECT_EQ(CheckPasswordCharacters(messages, c.text), c.result);
+        EXPECT_TRUE(messages.shown.empty());
+        if (c.result == 1) {
+            EXPECT_TRUE(messages.stdoutLines.empty());
+        } else {
+            EXPECT_EQ(messages.stdoutLines, std::vector<std::string>{line});
+        }
+    }
+}
+
+}  // namespace
