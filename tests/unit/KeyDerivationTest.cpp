@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -84,6 +88,42 @@ TEST(KeyDerivation, KeyTextIsThirtyTwoUpperCaseDigits) {
     const std::uint8_t key[16] = {0x00, 0x01, 0x0A, 0x10, 0x7F, 0x80, 0xAB, 0xCD,
                                   0xEF, 0xFF, 0x5A, 0xA5, 0x09, 0x90, 0xFE, 0x0F};
     EXPECT_EQ(KeyText(key), "00010A107F80ABCDEFFF5AA50990FE0F");
+}
+
+// Runs the command-line program through the shell; returns its exit status and stdout.
+int RunCli(const std::string& arguments, std::string& out) {
+    out.clear();
+    std::FILE* pipe = popen((std::string(ZENTREL_CLI) + " " + arguments + " 2>/dev/null").c_str(), "r");
+    if (pipe == nullptr) return -1;
+    for (int c; (c = std::fgetc(pipe)) != EOF;) out += static_cast<char>(c);
+    const int status = pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(KeyCommand, PrintsKeyOfTheTextByteForByte) {
+    std::string out;
+    EXPECT_EQ(RunCli("key nmk HomePlugAV", out), 0);
+    EXPECT_EQ(out, "50D3E4933F855B7040784DF815AA8DB7\n");
+    EXPECT_EQ(RunCli("key dak 'ABCD-EFGH-IJKL-MNOP'", out), 0);
+    EXPECT_EQ(out, DakText("ABCD-EFGH-IJKL-MNOP") + "\n");
+    EXPECT_EQ(RunCli("key nmk \"$(printf '\\351t\\351 \\377')\"", out), 0);
+    EXPECT_EQ(out, NmkText("\xE9t\xE9 \xFF") + "\n");
+    EXPECT_EQ(RunCli("key nmk " + std::string(64, 'z') + "TAIL", out), 0);
+    EXPECT_EQ(out, NmkText(std::string(64, 'z')) + "\n");
+    EXPECT_EQ(RunCli("key dak -- -dash", out), 0);
+    EXPECT_EQ(out, DakText("-dash") + "\n");
+    EXPECT_EQ(RunCli("key nmk ''", out), 0);
+    EXPECT_EQ(out, NmkText("") + "\n");
+}
+
+TEST(KeyCommand, UsageErrorsExitWithTwo) {
+    std::string out;
+    for (const char* args : {"key", "key nmk", "key xyz text", "key nmk a b", "key dak -dash", "key nmk --"}) {
+        EXPECT_EQ(RunCli(args, out), 2) << args;
+        EXPECT_EQ(out, "") << args;
+    }
+    EXPECT_EQ(RunCli("key --help", out), 0);
+    EXPECT_NE(out.find("zentrel key nmk"), std::string::npos);
 }
 
 }  // namespace
