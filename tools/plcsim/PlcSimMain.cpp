@@ -1,0 +1,299 @@
+// plcsim: a HomePlug AV device simulator on one Ethernet interface.
+#include <signal.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "SimConfig.h"
+#include "Simulator.h"
+#include "link/pcap/PcapWire.h"
+
+namespace {
+
+volatile sig_atomic_t stopRequested = 0;
+volatile sig_atomic_t dumpRequested = 0;
+
+void OnStop(int) { stopRequested = 1; }
+void OnDump(int) { dumpRequested = 1; }
+
+const char kHelp[] =
+    "Usage: plcsim -i INTERFACE [options]\n"
+    "Plays a HomePlug AV local device and the remote stations of its powerline network on one\n"
+    "Ethernet interface: it answers version (0xA000), network-info (0xA038) and set-key (0xA050)\n"
+    "requests and counts HomePlug 1.0 probes (0x887B).\n"
+    "\n"
+    "Options:\n"
+    "  -i, --interface NAME     the Ethernet interface to play on (required)\n"
+    "  -c, --config FILE        configuration file (INI, below); without it: one local device and\n"
+    "                           three remote stations in the default network \"HomePlugAV\"\n"
+    "  -l, --log FILE           log every received frame: \"SECONDS HEX\" per line, SECONDS since start\n"
+    "      --ready-file FILE    create FILE once the capture is open\n"
+    "      --ignore-netinfo N   leave the first N network-info requests unanswered\n"
+    "      --delay MS           delay every reply by MS milliseconds\n"
+    "      --setkey-status S    answer every set-key request with status S (non-zero: failure)\n"
+    "      --fail-station MAC[=S]  a set-key request for that station fails with status S (default 1)\n"
+    "      --burst RATE         send RATE unrelated 0x88E1/0x887B frames per second\n"
+    "      --stop-after SECONDS stop answering after SECONDS\n"
+    "      --print-config       print the configuration in effect (INI) and exit\n"
+    "  -h, --help               this text\n"
+    "\n"
+    "SIGUSR1 prints the state on stdout; SIGTERM and SIGINT end the run (the state is printed on exit).\n"
+    "\n"
+    "Configuration file (INI; '#' or ';' start a comment; numbers decimal or 0x-hex):\n"
+    "  [local]                  the local device\n"
+    "  mac = 00:B0:52:5A:00:01\n"
+    "  firmware = PLCSIM-AV-3.1.0-00-20240101\n"
+    "  network = HomePlugAV     network name, the NMK is derived from it; or nmk = 32 hex digits\n"
+    "  nid = B0F2E695666B03     optional; derived from the NMK when absent or after a key change\n"
+    "  snid = 7\n"
+    "  tei = 1\n"
+    "  role = 2\n"
+    "  cco_mac = ...            default: the local device's MAC\n"
+    "  cco_tei = ...            default: the local device's TEI\n"
+    "  restart_ms = 1500        silence after it took a new NMK of its own\n"
+    "  [station]                one section per remote station\n"
+    "  mac = 00:B0:52:5A:00:02\n"
+    "  tei = 2\n"
+    "  bridged_mac = 02:00:00:AA:BB:C2\n"
+    "  tx_rate = 82\n"
+    "  rx_rate = 64\n"
+    "  password = ALFA-BRAV-OCHA-RLIE   device password (a set-key request must carry its DAK)\n"
+    "  network = HomePlugAV     or nmk = 32 hex digits; listed only while it equals the local NMK\n"
+    "  restart_ms = 0           not listed this long after taking a new NMK\n"
+    "  setkey_status = 0        non-zero: set-key requests for this station fail with it\n"
+    "  [faults]                 the same as the options: ignore_network_info, delay_ms,\n"
+    "                           setkey_status, burst_rate, stop_after_s\n";
+
+bool ReadFile(const std::string& path, std::string& text) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return false;
+    text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return true;
+}
+
+void PrintConfig(const plcsim::SimConfig& config) {
+    using plcsim::FormatMac;
+    using plcsim::HexText;
+    const plcsim::SimLocal& local = config.local;
+    std::printf("[local]\nmac = %s\nfirmware = %s\nnmk = %s\nsnid = %d\ntei = %d\nrole = %d\nrestart_ms = %d\n",
+                FormatMac(local.mac).c_str(), local.firmware.c_str(), HexText(local.nmk.data(), 16).c_str(),
+                local.snid, local.tei, local.role, local.restartMs);
+    if (local.nid) std::printf("nid = %s\n", HexText(local.nid->data(), 7).c_str());
+    for (const plcsim::SimStation& station : config.stations)
+        std::printf(
+            "[station]\nmac = %s\ntei = %d\nbridged_mac = %s\ntx_rate = %d\nrx_rate = %d\npassword = %s\nnmk = %s\n"
+            "restart_ms = %d\nsetkey_status = %d\n",
+            FormatMac(station.mac).c_str(), station.tei, FormatMac(station.bridgedMac).c_str(), station.txRate,
+            station.rxRate, station.password.c_str(), HexText(station.nmk.data(), 16).c_str(), station.restartMs,
+            station.setKeyStatus);
+}
+
+bool ParseCount(const char* text, long maximum, long& value) {
+    char* end = nullptr;
+    value = std::strtol(text, &end, 10);
+    return *text && *end == '\0' && value >= 0 && value <= maximum;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string interfaceName, configPath, logPath, readyPath;
+    plcsim::SimConfig config = plcsim::DefaultConfig();
+    struct FailStation {
+        plcsim::Mac mac;
+        std::uint8_t status;
+    };
+    std::vector<FailStation> failStations;
+    plcsim::SimFaults faults;
+    bool faultsGiven[5] = {};
+    bool printConfig = false;
+
+    auto usage = [](const char* what) {
+        std::fprintf(stderr, "plcsim: %s (see plcsim --help)\n", what);
+        return 2;
+    };
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+        long number = 0;
+        if (option == "-h" || option == "--help") {
+            std::fputs(kHelp, stdout);
+            return 0;
+        } else if (option == "--print-config") {
+            printConfig = true;
+        } else {
+            const char* text = value();
+            if (!text) return usage(("missing value for " + option).c_str());
+            if (option == "-i" || option == "--interface") interfaceName = text;
+            else if (option == "-c" || option == "--config") configPath = text;
+            else if (option == "-l" || option == "--log") logPath = text;
+            else if (option == "--ready-file") readyPath = text;
+            else if (option == "--ignore-netinfo") {
+                if (!ParseCount(text, 1000000, number)) return usage("bad --ignore-netinfo");
+                faults.ignoreNetworkInfo = static_cast<int>(number);
+                faultsGiven[0] = true;
+            } else if (option == "--delay") {
+                if (!ParseCount(text, 3600000, number)) return usage("bad --delay");
+                faults.delayMs = static_cast<int>(number);
+                faultsGiven[1] = true;
+            } else if (option == "--setkey-status") {
+                if (!ParseCount(text, 255, number)) return usage("bad --setkey-status");
+                faults.setKeyStatusAll = static_cast<std::uint8_t>(number);
+                faultsGiven[2] = true;
+            } else if (option == "--fail-station") {
+                std::string spec = text;
+                FailStation fail{{}, 1};
+                const std::size_t equals = spec.find('=');
+                if (equals != std::string::npos) {
+                    if (!ParseCount(spec.c_str() + equals + 1, 255, number) || number == 0)
+                        return usage("bad status in --fail-station");
+                    fail.status = static_cast<std::uint8_t>(number);
+                    spec.resize(equals);
+                }
+                if (!plcsim::ParseMac(spec, fail.mac)) return usage("bad MAC in --fail-station");
+                failStations.push_back(fail);
+            } else if (option == "--burst" || option == "--stop-after") {
+                char* end = nullptr;
+                const double amount = std::strtod(text, &end);
+                if (*end != '\0' || amount < 0 || amount > 100000) return usage(("bad " + option).c_str());
+                if (option == "--burst") {
+                    faults.burstRate = amount;
+                    faultsGiven[3] = true;
+                } else {
+                    faults.stopAfterSeconds = amount;
+                    faultsGiven[4] = true;
+                }
+            } else {
+                return usage(("unknown option " + option).c_str());
+            }
+        }
+    }
+
+    if (!configPath.empty()) {
+        std::string text, error;
+        if (!ReadFile(configPath, text)) {
+            std::fprintf(stderr, "plcsim: cannot read %s\n", configPath.c_str());
+            return 1;
+        }
+        config.faults = {};
+        if (!plcsim::ParseConfig(text, config, error)) {
+            std::fprintf(stderr, "plcsim: %s: %s\n", configPath.c_str(), error.c_str());
+            return 1;
+        }
+    }
+    // Options override the file.
+    if (faultsGiven[0]) config.faults.ignoreNetworkInfo = faults.ignoreNetworkInfo;
+    if (faultsGiven[1]) config.faults.delayMs = faults.delayMs;
+    if (faultsGiven[2]) config.faults.setKeyStatusAll = faults.setKeyStatusAll;
+    if (faultsGiven[3]) config.faults.burstRate = faults.burstRate;
+    if (faultsGiven[4]) config.faults.stopAfterSeconds = faults.stopAfterSeconds;
+    for (const FailStation& fail : failStations) {
+        auto station = std::find_if(config.stations.begin(), config.stations.end(),
+                                    [&](const plcsim::SimStation& s) { return s.mac == fail.mac; });
+        if (station == config.stations.end()) return usage("--fail-station names no configured station");
+        station->setKeyStatus = fail.status;
+    }
+    if (printConfig) {
+        PrintConfig(config);
+        return 0;
+    }
+    if (interfaceName.empty()) return usage("no interface given");
+
+    std::FILE* log = nullptr;
+    if (!logPath.empty()) {
+        log = std::fopen(logPath.c_str(), "w");
+        if (!log) {
+            std::fprintf(stderr, "plcsim: cannot write %s\n", logPath.c_str());
+            return 1;
+        }
+    }
+
+    // The same two-ethertype filter as the program's.
+    static const zentrel::BpfInstruction kFilter[7] = {
+        {0x28, 0, 0, 12}, {0x15, 0, 1, 0x887B}, {0x06, 0, 0, 0xFFFFFFFF}, {0x28, 0, 0, 12},
+        {0x15, 0, 1, 0x88E1}, {0x06, 0, 0, 0xFFFFFFFF}, {0x06, 0, 0, 0}};
+    zentrel::PcapWire wire;
+    zentrel::OpenFailure failure = zentrel::OpenFailure::None;
+    std::string error;
+    std::unique_ptr<zentrel::Capture> capture = wire.Open({interfaceName, ""}, kFilter, failure, error);
+    if (!capture) {
+        std::fprintf(stderr, "plcsim: cannot capture on %s: %s\n", interfaceName.c_str(), error.c_str());
+        if (failure == zentrel::OpenFailure::Permission)
+            std::fprintf(stderr, "plcsim: run it as root or grant it cap_net_raw,cap_net_admin\n");
+        if (log) std::fclose(log);
+        return 1;
+    }
+
+    struct sigaction action{};
+    action.sa_handler = OnStop;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+    action.sa_handler = OnDump;
+    sigaction(SIGUSR1, &action, nullptr);
+
+    plcsim::Simulator simulator(config);
+    const auto start = std::chrono::steady_clock::now();
+    auto nowMs = [&] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+            .count();
+    };
+    std::printf("plcsim: playing %s with %zu stations on %s\n", plcsim::FormatMac(config.local.mac).c_str(),
+                config.stations.size(), interfaceName.c_str());
+    std::fflush(stdout);
+    if (!readyPath.empty()) {
+        if (std::FILE* ready = std::fopen(readyPath.c_str(), "w")) std::fclose(ready);
+    }
+
+    std::vector<plcsim::OutFrame> pending;
+    std::vector<std::uint8_t> frame;
+    int exitCode = 0;
+    while (!stopRequested) {
+        if (dumpRequested) {
+            dumpRequested = 0;
+            std::fputs(simulator.DumpState(nowMs()).c_str(), stdout);
+            std::fflush(stdout);
+        }
+        const int fetched = capture->Fetch(frame);
+        if (fetched < 0) {
+            std::fprintf(stderr, "plcsim: capture failed on %s\n", interfaceName.c_str());
+            exitCode = 1;
+            break;
+        }
+        if (fetched == 1) {
+            const auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(
+                                     std::chrono::steady_clock::now() - start)
+                                     .count();
+            if (log) {
+                std::fprintf(log, "%lld.%06lld %s\n", static_cast<long long>(elapsed / 1000000),
+                             static_cast<long long>(elapsed % 1000000),
+                             plcsim::HexText(frame.data(), frame.size()).c_str());
+                std::fflush(log);
+            }
+            simulator.HandleFrame(frame, nowMs(), pending);
+        }
+        const std::int64_t now = nowMs();
+        simulator.Tick(now, pending);
+        // Due replies go out in the order they were made.
+        for (auto it = pending.begin(); it != pending.end();) {
+            if (it->dueMs <= now) {
+                capture->Send(it->bytes.data(), it->bytes.size());
+                it = pending.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    std::fputs(simulator.DumpState(nowMs()).c_str(), stdout);
+    std::fflush(stdout);
+    if (log) std::fclose(log);
+    return exitCode;
+}

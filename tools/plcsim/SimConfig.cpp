@@ -1,0 +1,219 @@
+#include "SimConfig.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+
+#include "SimKeys.h"
+
+namespace plcsim {
+namespace {
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+std::string Trim(const std::string& text) {
+    std::size_t begin = 0, end = text.size();
+    while (begin < end && std::isspace(static_cast<unsigned char>(text[begin]))) ++begin;
+    while (end > begin && std::isspace(static_cast<unsigned char>(text[end - 1]))) --end;
+    return text.substr(begin, end - begin);
+}
+
+bool ParseNumber(const std::string& text, long minimum, long maximum, long& value) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    const long parsed = std::strtol(text.c_str(), &end, 0);
+    if (*end != '\0' || parsed < minimum || parsed > maximum) return false;
+    value = parsed;
+    return true;
+}
+
+SimStation MakeStation(int index) {
+    SimStation station;
+    station.mac = Mac{0x00, 0xB0, 0x52, 0x5A, 0x00, static_cast<std::uint8_t>(0x02 + index)};
+    station.tei = static_cast<std::uint8_t>(2 + index);
+    station.bridgedMac = Mac{0x02, 0x00, 0x00, 0xAA, 0xBB, static_cast<std::uint8_t>(0xC2 + index)};
+    station.txRate = static_cast<std::uint8_t>(0x52 - 8 * index);
+    station.rxRate = static_cast<std::uint8_t>(0x40 - 8 * index);
+    return station;
+}
+
+}  // namespace
+
+bool ParseMac(const std::string& text, Mac& mac) {
+    // Six pairs of hex digits, separated by ':' or '-' or not at all.
+    Mac parsed{};
+    std::size_t pos = 0;
+    for (int i = 0; i < 6; ++i) {
+        if (i > 0 && pos < text.size() && (text[pos] == ':' || text[pos] == '-')) ++pos;
+        if (pos + 2 > text.size()) return false;
+        const int high = HexValue(text[pos]), low = HexValue(text[pos + 1]);
+        if (high < 0 || low < 0) return false;
+        parsed[i] = static_cast<std::uint8_t>(high * 16 + low);
+        pos += 2;
+    }
+    if (pos != text.size()) return false;
+    mac = parsed;
+    return true;
+}
+
+bool ParseHexBytes(const std::string& text, std::uint8_t* out, std::size_t count) {
+    if (text.size() != 2 * count) return false;
+    for (std::size_t i = 0; i < count; ++i) {
+        const int high = HexValue(text[2 * i]), low = HexValue(text[2 * i + 1]);
+        if (high < 0 || low < 0) return false;
+        out[i] = static_cast<std::uint8_t>(high * 16 + low);
+    }
+    return true;
+}
+
+std::string FormatMac(const Mac& mac) {
+    char text[18];
+    std::snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X", mac[0], mac[1], mac[2], mac[3], mac[4],
+                  mac[5]);
+    return text;
+}
+
+std::string HexText(const std::uint8_t* bytes, std::size_t count) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string text(2 * count, '0');
+    for (std::size_t i = 0; i < count; ++i) {
+        text[2 * i] = kDigits[bytes[i] >> 4];
+        text[2 * i + 1] = kDigits[bytes[i] & 0x0F];
+    }
+    return text;
+}
+
+SimConfig DefaultConfig() {
+    SimConfig config;
+    const Key nmk = NmkFromNetworkName(kDefaultNetworkName);
+    config.local.mac = Mac{0x00, 0xB0, 0x52, 0x5A, 0x00, 0x01};
+    config.local.firmware = "PLCSIM-AV-3.1.0-00-20240101";
+    config.local.snid = 0x07;
+    config.local.tei = 1;
+    config.local.role = 2;  // CCo
+    config.local.nmk = nmk;
+    config.local.restartMs = 1500;
+    static const char* const kPasswords[] = {"ALFA-BRAV-OCHA-RLIE", "DELT-AECH-OFOX-TROT", "GOLF-HOTE-LIND-IAJU"};
+    for (int i = 0; i < 3; ++i) {
+        SimStation station = MakeStation(i);
+        station.password = kPasswords[i];
+        station.nmk = nmk;
+        config.stations.push_back(station);
+    }
+    return config;
+}
+
+bool ParseConfig(const std::string& text, SimConfig& config, std::string& error) {
+    SimConfig parsed;
+    parsed.local = DefaultConfig().local;
+    parsed.faults = config.faults;
+    enum class Section { None, Local, Station, Faults } section = Section::None;
+    std::istringstream lines(text);
+    std::string raw;
+    int lineNumber = 0;
+    auto fail = [&](const std::string& what) {
+        error = "line " + std::to_string(lineNumber) + ": " + what;
+        return false;
+    };
+    while (std::getline(lines, raw)) {
+        ++lineNumber;
+        const std::size_t comment = raw.find_first_of("#;");
+        const std::string line = Trim(comment == std::string::npos ? raw : raw.substr(0, comment));
+        if (line.empty()) continue;
+        if (line.front() == '[') {
+            if (line == "[local]") {
+                section = Section::Local;
+            } else if (line == "[station]") {
+                section = Section::Station;
+                parsed.stations.push_back(MakeStation(static_cast<int>(parsed.stations.size()) % 200));
+                parsed.stations.back().nmk = NmkFromNetworkName(kDefaultNetworkName);
+            } else if (line == "[faults]") {
+                section = Section::Faults;
+            } else {
+                return fail("unknown section " + line);
+            }
+            continue;
+        }
+        const std::size_t equals = line.find('=');
+        if (equals == std::string::npos) return fail("expected key = value");
+        const std::string key = Trim(line.substr(0, equals));
+        const std::string value = Trim(line.substr(equals + 1));
+        long number = 0;
+        auto byteValue = [&](std::uint8_t& out) {
+            if (!ParseNumber(value, 0, 255, number)) return false;
+            out = static_cast<std::uint8_t>(number);
+            return true;
+        };
+        auto msValue = [&](int& out) {
+            if (!ParseNumber(value, 0, 3600000, number)) return false;
+            out = static_cast<int>(number);
+            return true;
+        };
+        bool ok = true;
+        if (section == Section::Local) {
+            SimLocal& local = parsed.local;
+            if (key == "mac") ok = ParseMac(value, local.mac);
+            else if (key == "firmware") local.firmware = value;
+            else if (key == "nid") {
+                Nid nid{};
+                ok = ParseHexBytes(value, nid.data(), nid.size());
+                local.nid = nid;
+            } else if (key == "snid") ok = byteValue(local.snid);
+            else if (key == "tei") ok = byteValue(local.tei);
+            else if (key == "role") ok = byteValue(local.role);
+            else if (key == "cco_mac") {
+                Mac mac{};
+                ok = ParseMac(value, mac);
+                local.ccoMac = mac;
+            } else if (key == "cco_tei") {
+                std::uint8_t tei = 0;
+                ok = byteValue(tei);
+                local.ccoTei = tei;
+            } else if (key == "nmk") ok = ParseHexBytes(value, local.nmk.data(), local.nmk.size());
+            else if (key == "network") local.nmk = NmkFromNetworkName(value);
+            else if (key == "restart_ms") ok = msValue(local.restartMs);
+            else return fail("unknown key " + key + " in [local]");
+        } else if (section == Section::Station) {
+            SimStation& station = parsed.stations.back();
+            if (key == "mac") ok = ParseMac(value, station.mac);
+            else if (key == "tei") ok = byteValue(station.tei);
+            else if (key == "bridged_mac") ok = ParseMac(value, station.bridgedMac);
+            else if (key == "tx_rate") ok = byteValue(station.txRate);
+            else if (key == "rx_rate") ok = byteValue(station.rxRate);
+            else if (key == "password") station.password = value;
+            else if (key == "nmk") ok = ParseHexBytes(value, station.nmk.data(), station.nmk.size());
+            else if (key == "network") station.nmk = NmkFromNetworkName(value);
+            else if (key == "restart_ms") ok = msValue(station.restartMs);
+            else if (key == "setkey_status") ok = byteValue(station.setKeyStatus);
+            else return fail("unknown key " + key + " in [station]");
+        } else if (section == Section::Faults) {
+            SimFaults& faults = parsed.faults;
+            if (key == "ignore_network_info") {
+                ok = ParseNumber(value, 0, 1000000, number);
+                faults.ignoreNetworkInfo = static_cast<int>(number);
+            } else if (key == "delay_ms") ok = msValue(faults.delayMs);
+            else if (key == "setkey_status") ok = byteValue(faults.setKeyStatusAll);
+            else if (key == "burst_rate" || key == "stop_after_s") {
+                char* end = nullptr;
+                const double seconds = std::strtod(value.c_str(), &end);
+                ok = !value.empty() && *end == '\0' && seconds >= 0 && seconds <= 100000;
+                (key == "burst_rate" ? faults.burstRate : faults.stopAfterSeconds) = seconds;
+            } else return fail("unknown key " + key + " in [faults]");
+        } else {
+            return fail("key outside a section");
+        }
+        if (!ok) return fail("bad value for " + key + ": " + value);
+    }
+    // A network-info confirmation must fit in one Ethernet frame: 39 + 15 * n <= 1514.
+    if (parsed.stations.size() > 98) return fail("more than 98 stations");
+    config = parsed;
+    return true;
+}
+
+}  // namespace plcsim

@@ -1,0 +1,68 @@
+#pragma once
+// What plcsim plays: one local device and the remote stations of the mains network behind it,
+// plus the faults it injects.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace plcsim {
+
+using Mac = std::array<std::uint8_t, 6>;
+using Key = std::array<std::uint8_t, 16>;
+using Nid = std::array<std::uint8_t, 7>;
+
+inline constexpr const char* kDefaultNetworkName = "HomePlugAV";
+
+struct SimStation {
+    Mac mac{};
+    std::uint8_t tei = 0;
+    Mac bridgedMac{};
+    std::uint8_t txRate = 0;
+    std::uint8_t rxRate = 0;
+    std::string password;  // device password; its DAK is what a set-key request must carry
+    Key nmk{};
+    int restartMs = 0;        // absent from network-info replies this long after taking a new NMK
+    std::uint8_t setKeyStatus = 0;  // non-zero: a set-key request for this station fails with it
+};
+
+struct SimLocal {
+    Mac mac{};
+    std::string firmware;
+    std::optional<Nid> nid;  // fixed NID until the NMK changes; derived from the NMK otherwise
+    std::uint8_t snid = 0;
+    std::uint8_t tei = 0;
+    std::uint8_t role = 0;
+    std::optional<Mac> ccoMac;  // defaults to the local device itself
+    std::optional<std::uint8_t> ccoTei;
+    Key nmk{};
+    int restartMs = 0;  // silence after it took a new NMK of its own
+};
+
+struct SimFaults {
+    int ignoreNetworkInfo = 0;      // the first N network-info requests get no answer
+    int delayMs = 0;                // every reply waits this long
+    std::uint8_t setKeyStatusAll = 0;  // non-zero: every set-key request is answered with it
+    double burstRate = 0;           // unrelated 0x88E1/0x887B frames per second
+    double stopAfterSeconds = 0;    // > 0: no reply at all after this many seconds
+};
+
+struct SimConfig {
+    SimLocal local;
+    std::vector<SimStation> stations;
+    SimFaults faults;
+};
+
+// One local device and three remote stations, all in the default network.
+SimConfig DefaultConfig();
+
+// Reads the INI text (format in plcsim --help). False with a message naming the line on error.
+bool ParseConfig(const std::string& text, SimConfig& config, std::string& error);
+
+bool ParseMac(const std::string& text, Mac& mac);
+bool ParseHexBytes(const std::string& text, std::uint8_t* out, std::size_t count);
+std::string FormatMac(const Mac& mac);
+std::string HexText(const std::uint8_t* bytes, std::size_t count);
+
+}  // namespace plcsim

@@ -1,0 +1,243 @@
+#include "Simulator.h"
+
+#include <algorithm>
+#include <cstring>
+#include <sstream>
+
+#include "SimKeys.h"
+
+namespace plcsim {
+namespace {
+
+constexpr std::uint16_t kEtherTypeAv = 0x88E1;
+constexpr std::uint16_t kEtherType10 = 0x887B;
+constexpr std::uint16_t kVersionRequest = 0xA000;
+constexpr std::uint16_t kNetworkInfoRequest = 0xA038;
+constexpr std::uint16_t kSetKeyRequest = 0xA050;
+constexpr std::uint8_t kManagementMac[6] = {0x00, 0xB0, 0x52, 0x00, 0x00, 0x01};
+constexpr std::size_t kMinimumFrame = 60;
+constexpr std::size_t kSetKeyEnd = 60;  // the request's payload runs to byte 59
+constexpr std::uint8_t kNoStationMatched = 0x01;
+
+bool Same(const std::uint8_t* a, const std::uint8_t* b, std::size_t n) { return std::memcmp(a, b, n) == 0; }
+
+}  // namespace
+
+Simulator::Simulator(SimConfig config)
+    : config_(std::move(config)),
+      stationSilentUntil_(config_.stations.size(), 0),
+      networkInfoToIgnore_(config_.faults.ignoreNetworkInfo) {
+    nid_ = config_.local.nid ? *config_.local.nid : NidFromNmk(config_.local.nmk);
+}
+
+bool Simulator::Listed(const SimStation& station, std::int64_t nowMs) const {
+    const auto index = static_cast<std::size_t>(&station - config_.stations.data());
+    return station.nmk == config_.local.nmk && index < stationSilentUntil_.size() &&
+           nowMs >= stationSilentUntil_[index];
+}
+
+bool Simulator::Answering(std::int64_t nowMs) {
+    const SimFaults& faults = config_.faults;
+    if (faults.stopAfterSeconds > 0 && nowMs >= static_cast<std::int64_t>(faults.stopAfterSeconds * 1000)) {
+        ++counters_.unansweredWhileSilent;
+        return false;
+    }
+    if (nowMs < localSilentUntil_) {
+        ++counters_.unansweredWhileSilent;
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::uint8_t> Simulator::Header(const std::uint8_t* destination, std::uint16_t mmtype) const {
+    std::vector<std::uint8_t> frame(20, 0);
+    std::memcpy(frame.data(), destination, 6);
+    std::memcpy(frame.data() + 6, config_.local.mac.data(), 6);
+    frame[12] = kEtherTypeAv >> 8;
+    frame[13] = kEtherTypeAv & 0xFF;
+    frame[14] = 0x00;
+    frame[15] = static_cast<std::uint8_t>(mmtype & 0xFF);
+    frame[16] = static_cast<std::uint8_t>(mmtype >> 8);
+    frame[17] = 0x00;
+    frame[18] = 0xB0;
+    frame[19] = 0x52;
+    return frame;
+}
+
+void Simulator::Reply(std::vector<std::uint8_t> frame, std::int64_t nowMs, std::vector<OutFrame>& out) const {
+    if (frame.size() < kMinimumFrame) frame.resize(kMinimumFrame, 0);
+    out.push_back(OutFrame{nowMs + config_.faults.delayMs, std::move(frame)});
+}
+
+void Simulator::HandleFrame(std::span<const std::uint8_t> frame, std::int64_t nowMs, std::vector<OutFrame>& out) {
+    ++counters_.framesReceived;
+    if (frame.size() < 14) return;
+    const std::uint16_t etherType = static_cast<std::uint16_t>((frame[12] << 8) | frame[13]);
+    if (etherType == kEtherType10) {
+        ++counters_.homePlug10Probes;
+        return;
+    }
+    if (etherType != kEtherTypeAv || frame.size() < 17) return;
+    const std::uint16_t mmtype = static_cast<std::uint16_t>(frame[15] | (frame[16] << 8));
+    const std::uint8_t* destination = frame.data();
+    const bool toLocal = Same(destination, config_.local.mac.data(), 6);
+    switch (mmtype) {
+        case kVersionRequest:
+            if (!toLocal && !Same(destination, kManagementMac, 6)) return;
+            ++counters_.versionRequests;
+            if (Answering(nowMs)) AnswerVersion(frame, nowMs, out);
+            break;
+        case kNetworkInfoRequest:
+            if (!toLocal) return;
+            ++counters_.networkInfoRequests;
+            if (networkInfoToIgnore_ > 0) {
+                --networkInfoToIgnore_;
+                ++counters_.networkInfoIgnored;
+                return;
+            }
+            if (Answering(nowMs)) AnswerNetworkInfo(frame, nowMs, out);
+            break;
+        case kSetKeyRequest:
+            if (!toLocal) return;
+            ++counters_.setKeyRequests;
+            if (Answering(nowMs)) AnswerSetKey(frame, nowMs, out);
+            break;
+        default:
+            break;
+    }
+}
+
+void Simulator::AnswerVersion(std::span<const std::uint8_t> frame, std::int64_t nowMs,
+                              std::vector<OutFrame>& out) {
+    std::copy_n(frame.data() + 6, 6, lastRequester_.begin());
+    std::vector<std::uint8_t> reply = Header(frame.data() + 6, kVersionRequest | 1);
+    const std::string& firmware = config_.local.firmware;
+    const std::size_t textLength = std::min<std::size_t>(firmware.size(), 250);
+    reply.push_back(0x00);  // status
+    reply.push_back(0x01);  // device kind
+    reply.push_back(static_cast<std::uint8_t>(textLength + 1));
+    reply.insert(reply.end(), firmware.begin(), firmware.begin() + static_cast<std::ptrdiff_t>(textLength));
+    reply.push_back(0x00);
+    Reply(std::move(reply), nowMs, out);
+}
+
+void Simulator::AnswerNetworkInfo(std::span<const std::uint8_t> frame, std::int64_t nowMs,
+                                  std::vector<OutFrame>& out) {
+    std::copy_n(frame.data() + 6, 6, lastRequester_.begin());
+    const SimLocal& local = config_.local;
+    std::vector<std::uint8_t> reply = Header(frame.data() + 6, kNetworkInfoRequest | 1);
+    reply.push_back(0x01);  // one network
+    reply.insert(reply.end(), nid_.begin(), nid_.end());
+    reply.push_back(local.snid);
+    reply.push_back(local.tei);
+    reply.push_back(local.role);
+    const Mac cco = local.ccoMac ? *local.ccoMac : local.mac;
+    reply.insert(reply.end(), cco.begin(), cco.end());
+    reply.push_back(local.ccoTei ? *local.ccoTei : local.tei);
+    const std::size_t countAt = reply.size();
+    reply.push_back(0);
+    std::uint8_t count = 0;
+    for (const SimStation& station : config_.stations) {
+        if (!Listed(station, nowMs)) continue;
+        reply.insert(reply.end(), station.mac.begin(), station.mac.end());
+        reply.push_back(station.tei);
+        reply.insert(reply.end(), station.bridgedMac.begin(), station.bridgedMac.end());
+        reply.push_back(station.txRate);
+        reply.push_back(station.rxRate);
+        ++count;
+    }
+    reply[countAt] = count;
+    Reply(std::move(reply), nowMs, out);
+}
+
+void Simulator::SetLocalNmk(const Key& nmk) {
+    config_.local.nmk = nmk;
+    nid_ = NidFromNmk(nmk);
+}
+
+void Simulator::AnswerSetKey(std::span<const std::uint8_t> frame, std::int64_t nowMs, std::vector<OutFrame>& out) {
+    if (frame.size() < kSetKeyEnd) return;  // too short to carry the keys: not a request we know
+    Key nmk{};
+    std::copy_n(frame.data() + 21, nmk.size(), nmk.begin());
+    Key dak{};
+    std::copy_n(frame.data() + 44, dak.size(), dak.begin());
+    const bool dakGiven = std::any_of(frame.data() + 38, frame.data() + 60, [](std::uint8_t b) { return b != 0; });
+
+    std::uint8_t status = config_.faults.setKeyStatusAll;
+    bool restartLocal = false;
+    if (status == 0) {
+        if (!dakGiven) {
+            SetLocalNmk(nmk);
+            restartLocal = true;
+        } else {
+            bool matched = false;
+            for (std::size_t i = 0; i < config_.stations.size(); ++i) {
+                SimStation& station = config_.stations[i];
+                if (DakFromPassword(station.password) != dak) continue;
+                matched = true;
+                if (station.setKeyStatus != 0) {
+                    if (status == 0) status = station.setKeyStatus;
+                    continue;
+                }
+                station.nmk = nmk;
+                stationSilentUntil_[i] = nowMs + station.restartMs;
+            }
+            if (!matched) status = kNoStationMatched;
+        }
+    }
+    std::vector<std::uint8_t> reply = Header(frame.data() + 6, kSetKeyRequest | 1);
+    reply.push_back(status);
+    Reply(std::move(reply), nowMs, out);
+    // The device restarts with its new key once the confirmation is out.
+    if (restartLocal) localSilentUntil_ = nowMs + config_.faults.delayMs + config_.local.restartMs;
+}
+
+void Simulator::Tick(std::int64_t nowMs, std::vector<OutFrame>& out) {
+    const double rate = config_.faults.burstRate;
+    if (rate <= 0) return;
+    if (nextBurstMs_ == 0) nextBurstMs_ = nowMs;
+    const std::int64_t interval = std::max<std::int64_t>(1, static_cast<std::int64_t>(1000.0 / rate));
+    int sent = 0;
+    while (nowMs >= nextBurstMs_ && sent < 1000) {
+        nextBurstMs_ += interval;
+        std::vector<std::uint8_t> frame;
+        if (counters_.burstFrames % 2 == 0) {
+            // A vendor message nobody asked for: MMTYPE 0xA0FE is no confirmation the host expects.
+            frame = Header(lastRequester_.data(), 0xA0FE);
+            frame.push_back(0x5A);
+        } else {
+            frame.assign(18, 0);
+            std::copy(lastRequester_.begin(), lastRequester_.end(), frame.begin());
+            std::copy(config_.local.mac.begin(), config_.local.mac.end(), frame.begin() + 6);
+            frame[12] = kEtherType10 >> 8;
+            frame[13] = kEtherType10 & 0xFF;
+            frame[14] = 0x01;
+            frame[15] = 0x07;
+        }
+        frame.resize(std::max(frame.size(), kMinimumFrame), 0);
+        out.push_back(OutFrame{nowMs, std::move(frame)});
+        ++counters_.burstFrames;
+        ++sent;
+    }
+}
+
+std::string Simulator::DumpState(std::int64_t nowMs) const {
+    std::ostringstream text;
+    const SimLocal& local = config_.local;
+    text << "plcsim state at " << nowMs << " ms\n";
+    text << "local mac=" << FormatMac(local.mac) << " tei=" << int(local.tei) << " snid=" << int(local.snid)
+         << " nmk=" << HexText(local.nmk.data(), local.nmk.size()) << " nid=" << HexText(nid_.data(), nid_.size())
+         << (nowMs < localSilentUntil_ ? " restarting" : "") << "\n";
+    for (const SimStation& station : config_.stations) {
+        text << "station mac=" << FormatMac(station.mac) << " tei=" << int(station.tei)
+             << " nmk=" << HexText(station.nmk.data(), station.nmk.size())
+             << (Listed(station, nowMs) ? " listed" : " not-listed") << "\n";
+    }
+    text << "counters frames=" << counters_.framesReceived << " version=" << counters_.versionRequests
+         << " network-info=" << counters_.networkInfoRequests << " network-info-ignored=" << counters_.networkInfoIgnored
+         << " set-key=" << counters_.setKeyRequests << " homeplug10=" << counters_.homePlug10Probes
+         << " unanswered=" << counters_.unansweredWhileSilent << " burst=" << counters_.burstFrames << "\n";
+    return text.str();
+}
+
+}  // namespace plcsim

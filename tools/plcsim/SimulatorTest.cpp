@@ -1,0 +1,288 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "SimConfig.h"
+#include "SimKeys.h"
+#include "Simulator.h"
+
+namespace plcsim {
+namespace {
+
+const Mac kHost{0x02, 0x11, 0x22, 0x33, 0x44, 0x55};
+const Mac kManagement{0x00, 0xB0, 0x52, 0x00, 0x00, 0x01};
+
+std::vector<std::uint8_t> Request(const Mac& destination, std::uint16_t mmtype, std::size_t length = 1510) {
+    std::vector<std::uint8_t> frame(length, 0);
+    std::memcpy(frame.data(), destination.data(), 6);
+    std::memcpy(frame.data() + 6, kHost.data(), 6);
+    frame[12] = 0x88;
+    frame[13] = 0xE1;
+    frame[15] = static_cast<std::uint8_t>(mmtype);
+    frame[16] = static_cast<std::uint8_t>(mmtype >> 8);
+    frame[17] = 0x00;
+    frame[18] = 0xB0;
+    frame[19] = 0x52;
+    return frame;
+}
+
+std::vector<std::uint8_t> SetKey(const Mac& local, const Key& nmk, const Key* dak) {
+    std::vector<std::uint8_t> frame = Request(local, 0xA050);
+    frame[20] = 0x01;
+    std::memcpy(frame.data() + 21, nmk.data(), 16);
+    frame[37] = dak ? 0x00 : 0x0F;
+    if (dak) {
+        std::memset(frame.data() + 38, 0xFF, 6);
+        std::memcpy(frame.data() + 44, dak->data(), 16);
+    }
+    return frame;
+}
+
+std::vector<Mac> ListedMacs(const std::vector<std::uint8_t>& reply) {
+    std::vector<Mac> macs;
+    for (std::size_t k = 0; k < reply[38]; ++k) {
+        Mac mac{};
+        std::memcpy(mac.data(), reply.data() + 39 + 15 * k, 6);
+        macs.push_back(mac);
+    }
+    return macs;
+}
+
+struct SimulatorTest : ::testing::Test {
+    SimConfig config = DefaultConfig();
+    std::vector<OutFrame> out;
+
+    std::vector<std::uint8_t> Exchange(Simulator& sim, const std::vector<std::uint8_t>& frame, std::int64_t now) {
+        out.clear();
+        sim.HandleFrame(frame, now, out);
+        if (out.size() != 1) return {};
+        return out.front().bytes;
+    }
+};
+
+TEST(SimKeysTest, DefaultNetworkKeyAndNid) {
+    const Key nmk = NmkFromNetworkName(kDefaultNetworkName);
+    EXPECT_EQ(HexText(nmk.data(), nmk.size()), "50D3E4933F855B7040784DF815AA8DB7");
+    const Nid nid = NidFromNmk(nmk);
+    EXPECT_EQ(HexText(nid.data(), nid.size()), "B0F2E695666B03");
+    // A different key gives a different NID whose top nibble (security level) is zero.
+    const Nid other = NidFromNmk(NmkFromNetworkName("NewName"));
+    EXPECT_NE(other, nid);
+    EXPECT_EQ(other[6] & 0xF0, 0);
+}
+
+TEST_F(SimulatorTest, VersionAnsweredAtManagementAndOwnAddressOnly) {
+    Simulator sim(config);
+    const struct {
+        Mac destination;
+        bool answered;
+    } cases[] = {{kManagement, true}, {config.local.mac, true}, {Mac{0x00, 0xB0, 0x52, 0x5A, 0x00, 0x02}, false},
+                 {Mac{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, false}};
+    for (const auto& c : cases) {
+        const auto reply = Exchange(sim, Request(c.destination, 0xA000), 10);
+        ASSERT_EQ(!reply.empty(), c.answered) << FormatMac(c.destination);
+        if (reply.empty()) continue;
+        EXPECT_EQ(0, std::memcmp(reply.data(), kHost.data(), 6));
+        EXPECT_EQ(0, std::memcmp(reply.data() + 6, config.local.mac.data(), 6));
+        EXPECT_EQ(reply[12], 0x88);
+        EXPECT_EQ(reply[13], 0xE1);
+        EXPECT_EQ(reply[15], 0x01);
+        EXPECT_EQ(reply[16], 0xA0);
+        EXPECT_EQ(reply[20], 0x00);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(reply.data() + 23)), config.local.firmware);
+        EXPECT_GE(reply.size(), 60u);
+    }
+    EXPECT_EQ(sim.Counters().versionRequests, 2);
+}
+
+TEST_F(SimulatorTest, NetworkInfoLayout) {
+    Simulator sim(config);
+    EXPECT_TRUE(Exchange(sim, Request(kManagement, 0xA038), 0).empty()) << "only the device's own MAC";
+    const auto reply = Exchange(sim, Request(config.local.mac, 0xA038), 0);
+    ASSERT_EQ(reply.size(), 39u + 3 * 15);
+    EXPECT_EQ(reply[15], 0x39);
+    EXPECT_EQ(HexText(reply.data() + 21, 7), "B0F2E695666B03");
+    EXPECT_EQ(reply[28], config.local.snid);
+    EXPECT_EQ(reply[29], config.local.tei);
+    EXPECT_EQ(0, std::memcmp(reply.data() + 31, config.local.mac.data(), 6));  // CCo
+    EXPECT_EQ(reply[37], config.local.tei);
+    ASSERT_EQ(reply[38], 3);
+    const SimStation& first = config.stations[0];
+    const std::uint8_t* record = reply.data() + 39;
+    EXPECT_EQ(0, std::memcmp(record, first.mac.data(), 6));
+    EXPECT_EQ(record[6], first.tei);
+    EXPECT_EQ(0, std::memcmp(record + 7, first.bridgedMac.data(), 6));
+    EXPECT_EQ(record[13], first.txRate);
+    EXPECT_EQ(record[14], first.rxRate);
+}
+
+TEST_F(SimulatorTest, KeysMoveStationsBetweenNetworks) {
+    config.stations[1].restartMs = 300;
+    Simulator sim(config);
+    const Key newNmk = NmkFromNetworkName("NewName");
+    const Key dak = DakFromPassword(config.stations[1].password);
+
+    auto reply = Exchange(sim, SetKey(config.local.mac, newNmk, &dak), 100);
+    ASSERT_FALSE(reply.empty());
+    EXPECT_EQ(reply[15], 0x51);
+    EXPECT_EQ(reply[20], 0x00);
+    // Station 1 left the local device's network.
+    reply = Exchange(sim, Request(config.local.mac, 0xA038), 200);
+    EXPECT_EQ(ListedMacs(reply), (std::vector<Mac>{config.stations[0].mac, config.stations[2].mac}));
+
+    // The local device takes the new key, restarts, and comes back with a new NID and station 1 only.
+    reply = Exchange(sim, SetKey(config.local.mac, newNmk, nullptr), 300);
+    ASSERT_FALSE(reply.empty());
+    EXPECT_EQ(reply[20], 0x00);
+    EXPECT_TRUE(Exchange(sim, Request(kManagement, 0xA000), 300 + config.local.restartMs - 1).empty());
+    reply = Exchange(sim, Request(config.local.mac, 0xA038), 300 + config.local.restartMs);
+    ASSERT_FALSE(reply.empty());
+    EXPECT_EQ(ListedMacs(reply), std::vector<Mac>{config.stations[1].mac});
+    const Nid nid = NidFromNmk(newNmk);
+    EXPECT_EQ(0, std::memcmp(reply.data() + 21, nid.data(), 7));
+}
+
+TEST_F(SimulatorTest, StationRestartHidesItForItsRestartTime) {
+    config.stations[0].restartMs = 500;
+    Simulator sim(config);
+    const Key dak = DakFromPassword(config.stations[0].password);
+    Exchange(sim, SetKey(config.local.mac, config.local.nmk, &dak), 1000);
+    EXPECT_EQ(ListedMacs(Exchange(sim, Request(config.local.mac, 0xA038), 1499)).size(), 2u);
+    EXPECT_EQ(ListedMacs(Exchange(sim, Request(config.local.mac, 0xA038), 1500)).size(), 3u);
+}
+
+TEST_F(SimulatorTest, SetKeyStatuses) {
+    const Key nmk = NmkFromNetworkName("Other");
+    const Key unknownDak = DakFromPassword("NOPE-NOPE-NOPE-NOPE");
+    const Key dak0 = DakFromPassword(config.stations[0].password);
+    struct Case {
+        const char* name;
+        std::uint8_t allStatus;
+        std::uint8_t station0Status;
+        const Key* dak;
+        std::uint8_t expected;
+        bool station0Moves;
+    } cases[] = {
+        {"no station has that DAK", 0, 0, &unknownDak, 0x01, false},
+        {"station configured to fail", 0, 7, &dak0, 7, false},
+        {"every set-key fails", 9, 0, &dak0, 9, false},
+        {"every set-key fails, local too", 9, 0, nullptr, 9, false},
+        {"success", 0, 0, &dak0, 0, true},
+    };
+    for (const Case& c : cases) {
+        SimConfig local = config;
+        local.faults.setKeyStatusAll = c.allStatus;
+        local.stations[0].setKeyStatus = c.station0Status;
+        Simulator sim(local);
+        const auto reply = Exchange(sim, SetKey(local.local.mac, nmk, c.dak), 0);
+        ASSERT_FALSE(reply.empty()) << c.name;
+        EXPECT_EQ(reply[20], c.expected) << c.name;
+        EXPECT_EQ(sim.Config().stations[0].nmk == nmk, c.station0Moves) << c.name;
+        EXPECT_EQ(sim.Config().local.nmk, local.local.nmk) << c.name;
+        // A failed local request leaves the device answering.
+        EXPECT_FALSE(Exchange(sim, Request(kManagement, 0xA000), 1).empty()) << c.name;
+    }
+}
+
+TEST_F(SimulatorTest, ShortSetKeyIsIgnored) {
+    Simulator sim(config);
+    auto frame = SetKey(config.local.mac, config.local.nmk, nullptr);
+    frame.resize(59);
+    EXPECT_TRUE(Exchange(sim, frame, 0).empty());
+    EXPECT_EQ(sim.Counters().setKeyRequests, 1);
+}
+
+TEST_F(SimulatorTest, Faults) {
+    config.faults.ignoreNetworkInfo = 2;
+    config.faults.delayMs = 40;
+    config.faults.stopAfterSeconds = 5;
+    Simulator sim(config);
+    EXPECT_TRUE(Exchange(sim, Request(config.local.mac, 0xA038), 0).empty());
+    EXPECT_TRUE(Exchange(sim, Request(config.local.mac, 0xA038), 0).empty());
+    out.clear();
+    sim.HandleFrame(Request(config.local.mac, 0xA038), 100, out);
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].dueMs, 140);
+    EXPECT_TRUE(Exchange(sim, Request(kManagement, 0xA000), 5000).empty());
+    EXPECT_EQ(sim.Counters().networkInfoIgnored, 2);
+}
+
+TEST_F(SimulatorTest, HomePlug10ProbesCountedNotAnswered) {
+    Simulator sim(config);
+    std::vector<std::uint8_t> probe(60, 0);
+    std::memcpy(probe.data(), config.stations[0].mac.data(), 6);
+    probe[12] = 0x88;
+    probe[13] = 0x7B;
+    probe[14] = 0x01;
+    probe[15] = 0x07;
+    EXPECT_TRUE(Exchange(sim, probe, 0).empty());
+    EXPECT_TRUE(Exchange(sim, std::vector<std::uint8_t>(probe.begin(), probe.begin() + 14), 0).empty());
+    EXPECT_EQ(sim.Counters().homePlug10Probes, 2);
+}
+
+TEST_F(SimulatorTest, BurstAlternatesEtherTypesAtTheRate) {
+    config.faults.burstRate = 100;  // one frame each 10 ms
+    Simulator sim(config);
+    out.clear();
+    sim.Tick(1000, out);
+    sim.Tick(1095, out);
+    ASSERT_EQ(out.size(), 10u);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        EXPECT_EQ(out[i].bytes[13], i % 2 == 0 ? 0xE1 : 0x7B);
+        EXPECT_GE(out[i].bytes.size(), 60u);
+    }
+}
+
+TEST(SimConfigTest, IniFile) {
+    SimConfig config = DefaultConfig();
+    std::string error;
+    ASSERT_TRUE(ParseConfig(
+        "# two stations\n[local]\nmac = 00:B0:52:00:AA:01\nfirmware = FW 1\nnid = 01020304050607\n"
+        "snid = 0x0A\ntei = 5\nnetwork = Office\nrestart_ms = 200\n"
+        "[station]\nmac = 00b05200aa02 ; no separators\ntei = 6\npassword = AAAA-BBBB-CCCC-DDDD\nnetwork = Office\n"
+        "[station]\nmac=00-B0-52-00-AA-03\nnmk = 50D3E4933F855B7040784DF815AA8DB7\nsetkey_status = 3\n"
+        "[faults]\ndelay_ms = 25\nstop_after_s = 1.5\n",
+        config, error))
+        << error;
+    EXPECT_EQ(FormatMac(config.local.mac), "00:B0:52:00:AA:01");
+    EXPECT_EQ(config.local.firmware, "FW 1");
+    EXPECT_EQ(config.local.snid, 10);
+    EXPECT_EQ(config.local.nmk, NmkFromNetworkName("Office"));
+    ASSERT_EQ(config.stations.size(), 2u);
+    EXPECT_EQ(FormatMac(config.stations[1].mac), "00:B0:52:00:AA:03");
+    EXPECT_EQ(config.stations[1].setKeyStatus, 3);
+    EXPECT_EQ(config.faults.delayMs, 25);
+    EXPECT_DOUBLE_EQ(config.faults.stopAfterSeconds, 1.5);
+
+    Simulator sim(config);
+    EXPECT_EQ(HexText(sim.CurrentNid().data(), 7), "01020304050607");
+    EXPECT_TRUE(sim.Listed(sim.Config().stations[0], 0));
+    EXPECT_FALSE(sim.Listed(sim.Config().stations[1], 0)) << "in the default network, not Office";
+}
+
+TEST(SimConfigTest, ErrorsNameTheLineAndKeepTheConfig) {
+    const struct {
+        const char* text;
+        const char* error;
+    } cases[] = {
+        {"[local]\nmac = 00:B0:52\n", "line 2: bad value for mac"},
+        {"[local]\ntei = 256\n", "line 2: bad value for tei"},
+        {"[nowhere]\n", "line 1: unknown section"},
+        {"mac = 00:B0:52:00:00:01\n", "line 1: key outside a section"},
+        {"[station]\ncolour = red\n", "line 2: unknown key colour"},
+        {"[local]\nnmk = 50D3\n", "line 2: bad value for nmk"},
+        {"[local]\njust words\n", "line 2: expected key = value"},
+    };
+    for (const auto& c : cases) {
+        SimConfig config = DefaultConfig();
+        std::string error;
+        EXPECT_FALSE(ParseConfig(c.text, config, error)) << c.text;
+        EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
+        EXPECT_EQ(config.stations.size(), 3u);
+    }
+}
+
+}  // namespace
+}  // namespace plcsim
