@@ -4,8 +4,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
+#include <vector>
 
+#include "keys/KeyDerivation.h"
 #include "registry/Views.h"
 
 namespace zentrel {
@@ -33,8 +36,7 @@ static_assert(offsetof(HistoryRecord, localMark) == 169);
 inline constexpr int kMaxHistory = 32;
 inline constexpr std::int32_t kDatabaseVersion = 306;
 inline constexpr char kDatabaseFile[] = "plc.data";
-// The HomePlug AV standard's default network password; a network of this name is "Public".
-inline constexpr char kDefaultNetworkName[] = "HomePlugAV";
+// kDefaultNetworkName, the name of a "Public" network, comes from keys/KeyDerivation.h.
 
 struct ListLayout {
     std::array<std::int32_t, 5> columnOrder{0, 1, 2, 3, 4};
@@ -58,5 +60,24 @@ int FindHistoryByMacText(const Core& core, const std::string& text);
 void CompactHistory(Core& core);
 void ApplyListLayout(Core& core, ListModel& list);
 void CaptureListLayout(Core& core, const ListModel& list);
+
+// Room for a record of a device the history does not hold yet. While there is room it is the
+// slot behind the last record; with 32 records it is the record with the oldest lastSeen among
+// those whose MAC neither the local nor the powerline device list shows. The slot comes back
+// zeroed and already counted in historyCount; -1 when every record belongs to a shown device (the
+// new device is then not recorded).
+int NewHistorySlot(Core& core);
+
+// A record's text field up to its terminator, never past the field's width.
+std::string RecordText(const char* field, std::size_t width);
+// Stores text cut to the field's width minus one, terminated, rest of the field zero.
+void SetRecordText(char* field, std::size_t width, const std::string& text);
+
+// The 176-byte stored form of a record, little-endian.
+void EncodeHistoryRecord(const HistoryRecord& record, std::vector<std::uint8_t>& out);
+bool DecodeHistoryRecord(std::span<const std::uint8_t> bytes, HistoryRecord& record);
+inline constexpr std::size_t kHistoryRecordBytes = 176;
+// A file with n records is kDatabaseBaseBytes + 176 * n bytes long.
+inline constexpr std::size_t kDatabaseBaseBytes = 97532;
 
 }  // namespace zentrel

@@ -1,0 +1,77 @@
+#pragma once
+// A fresh core over a temporary directory, for tests of the files the registry reads and writes.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "registry/Core.h"
+#include "support/FakeClock.h"
+#include "support/RecordingMessages.h"
+
+namespace zentrel::test {
+
+// A wire without adapters: the registry never touches the network.
+class NoAdapterWire : public Wire {
+public:
+    bool ListAdapters(std::vector<WireAdapter>& adapters) override {
+        adapters.clear();
+        return true;
+    }
+    bool QueryMac(const WireAdapter&, std::uint8_t*) override { return false; }
+    std::unique_ptr<Capture> Open(const WireAdapter&, std::span<const BpfInstruction>, OpenFailure& failure,
+                                  std::string&) override {
+        failure = OpenFailure::Other;
+        return nullptr;
+    }
+};
+
+inline std::filesystem::path MakeTempDir() {
+    std::random_device rd;
+    for (;;) {
+        auto p = std::filesystem::temp_directory_path() / ("zentrel-reg-" + std::to_string(rd()));
+        if (std::filesystem::create_directory(p)) return p;
+    }
+}
+
+class RegistryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = MakeTempDir();
+        core = std::make_unique<Core>(wire, messages, views, clock, nullptr, dir);
+    }
+    void TearDown() override {
+        core.reset();
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+    }
+    // A second core on the same directory, as the next start of the program sees it.
+    std::unique_ptr<Core> Reopen() { return std::make_unique<Core>(wire, messages, views2, clock, nullptr, dir); }
+
+    std::vector<std::uint8_t> ReadBytes(const char* name) const {
+        std::ifstream f(dir / name, std::ios::binary);
+        return {std::istreambuf_iterator<char>(f), {}};
+    }
+    void WriteBytes(const char* name, const std::vector<std::uint8_t>& bytes) const {
+        std::ofstream f(dir / name, std::ios::binary | std::ios::trunc);
+        f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    void WriteText(const char* name, const std::string& text) const {
+        std::ofstream f(dir / name, std::ios::binary | std::ios::trunc);
+        f << text;
+    }
+
+    std::filesystem::path dir;
+    NoAdapterWire wire;
+    RecordingMessages messages;
+    Views views;
+    Views views2;
+    FakeClock clock;
+    std::unique_ptr<Core> core;
+};
+
+}  // namespace zentrel::test
