@@ -1,5 +1,6 @@
 #pragma once
 // OEM branding and tuning (OEMPrefs.dat) and the vendor list (OUIList.txt).
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -53,5 +54,9 @@ void LoadOemPrefs(Core& core);
 OemPrefs ParseOemPrefs(const std::uint8_t* data, std::size_t size);
 QualityWording WordingForStyle(int qualityStyle);
 void LoadVendorList(Core& core);
+// The Main page's choice of link-quality wording, from qualityStyle, into core.quality.
+void SelectQualityWording(Core& core);
+// The vendor list parsed from the bytes of an OUIList.txt: room for size / 20 entries.
+std::vector<VendorEntry> ParseVendorList(const std::uint8_t* data, std::size_t size);
 
 }  // namespace zentrel
