@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <limits>
+#include <optional>
+#include <string>
+
+#include "RegistryFixture.h"
+#include "report/LastSeen.h"
+
+using namespace zentrel;
+using namespace zentrel::test;
+
+namespace {
+
+// Runs the test body in UTC and restores the zone afterwards.
+class LastSeenTest : public RegistryTest {
+protected:
+    void SetUp() override {
+        RegistryTest::SetUp();
+        if (const char* tz = std::getenv("TZ")) saved_ = tz;
+        setenv("TZ", "UTC", 1);
+        tzset();
+    }
+    void TearDown() override {
+        if (saved_) setenv("TZ", saved_->c_str(), 1);
+        else unsetenv("TZ");
+        tzset();
+        RegistryTest::TearDown();
+    }
+
+private:
+    std::optional<std::string> saved_;
+};
+
+TEST_F(LastSeenTest, BothClockForms) {
+    struct Case {
+        std::int64_t t;
+        const char* twelve;
+        const char* twentyFour;
+    };
+    const Case cases[] = {
+        {0, "Jan 01 00:00 AM", "Jan 01 00:00"},                   // midnight keeps hour 00
+        {30 * 60, "Jan 01 00:30 AM", "Jan 01 00:30"},
+        {12 * 3600 + 30 * 60, "Jan 01 12:30 AM", "Jan 01 12:30"},  // half past noon still reads AM
+        {13 * 3600 + 7 * 60, "Jan 01 01:07 PM", "Jan 01 13:07"},
+        {4 * 86400 + 3 * 3600 + 7 * 60 + 59, "Jan 05 03:07 AM", "Jan 05 03:07"},  // zero-padded day
+        {1700000000, "Nov 14 10:13 PM", "Nov 14 22:13"},
+        {-86400, "Dec 31 00:00 AM", "Dec 31 00:00"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.t);
+        core->prefs.use12HourClock = 1;
+        EXPECT_EQ(FormatLastSeen(*core, c.t), c.twelve);
+        core->prefs.use12HourClock = 0;
+        EXPECT_EQ(FormatLastSeen(*core, c.t), c.twentyFour);
+    }
+}
+
+TEST_F(LastSeenTest, TimeBeyondTheCalendarReadsUnknown) {
+    core->prefs.use12HourClock = 1;
+    EXPECT_EQ(FormatLastSeen(*core, std::numeric_limits<std::int64_t>::max()), "unknown");
+    core->prefs.use12HourClock = 0;
+    EXPECT_EQ(FormatLastSeen(*core, std::numeric_limits<std::int64_t>::min()), "unknown");
+}
+
+}  // namespace
