@@ -1,0 +1,142 @@
+#include "link/AdapterAccess.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "registry/Core.h"
+
+namespace zentrel {
+
+const std::array<BpfInstruction, 7> kHomePlugFilter = {{
+    {0x28, 0, 0, 12},          // ldh [12]: ethertype
+    {0x15, 0, 1, 0x887B},      // HomePlug 1.0?
+    {0x06, 0, 0, 0xFFFFFFFF},  // accept the whole frame
+    {0x28, 0, 0, 12},          // ldh [12]
+    {0x15, 0, 1, 0x88E1},      // HomePlug AV?
+    {0x06, 0, 0, 0xFFFFFFFF},  // accept the whole frame
+    {0x06, 0, 0, 0},           // drop
+}};
+
+namespace {
+
+constexpr std::size_t kMinFrameBytes = 60;
+constexpr std::size_t kMaxFrameBytes = 1514;
+
+bool ValidIndex(int adapter) { return adapter >= 0 && adapter < kMaxAdapters; }
+
+std::string ProgramPath() {
+    // Only Linux names its own executable this way; elsewhere the text names it generically.
+    std::error_code ec;
+    auto path = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec || path.empty()) return "<path of this program>";
+    return path.string();
+}
+
+std::string PermissionNoticeText() {
+    const std::string program = ProgramPath();
+    return "Cannot open the network adapters for raw Ethernet: this program lacks the CAP_NET_RAW "
+           "and CAP_NET_ADMIN capabilities, so no powerline device can be found. Grant them once with\n"
+           "  sudo setcap cap_net_raw,cap_net_admin+ep " +
+           program + "\nor run the command with sudo.";
+}
+
+}  // namespace
+
+bool EnumerateAdapters(Core& core) {
+    AdapterAccessState& s = core.access;
+    s.deviceList.clear();
+    s.deviceListHeld = false;
+    s.adapterCount = 0;
+    s.received.clear();
+    s.receivedHeld = false;
+    for (auto& slot : s.slots) {
+        slot.handle.reset();
+        std::memset(slot.hostMac, 0, sizeof slot.hostMac);
+    }
+
+    std::vector<WireAdapter> list;
+    if (!core.wire.ListAdapters(list)) return false;
+    s.deviceList = std::move(list);
+    s.deviceListHeld = true;
+
+    const std::size_t taken = std::min<std::size_t>(s.deviceList.size(), kMaxAdapters);
+    for (std::size_t i = 0; i < taken; ++i) {
+        CaptureSlot& slot = s.slots[static_cast<std::size_t>(s.adapterCount)];
+        std::uint8_t mac[6] = {};
+        // A failed query still counts the adapter, with an all-zero address.
+        if (core.wire.QueryMac(s.deviceList[i], mac)) std::memcpy(slot.hostMac, mac, 6);
+        ++s.adapterCount;
+    }
+    return true;
+}
+
+bool OpenCapture(Core& core, int adapter) {
+    if (!ValidIndex(adapter)) return false;
+    AdapterAccessState& s = core.access;
+    CaptureSlot& slot = s.slots[static_cast<std::size_t>(adapter)];
+    if (slot.handle) return true;
+    if (adapter >= s.adapterCount || static_cast<std::size_t>(adapter) >= s.deviceList.size()) {
+        CloseCapture(core, adapter);
+        return false;
+    }
+    OpenFailure failure = OpenFailure::None;
+    std::string error;
+    slot.handle = core.wire.Open(s.deviceList[static_cast<std::size_t>(adapter)], kHomePlugFilter, failure, error);
+    if (!slot.handle) {
+        CloseCapture(core, adapter);
+        if (failure == OpenFailure::Permission && !s.permissionNoticeGiven) {
+            s.permissionNoticeGiven = true;
+            if (core.onPermissionNotice) core.onPermissionNotice(PermissionNoticeText());
+        }
+        return false;
+    }
+    return true;
+}
+
+bool CloseCapture(Core& core, int adapter) {
+    if (ValidIndex(adapter)) core.access.slots[static_cast<std::size_t>(adapter)].handle.reset();
+    return true;
+}
+
+bool CloseAllCaptures(Core& core) {
+    AdapterAccessState& s = core.access;
+    s.received.clear();
+    s.receivedHeld = false;
+    for (int i = 0; i < kMaxAdapters; ++i) CloseCapture(core, i);
+    if (s.deviceListHeld) {
+        s.deviceList.clear();
+        s.deviceListHeld = false;
+    }
+    return true;
+}
+
+bool SendFrame(Core& core, int adapter, const std::uint8_t* frame, std::size_t length) {
+    // The full length decides: a huge length must not wrap into a small, "valid" one.
+    if (length > kMaxFrameBytes) return false;
+    if (!ValidIndex(adapter)) return false;
+    Capture* capture = core.access.slots[static_cast<std::size_t>(adapter)].handle.get();
+    if (!capture) return false;
+    if (length > 0 && !frame) return false;
+    if (length < kMinFrameBytes) {
+        std::uint8_t padded[kMinFrameBytes] = {};
+        if (length) std::memcpy(padded, frame, length);
+        return capture->Send(padded, kMinFrameBytes);
+    }
+    return capture->Send(frame, length);
+}
+
+std::optional<std::span<const std::uint8_t>> ReceiveFrame(Core& core, int adapter) {
+    if (!ValidIndex(adapter)) return std::nullopt;
+    AdapterAccessState& s = core.access;
+    Capture* capture = s.slots[static_cast<std::size_t>(adapter)].handle.get();
+    if (!capture) return std::nullopt;
+    std::vector<std::uint8_t> frame;
+    if (capture->Fetch(frame) <= 0) return std::nullopt;
+    s.received = std::move(frame);
+    s.receivedHeld = true;
+    return std::span<const std::uint8_t>(s.received.data(), s.received.size());
+}
+
+}  // namespace zentrel
