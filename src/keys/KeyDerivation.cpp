@@ -2,11 +2,13 @@
 
 #include <cstring>
 
+#include "keys/Sha256Dispatch.h"
+
 namespace zentrel {
 namespace {
 
 // PBKDF1 with SHA-256, 1000 iterations: one hash of text and salt, then 999 hashes of the
-// previous digest, each fed back from `digest` itself (Reset keeps it).
+// previous digest.
 void Derive(CSha256& sha, const std::uint8_t* text, const std::uint8_t (&salt)[8]) {
     std::memset(sha.digest, 0, sizeof sha.digest);
     sha.Reset();
@@ -20,11 +22,24 @@ void Derive(CSha256& sha, const std::uint8_t* text, const std::uint8_t (&salt)[8
     sha.Update(salted, n + 8);
     sha.Final();
 
-    for (int i = 0; i < 999; ++i) {
-        sha.Reset();
-        sha.Update(sha.digest, sizeof sha.digest);
-        sha.Final();
+    // The first 998 re-hashes stay in registers; the last one goes through the object, so that
+    // it ends in the same state as after 999 passes of Reset, Update and Final.
+    std::uint32_t words[8];
+    for (int i = 0; i < 8; ++i) {
+        const std::uint8_t* p = sha.digest + 4 * i;
+        words[i] = (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
     }
+    Sha256RehashDigest(words, 998);
+    for (int i = 0; i < 8; ++i) {
+        std::uint8_t* p = sha.digest + 4 * i;
+        p[0] = static_cast<std::uint8_t>(words[i] >> 24);
+        p[1] = static_cast<std::uint8_t>(words[i] >> 16);
+        p[2] = static_cast<std::uint8_t>(words[i] >> 8);
+        p[3] = static_cast<std::uint8_t>(words[i]);
+    }
+    sha.Reset();
+    sha.Update(sha.digest, sizeof sha.digest);
+    sha.Final();
 }
 
 std::string DerivedText(const std::string& text, bool nmk) {

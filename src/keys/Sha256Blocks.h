@@ -19,18 +19,29 @@ inline constexpr std::uint32_t kRoundConstants[64] = {
     0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2,
 };
 
+inline constexpr std::uint32_t kInitialChain[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
+                                                   0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
+
+// Replaces `words` (a digest read as eight big-endian words) `times` times by the SHA-256 of
+// the 32 digest bytes. This is the key derivation's inner loop; kept in registers where the
+// instruction set allows, since each pass is a single block.
+using RehashFn = void (*)(std::uint32_t words[8], int times);
+
 void CompressPortable(std::uint32_t chain[8], const std::uint8_t* data, std::size_t blocks);
+void RehashPortable(std::uint32_t words[8], int times);
 
 #if defined(__x86_64__) || defined(__i386__)
 #define ZENTREL_SHA256_X86 1
 bool CpuHasShaNi();
 void CompressShaNi(std::uint32_t chain[8], const std::uint8_t* data, std::size_t blocks);
+void RehashShaNi(std::uint32_t words[8], int times);
 #endif
 
 #if defined(__aarch64__)
 #define ZENTREL_SHA256_ARM 1
 bool CpuHasArmSha2();
 void CompressArmSha2(std::uint32_t chain[8], const std::uint8_t* data, std::size_t blocks);
+void RehashArmSha2(std::uint32_t words[8], int times);
 #endif
 
 }  // namespace zentrel::sha256

@@ -23,4 +23,8 @@ const char* Sha256ImplName(Sha256Impl impl);
 // in force.
 void Sha256Compress(std::uint32_t chain[8], const std::uint8_t* data, std::size_t blocks);
 
+// Replaces `words`, a digest read as eight big-endian words, `times` times by the SHA-256 of
+// its 32 bytes, without going through memory between passes.
+void Sha256RehashDigest(std::uint32_t words[8], int times);
+
 }  // namespace zentrel

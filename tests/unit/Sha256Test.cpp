@@ -86,6 +86,32 @@ TEST_P(Sha256AllImpls, PaddingBoundariesMatchReference) {
     }
 }
 
+TEST_P(Sha256AllImpls, RehashInRegistersEqualsPlainPasses) {
+    CSha256 sha;
+    sha.Reset();
+    sha.Update("HomePlugAV", 10);
+    sha.Final();
+    for (int times : {0, 1, 2, 7}) {
+        std::uint32_t words[8];
+        for (int i = 0; i < 8; ++i) {
+            const std::uint8_t* p = sha.digest + 4 * i;
+            words[i] = (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
+        }
+        Sha256RehashDigest(words, times);
+        for (int i = 0; i < times; ++i) {
+            sha.Reset();
+            sha.Update(sha.digest, 32);
+            sha.Final();
+        }
+        for (int i = 0; i < 8; ++i) {
+            const std::uint8_t* p = sha.digest + 4 * i;
+            EXPECT_EQ(words[i], (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
+                                    (std::uint32_t{p[2]} << 8) | p[3])
+                << times << " passes, word " << i;
+        }
+    }
+}
+
 TEST(Sha256, ImplementationsAgreeOnRandomInput) {
     std::mt19937 rng(2024);
     std::vector<Sha256Impl> impls;
