@@ -8,7 +8,7 @@ PREFIX ?= /usr/local
 PACKAGES := build-essential cmake pkg-config libpcap-dev libgtest-dev libgmock-dev \
             libbenchmark-dev libssl-dev qt6-base-dev iproute2 python3 libcap2-bin
 
-.PHONY: all deps configure build test demo install clean
+.PHONY: all deps configure build test demo install clean fuzz sanitize
 
 all: build
 
@@ -47,6 +47,23 @@ install: build
 	# Raw Ethernet needs CAP_NET_RAW, promiscuous mode CAP_NET_ADMIN; grant them as capture tools do.
 	-setcap cap_net_raw,cap_net_admin+ep $(DESTDIR)$(PREFIX)/bin/zentrel
 	-@if [ -f $(DESTDIR)$(PREFIX)/bin/zentrel-utility ]; then setcap cap_net_raw,cap_net_admin+ep $(DESTDIR)$(PREFIX)/bin/zentrel-utility; fi
+	-@if [ -f $(DESTDIR)$(PREFIX)/bin/plcsim ]; then setcap cap_net_raw,cap_net_admin+ep $(DESTDIR)$(PREFIX)/bin/plcsim; fi
 
 clean:
 	rm -rf $(BUILD)
+
+# Fuzzing: every parser of untrusted bytes under libFuzzer (clang), FUZZ_SECONDS each, in its own
+# build directory.
+FUZZ_SECONDS ?= 60
+FUZZ_BUILD ?= build-fuzz
+fuzz:
+	JOBS=$(JOBS) bash fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# Unit and end-to-end tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+SANITIZE_BUILD ?= build-asan
+sanitize: deps
+	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZENTREL_SANITIZE=ON \
+	  -DZENTREL_BUILD_UI=OFF -DZENTREL_BUILD_BENCH=OFF
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	cd $(SANITIZE_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --output-on-failure -j $(JOBS)
