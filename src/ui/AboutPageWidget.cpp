@@ -1,0 +1,66 @@
+#include "ui/AboutPageWidget.h"
+
+#include <QDesktopServices>
+#include <QPainter>
+
+#include "link/ScanCycle.h"
+#include "report/HostInfo.h"
+#include "ui/CBmp.h"
+#include "ui/DialogUnits.h"
+
+namespace zentrel::ui {
+
+AboutPageWidget::AboutPageWidget(UiContext& ctx, QWidget* parent) : SheetPage(ctx, parent) {
+    setObjectName("aboutPage");
+    const DialogUnits du(font());
+    auto* versionLabel = new QLabel("Version:", this);
+    du.Place(versionLabel, 149, 69, 31, 8);
+    version = new QLabel(this);
+    version->setObjectName("version");
+    du.Place(version, 186, 69, 68, 8);
+    title = new QLabel(this);
+    title->setObjectName("title");
+    du.Place(title, 51, 69, 90, 8);
+    legalNotice = new QLabel(this);
+    legalNotice->setObjectName("legalNotice");
+    du.Place(legalNotice, 51, 81, 259, 8);
+    link = new QPushButton(this);
+    link->setObjectName("link");
+    link->setFlat(true);
+    link->setCursor(Qt::PointingHandCursor);
+    du.Place(link, 52, 97, 112, 14);
+    link->hide();
+    setMinimumSize(du.X(378), du.Y(215));
+
+    openLink = [](const QString& address) { QDesktopServices::openUrl(QUrl::fromUserInput(address)); };
+    connect(link, &QPushButton::clicked, this, [this] {
+        if (openLink) openLink(QString::fromStdString(ctx_.core.prefs.webAddress));
+    });
+}
+
+void AboutPageWidget::Initialise() {
+    const auto& prefs = ctx_.core.prefs;
+    title->setText(QString::fromStdString(prefs.title));
+    if (!prefs.webAddress.empty()) {
+        link->setText(QString::fromStdString(prefs.webAddress));
+        link->show();
+    }
+    legalNotice->setText(QString::fromStdString(prefs.legalNotice));
+    version->setText(programVersion);
+}
+
+void AboutPageWidget::Activate() {
+    EnsureInitialised();
+    // Periodic scanning pauses while the page is shown.
+    ctx_.core.pages.aboutWasScanning = SetAutoRefresh(ctx_.core, 0);
+}
+
+void AboutPageWidget::Deactivate() { SetAutoRefresh(ctx_.core, ctx_.core.pages.aboutWasScanning ? 1 : 0); }
+
+void AboutPageWidget::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    CBmp bmp;
+    bmp.DrawFile(ctx_.FilePath("oemBig.bmp"), painter, ctx_.core.prefs.aboutBitmapX, ctx_.core.prefs.aboutBitmapY);
+}
+
+}  // namespace zentrel::ui

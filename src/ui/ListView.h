@@ -1,0 +1,32 @@
+#pragma once
+// A report-style list over a core ListModel. It shows the model and reports the user's actions
+// back into it: the selection, dragged column order and widths, and header clicks.
+#include <QTableWidget>
+#include <functional>
+
+#include "registry/Views.h"
+
+namespace zentrel::ui {
+
+class ListView : public QTableWidget {
+    Q_OBJECT
+public:
+    ListView(ListModel& model, QWidget* parent = nullptr);
+
+    // Columns may be dragged into another order (the powerline device list).
+    void SetColumnsMovable(bool movable);
+    // Header clicks report the clicked column's sub-item number.
+    void SetHeaderClickHandler(std::function<void(int)> handler);
+    void Render();
+
+    ListModel& Model() { return model_; }
+
+private:
+    void PushSelection();
+
+    ListModel& model_;
+    std::function<void(int)> onHeaderClick_;
+    bool rendering_ = false;
+};
+
+}  // namespace zentrel::ui

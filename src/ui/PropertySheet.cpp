@@ -1,0 +1,104 @@
+#include "ui/PropertySheet.h"
+
+#include <QEvent>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QVBoxLayout>
+
+#include "ui/AddRemoteDialog.h"
+#include "ui/SetPasswordDialog.h"
+
+namespace zentrel::ui {
+
+PropertySheet::PropertySheet(UiContext& ctx, QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      ctx_(ctx) {
+    setObjectName("propertySheet");
+    setWindowTitle(QString::fromStdString(ctx_.core.prefs.title));
+    const QString iconPath = ctx_.FilePath("logo.ico");
+    if (QFileInfo::exists(iconPath)) {
+        const QIcon icon(iconPath);
+        if (!icon.isNull()) setWindowIcon(icon);
+    }
+
+    auto* layout = new QVBoxLayout(this);
+    tabs = new QTabWidget(this);
+    tabs->setObjectName("tabs");
+    mainPage = new MainPageWidget(ctx_, tabs);
+    privacyPage = new PrivacyPageWidget(ctx_, tabs);
+    diagnosticsPage = new DiagnosticsPageWidget(ctx_, tabs);
+    aboutPage = new AboutPageWidget(ctx_, tabs);
+    tabs->addTab(mainPage, "Main");
+    tabs->addTab(privacyPage, "Privacy");
+    tabs->addTab(diagnosticsPage, "Diagnostics");
+    tabs->addTab(aboutPage, "About");
+    layout->addWidget(tabs);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    closeButton = new QPushButton("Close", this);
+    closeButton->setObjectName("close");
+    closeButton->setAutoDefault(false);
+    closeButton->hide();
+    buttons->addWidget(closeButton);
+    layout->addLayout(buttons);
+
+    mainPage->showSetPassword = [this] { ShowSetPassword(); };
+    mainPage->showAddRemote = [this] { ShowAddRemote(); };
+    connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(&ctx_.views, &QtViews::changed, this, [this] {
+        if (auto* page = CurrentPage()) page->Render();
+    });
+}
+
+PropertySheet::~PropertySheet() { mainPage->Destroy(); }
+
+void PropertySheet::Start() {
+    if (started_) return;
+    started_ = true;
+    mainPage->EnsureInitialised();
+    closeButton->show();
+    connect(tabs, &QTabWidget::currentChanged, this, &PropertySheet::OnTabChanged);
+    OnTabChanged(tabs->currentIndex());
+}
+
+SheetPage* PropertySheet::CurrentPage() const { return qobject_cast<SheetPage*>(tabs->currentWidget()); }
+
+void PropertySheet::OnTabChanged(int index) {
+    if (index == currentIndex_) return;
+    if (auto* old = qobject_cast<SheetPage*>(tabs->widget(currentIndex_))) old->Deactivate();
+    currentIndex_ = index;
+    if (auto* page = qobject_cast<SheetPage*>(tabs->widget(index))) {
+        ctx_.messages.SetPageOwner(page);
+        page->Activate();
+        page->Render();
+    }
+}
+
+bool PropertySheet::event(QEvent* e) {
+    const bool handled = QDialog::event(e);
+    if (e->type() == QEvent::WindowActivate && started_) {
+        if (auto* page = CurrentPage()) page->WindowActivated();
+    }
+    return handled;
+}
+
+void PropertySheet::done(int result) {
+    mainPage->Destroy();
+    QDialog::done(result);
+}
+
+void PropertySheet::ShowSetPassword() {
+    SetPasswordDialog dialog(ctx_, mainPage);
+    dialog.onStored = [this] { diagnosticsPage->Regenerate(); };
+    dialog.Run();
+}
+
+void PropertySheet::ShowAddRemote() {
+    AddRemoteDialog dialog(ctx_, mainPage);
+    dialog.Run();
+}
+
+}  // namespace zentrel::ui

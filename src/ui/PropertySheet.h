@@ -1,0 +1,47 @@
+#pragma once
+// The program's window: four tabs and a single "Close" button, caption and icon from the OEM
+// branding. It tells the pages when they become current and when they stop being it.
+#include <QDialog>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "ui/AboutPageWidget.h"
+#include "ui/DiagnosticsPageWidget.h"
+#include "ui/MainPageWidget.h"
+#include "ui/PrivacyPageWidget.h"
+
+namespace zentrel::ui {
+
+class PropertySheet : public QDialog {
+    Q_OBJECT
+public:
+    PropertySheet(UiContext& ctx, QWidget* parent = nullptr);
+    ~PropertySheet() override;
+
+    // Sets up the Main page and makes it current; the "Close" button appears once it is up.
+    void Start();
+
+    SheetPage* CurrentPage() const;
+
+    QTabWidget* tabs = nullptr;
+    MainPageWidget* mainPage = nullptr;
+    PrivacyPageWidget* privacyPage = nullptr;
+    DiagnosticsPageWidget* diagnosticsPage = nullptr;
+    AboutPageWidget* aboutPage = nullptr;
+    QPushButton* closeButton = nullptr;
+
+protected:
+    bool event(QEvent* event) override;
+    void done(int result) override;
+
+private:
+    void OnTabChanged(int index);
+    void ShowSetPassword();
+    void ShowAddRemote();
+
+    UiContext& ctx_;
+    int currentIndex_ = -1;
+    bool started_ = false;
+};
+
+}  // namespace zentrel::ui

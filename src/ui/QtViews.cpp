@@ -1,0 +1,48 @@
+#include "ui/QtViews.h"
+
+namespace zentrel::ui {
+
+void QtViews::PresetField(Form form, int id, const std::string& text) {
+    Views::PresetField(form, id, text);
+    auto it = edits_.find({form, id});
+    if (it == edits_.end() || !it->second) return;
+    it->second->setText(QString::fromStdString(text));
+    it->second->selectAll();
+}
+
+void QtViews::SetFieldText(Form form, int id, const std::string& text) {
+    Views::SetFieldText(form, id, text);
+    auto it = edits_.find({form, id});
+    if (it == edits_.end() || !it->second) return;
+    it->second->setText(QString::fromStdString(text));
+    it->second->deselect();
+}
+
+void QtViews::FocusField(Form form, int id) {
+    Views::FocusField(form, id);
+    auto it = edits_.find({form, id});
+    if (it == edits_.end() || !it->second) return;
+    // Setting the focus selects the whole text of a line edit; keep the selection the core chose.
+    const bool all = Field(form, id).allSelected;
+    it->second->setFocus(Qt::OtherFocusReason);
+    if (all) {
+        it->second->selectAll();
+    } else {
+        it->second->deselect();
+    }
+}
+
+void QtViews::BindField(Form form, int id, QLineEdit* edit) {
+    edits_[{form, id}] = edit;
+    edit->setText(QString::fromStdString(FieldText(form, id)));
+    connect(edit, &QLineEdit::textEdited, this,
+            [this, form, id](const QString& text) { Views::SetFieldText(form, id, text.toStdString()); });
+}
+
+void QtViews::SyncFields() {
+    for (auto& [key, edit] : edits_) {
+        if (edit) Views::SetFieldText(key.first, key.second, edit->text().toStdString());
+    }
+}
+
+}  // namespace zentrel::ui

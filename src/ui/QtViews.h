@@ -1,0 +1,34 @@
+#pragma once
+// The core's view models with Qt renderers attached: every Changed() re-renders the pages, and
+// the edit fields of the forms follow PresetField / SetFieldText / FocusField.
+#include <QLineEdit>
+#include <QObject>
+#include <QPointer>
+#include <map>
+#include <utility>
+
+#include "registry/Views.h"
+
+namespace zentrel::ui {
+
+class QtViews : public QObject, public Views {
+    Q_OBJECT
+public:
+    void PresetField(Form form, int id, const std::string& text) override;
+    void SetFieldText(Form form, int id, const std::string& text) override;
+    void FocusField(Form form, int id) override;
+    void Changed() override { Q_EMIT changed(); }
+
+    // Ties an edit control to a field: typing goes into the model, the core's writes into the edit.
+    void BindField(Form form, int id, QLineEdit* edit);
+    // Copies every bound edit's text into the model (before a handler reads the fields).
+    void SyncFields();
+
+Q_SIGNALS:
+    void changed();
+
+private:
+    std::map<std::pair<Form, int>, QPointer<QLineEdit>> edits_;
+};
+
+}  // namespace zentrel::ui
