@@ -34,8 +34,10 @@ namespace {
 inline void CompressWords(std::uint32_t chain[8], std::uint32_t (&w)[16]) {
     std::uint32_t a = chain[0], b = chain[1], c = chain[2], d = chain[3];
     std::uint32_t e = chain[4], f = chain[5], g = chain[6], h = chain[7];
+#pragma GCC unroll 8
     for (int r = 0; r < 64; r += 8) {
         if (r >= 16) {
+#pragma GCC unroll 8
             for (int t = r; t < r + 8; ++t) {
                 w[t & 15] += SmallSigma1(w[(t - 2) & 15]) + w[(t - 7) & 15] + SmallSigma0(w[(t - 15) & 15]);
             }
