@@ -1,0 +1,153 @@
+#include "keys/PasswordDialogs.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "keys/EntryRules.h"
+#include "keys/KeyDerivation.h"
+#include "keys/PrivacyPage.h"
+#include "link/ScanCycle.h"
+#include "registry/Core.h"
+
+namespace zentrel {
+namespace {
+
+constexpr int kTeiSubItem = 0;
+constexpr int kMacSubItem = 3;
+constexpr int kPasswordSubItem = 4;
+constexpr std::size_t kNameMaxChars = 79;
+constexpr std::uint32_t kAfterAddRemoteMs = 200;
+
+void ShowWarning(Core& core, MsgOwner owner, const char* caption, const std::string& text) {
+    Message m;
+    m.text = text;
+    m.caption = caption;
+    m.icon = MsgIcon::Warning;
+    m.owner = owner;
+    core.messages.Show(m);
+}
+
+std::string PasswordOf(const Core& core, int record) {
+    const HistoryRecord& r = core.db.history[static_cast<std::size_t>(record - 1)];
+    return RecordText(r.password, sizeof r.password);
+}
+
+void RestoreScan(Core& core) { SetAutoRefresh(core, core.pages.setPasswordWasScanning ? 1 : 0); }
+
+// A device that is listed but has no history record gets one, as the scan would have made it:
+// its MAC, the TEI text as label, seen now. Returns the 1-based record, 0 when every record
+// belongs to a device that is shown and none can make room.
+int AddHistoryRecord(Core& core, const Mac& mac, const std::string& label) {
+    const int slot = NewHistorySlot(core);
+    if (slot < 0) return 0;
+    HistoryRecord& record = core.db.history[static_cast<std::size_t>(slot)];
+    SetRecordText(record.label, sizeof record.label, label);
+    std::memcpy(record.mac, mac.data(), mac.size());
+    record.lastSeen = core.clock.Now();
+    record.localMark = 0;
+    return slot + 1;
+}
+
+}  // namespace
+
+bool OpenSetPasswordDialog(Core& core) {
+    const ListModel& list = core.views.main.powerlineDevices;
+    const int row = list.present ? list.GetSelectedRow() : -1;
+    if (row < 0) {
+        ShowWarning(core, MsgOwner::Dialog, "Attention!", "Please select a device first by clicking on it.");
+        return false;
+    }
+    const std::string macText = ListText(list, row, kMacSubItem);
+    core.db.selectedHistory = FindHistoryByMacText(core, macText);
+    core.views.setPasswordTei = ListText(list, row, kTeiSubItem);
+    core.views.setPasswordMac = macText;
+    core.views.setPasswordStatus.clear();
+    core.pages.setPasswordMac = MacFromText(macText);
+
+    core.views.FocusField(Form::SetPassword, kPasswordField);
+    const int record = FindHistoryByMac(core, core.pages.setPasswordMac.data());
+    if (record > 0) {
+        core.views.PresetField(Form::SetPassword, kPasswordField,
+                               PasswordOf(core, record));
+    } else {
+        // The field belongs to a fresh dialog: no text left over from an earlier device.
+        core.views.SetFieldText(Form::SetPassword, kPasswordField, "");
+    }
+    core.views.Changed();
+    core.pages.setPasswordWasScanning = SetAutoRefresh(core, 0);
+    return true;
+}
+
+SetPasswordOutcome ConfirmSetPassword(Core& core) {
+    const std::string password =
+        ClipFieldText(core.views.FieldText(Form::SetPassword, kPasswordField), kPasswordMaxChars);
+    if (!CheckDevicePasswordFormat(core.messages, password)) return SetPasswordOutcome::StaysOpen;
+
+    const Mac mac = core.pages.setPasswordMac;
+    int record = FindHistoryByMac(core, mac.data());
+    if (record == 0) record = AddHistoryRecord(core, mac, core.views.setPasswordTei);
+    if (record == 0) {
+        ShowWarning(core, MsgOwner::Dialog, "Attention!",
+                    "The device history is full.\nPlease delete a device on the Diagnostics page and try again.");
+        RestoreScan(core);
+        return SetPasswordOutcome::HistoryFull;
+    }
+    HistoryRecord& stored = core.db.history[static_cast<std::size_t>(record - 1)];
+    SetRecordText(stored.password, sizeof stored.password, password);
+    core.views.setPasswordStatus = "Please be patient, this may take some time.";
+    core.views.Changed();
+    SaveDatabase(core);
+
+    // Saving drops duplicate records, which moves the ones behind them: find the device again
+    // rather than trusting an index taken before the save.
+    core.db.selectedHistory = FindHistoryByMac(core, mac.data());
+    ListModel& list = core.views.main.powerlineDevices;
+    const int row = list.present ? list.GetSelectedRow() : -1;
+    if (row >= 0 && core.db.selectedHistory > 0) {
+        list.SetCell(row, kPasswordSubItem,
+                     PasswordOf(core, core.db.selectedHistory));
+    }
+    core.views.Changed();
+    RestoreScan(core);
+    return SetPasswordOutcome::Stored;
+}
+
+void CancelSetPassword(Core& core) { RestoreScan(core); }
+
+void OpenAddRemoteDialog(Core& core) {
+    core.views.PresetField(Form::AddRemote, kAddRemoteNameField, kDefaultNetworkName);
+    core.views.PresetField(Form::AddRemote, kPasswordField, kDevicePasswordPlaceholder);
+    core.views.FocusField(Form::AddRemote, kAddRemoteNameField);
+    core.views.Changed();
+}
+
+AddRemoteOutcome ConfirmAddRemote(Core& core) {
+    // The name has no length rule here; the derivation itself uses only its first 64 bytes.
+    const std::string name = ClipFieldText(core.views.FieldText(Form::AddRemote, kAddRemoteNameField), kNameMaxChars);
+    if (!CheckNamePresent(core.messages, name)) return AddRemoteOutcome::StaysOpen;
+    const std::string password =
+        ClipFieldText(core.views.FieldText(Form::AddRemote, kPasswordField), kPasswordMaxChars);
+    if (!CheckNotPlaceholder(core.messages, password)) return AddRemoteOutcome::StaysOpen;
+    if (!CheckDevicePassword(core.messages, password)) return AddRemoteOutcome::StaysOpen;
+
+    const std::string nmk = NmkText(name);
+    const std::string dak = DakText(password);
+
+    // A slot no list row uses, so that only this exchange's confirmation can set it.
+    const int slot = std::clamp(CurrentStationTable(core).stationCount, 0, kMaxStations) + 1;
+    core.link.setKeyResultIndex = slot;
+    core.link.setKeyResults[static_cast<std::size_t>(slot)] = 0;
+    core.link.setKeyLocalOnly = 0;
+    SetNetworkKey(core, nmk, 0, &dak);
+    core.clock.SleepMs(kAfterAddRemoteMs);
+
+    if (core.link.setKeyResults[static_cast<std::size_t>(slot)] == 0) {
+        ShowWarning(core, MsgOwner::None, "Zentrel Utility",
+                    "Input password does not match any device on the powerline network.\nPlease retype.");
+        return AddRemoteOutcome::NoMatch;
+    }
+    return AddRemoteOutcome::Joined;
+}
+
+}  // namespace zentrel

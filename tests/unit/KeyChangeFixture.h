@@ -1,0 +1,132 @@
+#pragma once
+// A core on the in-memory wire with one adapter whose local device answers set-key requests as
+// the test scripts it: per DAK (remote requests) and for the local request, a queue of answers,
+// each a status byte or kSilent. Messages are recorded with the time they were shown.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "keys/KeyDerivation.h"
+#include "link/AdapterAccess.h"
+#include "registry/Core.h"
+#include "support/FakeClock.h"
+#include "support/MemoryWire.h"
+#include "support/RecordingMessages.h"
+#include "support/TestFrames.h"
+
+namespace zentrel::test {
+
+class TimedMessages : public RecordingMessages {
+public:
+    explicit TimedMessages(Clock& clock) : clock_(clock) {}
+    MsgAnswer Show(const Message& message) override {
+        shownAtMs.push_back(clock_.TickMs());
+        return RecordingMessages::Show(message);
+    }
+    std::vector<std::uint32_t> shownAtMs;
+
+private:
+    Clock& clock_;
+};
+
+// One set-key request as the local device received it.
+struct SetKeyRequest {
+    std::uint32_t timeMs = 0;
+    std::uint8_t mode = 0;  // byte 37
+    std::vector<std::uint8_t> broadcast;  // bytes 38..43
+    std::string nmk;        // bytes 21..36 as KeyText
+    std::string dak;        // bytes 44..59 as KeyText
+    std::uint8_t localOnlyFlag = 0;  // setKeyLocalOnly at the time of the send
+};
+
+inline constexpr int kSilent = -1;
+
+class KeyChangeFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = std::filesystem::temp_directory_path() /
+              ("zentrel-keys-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(dir);
+        wire.AddAdapter("eth0", host);
+        core = std::make_unique<Core>(wire, messages, views, clock, &timer, dir);
+        ASSERT_TRUE(EnumerateAdapters(*core));
+        ASSERT_TRUE(OpenCapture(*core, 0));
+        std::memcpy(core->link.tables[0].hostMac, host.data(), 6);
+        std::memcpy(core->link.tables[0].localMac, local.data(), 6);
+        std::memcpy(core->link.adapters[0].hostMac, host.data(), 6);
+        std::memcpy(core->link.adapters[0].localMac, local.data(), 6);
+        core->link.currentAdapter = 0;
+        views.main.powerlineDevices.present = true;
+        wire.responder = [this](int adapter, std::span<const std::uint8_t> frame) { Answer(adapter, frame); };
+    }
+
+    void TearDown() override {
+        core.reset();
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+    }
+
+    // A row of the powerline device list: TEI, speed, bridged MAC, MAC, password.
+    void AddRow(const std::string& tei, const std::string& mac, const std::string& password, int slot = 0) {
+        ListModel& list = views.main.powerlineDevices;
+        const int r = list.AppendRow(slot);
+        list.SetCell(r, 0, tei);
+        list.SetCell(r, 1, "100");
+        list.SetCell(r, 3, mac);
+        list.SetCell(r, 4, password);
+    }
+
+    void Answer(int adapter, std::span<const std::uint8_t> f) {
+        if (f.size() < 60 || f[15] != 0x50 || f[16] != 0xA0) return;
+        SetKeyRequest r;
+        r.timeMs = clock.TickMs();
+        r.mode = f[37];
+        r.broadcast.assign(f.begin() + 38, f.begin() + 44);
+        r.nmk = KeyText(&f[21]);
+        r.dak = KeyText(&f[44]);
+        r.localOnlyFlag = core->link.setKeyLocalOnly;
+        requests.push_back(r);
+        auto& queue = r.mode == 0x0F ? localAnswers : remoteAnswers[r.dak];
+        int status = 0;  // unscripted devices confirm
+        if (!queue.empty()) {
+            status = queue.front();
+            queue.pop_front();
+        }
+        if (status != kSilent) wire.Reply(adapter, SetKeyConfirm(host, local, static_cast<std::uint8_t>(status)), 5);
+    }
+
+    std::vector<std::string> MessageTexts() const {
+        std::vector<std::string> texts;
+        for (const auto& m : messages.shown) texts.push_back(m.text);
+        return texts;
+    }
+
+    const Mac host{0x00, 0x11, 0x22, 0x33, 0x44, 0x55};
+    const Mac local{0x00, 0xB0, 0x52, 0x00, 0xAA, 0x01};
+    FakeClock clock;
+    MemoryWire wire{clock};
+    TimedMessages messages{clock};
+    Views views;
+    FakeTimerHost timer;
+    std::filesystem::path dir;
+    std::unique_ptr<Core> core;
+
+    std::vector<SetKeyRequest> requests;
+    std::map<std::string, std::deque<int>> remoteAnswers;  // by DAK text
+    std::deque<int> localAnswers;
+};
+
+inline const std::string kSuccessText =
+    "Change network name successfully!\nPlease wait for about 10 seconds for updating the corresponding data.";
+inline const std::string kLocalOnlySuccessText =
+    "Change local adapter's network name successfully!\nPlease wait for about 10 seconds for updating the "
+    "corresponding data.";
+
+}  // namespace zentrel::test
