@@ -133,7 +133,7 @@ void CSha256::Update(const void* data, std::uint32_t length) {
     if (length == 0) return;
     const auto* in = static_cast<const std::uint8_t*>(data);
     // The fill of `block` follows from the count: 2^32 is a multiple of the block size.
-    std::uint32_t fill = byteCountLow & 63;
+    const std::uint32_t fill = byteCountLow & 63;
     byteCountLow += length;
     if (byteCountLow < length) ++byteCountHigh;
 
@@ -147,7 +147,6 @@ void CSha256::Update(const void* data, std::uint32_t length) {
         Sha256Compress(chain, block, 1);
         in += room;
         length -= room;
-        fill = 0;
     }
     if (length >= 64) {
         Sha256Compress(chain, in, length / 64);
@@ -158,8 +157,8 @@ void CSha256::Update(const void* data, std::uint32_t length) {
 }
 
 void CSha256::Final() {
-    // The same as feeding the pad and then the 8 length bytes through Update, which is how the
-    // counts and `block` are left, but written in place: this runs 1000 times per key.
+    // The same as feeding the pad and then the 8 length bytes through Update, and the counts and
+    // `block` are left as that would leave them, but the pad is written in place.
     const std::uint32_t lengthHigh = (byteCountHigh << 3) | (byteCountLow >> 29);
     const std::uint32_t lengthLow = byteCountLow << 3;
     const std::uint32_t used = byteCountLow & 63;

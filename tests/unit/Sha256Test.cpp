@@ -185,9 +185,9 @@ TEST(Sha256, ByteCountCarriesIntoHighWord) {
     EXPECT_EQ(sha.byteCountLow, 0x10u);
 }
 
-TEST(Sha256, WholeBlocksAreReadFromTheCallersMemory) {
-    // Pieces that fill the buffer exactly, and whole blocks after a partial one, leave the same
-    // chain as a single call.
+TEST(Sha256, PiecesAcrossBlockBoundariesLeaveTheSameState) {
+    // A piece that completes the buffer and carries whole blocks after it leaves the same chain,
+    // count and buffer as a single call.
     std::mt19937 rng(7);
     const std::string message = RandomBytes(rng, 64 * 5 + 10);
     CSha256 once, pieces;
