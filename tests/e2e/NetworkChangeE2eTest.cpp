@@ -1,0 +1,218 @@
+// Changing the network with plcsim on the far end: the `zentrel` commands password, set-name and
+// add-remote run as the user runs them (own process, files in the lab's directory), and plcsim's
+// frame log shows what went out.
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "E2eFixture.h"
+#include "keys/KeyDerivation.h"
+#include "keys/PrivacyPage.h"
+#include "link/ScanCycle.h"
+#include "registry/MainPage.h"
+#include "registry/OemPrefs.h"
+
+namespace zentrel::e2e {
+namespace {
+
+const char* const kPasswords[] = {"ALFA-BRAV-OCHA-RLIE", "DELT-AECH-OFOX-TROT", "GOLF-HOTE-LIND-IAJU"};
+const char* const kStationMacs[] = {"00:B0:52:5A:00:02", "00:B0:52:5A:00:03", "00:B0:52:5A:00:04"};
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+struct SetKeyFrame {
+    std::uint8_t mode = 0;
+    std::string remote;  // bytes 38..43
+    std::string nmk;     // bytes 21..36
+    std::string dak;     // bytes 44..59
+};
+
+class NetworkChangeE2e : public E2eTest {
+protected:
+    // Runs `zentrel ARGS` in the lab's directory, in the host namespace this thread is in.
+    CliRun Zentrel(const std::string& args) {
+        const std::string dir = lab->Directory();
+        const std::string command = "cd '" + dir + "' && '" ZENTREL_CLI "' " + args + " >'" + dir + "/cli.out' 2>'" +
+                                    dir + "/cli.err'";
+        CliRun run;
+        const int raw = std::system(command.c_str());
+        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        run.out = ReadText(dir + "/cli.out");
+        run.err = ReadText(dir + "/cli.err");
+        return run;
+    }
+
+    // Scans until every MAC in `present` is listed and none in `absent`, for up to `seconds`
+    // (devices that took a new key are silent while they restart).
+    bool ListedAsExpected(const std::vector<std::string>& present, const std::vector<std::string>& absent,
+                          int seconds, std::string& last) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        do {
+            last = Zentrel("scan").out;
+            bool ok = true;
+            for (const auto& mac : present) ok = ok && last.find(mac) != std::string::npos;
+            for (const auto& mac : absent) ok = ok && last.find(mac) == std::string::npos;
+            if (ok) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        } while (std::chrono::steady_clock::now() < end);
+        return false;
+    }
+
+    // The set-key requests in plcsim's frame log, in order.
+    std::vector<SetKeyFrame> LoggedSetKeys() const {
+        std::vector<SetKeyFrame> frames;
+        std::istringstream lines(ReadText(lab->SimLogPath()));
+        std::string stamp, hex;
+        while (lines >> stamp >> hex) {
+            // Hex digits: byte k at 2k. MMTYPE 0xA050 is bytes 15..16 = "50A0".
+            if (hex.size() < 120 || hex.substr(30, 4) != "50A0") continue;
+            SetKeyFrame f;
+            f.mode = static_cast<std::uint8_t>(std::stoi(hex.substr(74, 2), nullptr, 16));
+            f.nmk = hex.substr(42, 32);
+            f.remote = hex.substr(76, 12);
+            f.dak = hex.substr(88, 32);
+            frames.push_back(f);
+        }
+        return frames;
+    }
+
+    bool WriteSimConfig(const std::string& text, std::string& path) {
+        path = lab->Directory() + "/sim.ini";
+        std::ofstream file(path);
+        file << text;
+        return static_cast<bool>(file);
+    }
+
+    void StorePasswords(int count) {
+        for (int k = 0; k < count; ++k) {
+            const CliRun run = Zentrel(std::string("password ") + kStationMacs[k] + " " + kPasswords[k]);
+            ASSERT_EQ(run.status, 0) << run.err << run.out;
+        }
+    }
+};
+
+TEST_F(NetworkChangeE2e, SetAllChangesRemoteDevicesFirstAndLeavesUnknownOnesBehind) {
+    E2E_PREPARE(1);
+    std::string error;
+    ASSERT_TRUE(lab->StartSim(0, {}, error)) << error;
+    StorePasswords(2);
+
+    const CliRun run = Zentrel("set-name NewName --all");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("Info: Change network name successfully!\nPlease wait for about 10 seconds for "
+                           "updating the corresponding data."),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("device 1 of 2: "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("device 2 of 2: "), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("failed"), std::string::npos) << run.err;
+
+    const std::vector<SetKeyFrame> frames = LoggedSetKeys();
+    ASSERT_EQ(frames.size(), 3u);
+    const std::string nmk = NmkText("NewName");
+    std::vector<std::string> daks;
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(frames[i].mode, 0x00);
+        EXPECT_EQ(frames[i].remote, "FFFFFFFFFFFF");
+        EXPECT_EQ(frames[i].nmk, nmk);
+        daks.push_back(frames[i].dak);
+    }
+    // The list is sorted by speed, so either remote device may come first.
+    std::sort(daks.begin(), daks.end());
+    std::vector<std::string> expected = {DakText(kPasswords[0]), DakText(kPasswords[1])};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(daks, expected);
+    EXPECT_EQ(frames[2].mode, 0x0F);
+    EXPECT_EQ(frames[2].remote, "000000000000");
+    EXPECT_EQ(frames[2].dak, std::string(32, '0'));
+    EXPECT_EQ(frames[2].nmk, nmk);
+
+    std::string listing;
+    EXPECT_TRUE(ListedAsExpected({kStationMacs[0], kStationMacs[1]}, {kStationMacs[2]}, 10, listing)) << listing;
+    EXPECT_EQ(listing.find("NID: b0f2e695666b"), std::string::npos) << "the NID follows the new NMK\n" << listing;
+}
+
+TEST_F(NetworkChangeE2e, FailingStationGetsOneRetryAndOneMessage) {
+    E2E_PREPARE(1);
+    std::string error;
+    ASSERT_TRUE(lab->StartSim(0, {"--fail-station", kStationMacs[1]}, error)) << error;
+    StorePasswords(2);
+
+    const CliRun run = Zentrel("set-name NewName --all");
+    EXPECT_EQ(run.status, 1) << run.err;
+    const std::string failed = std::string("Attention!: The update failed.(") + kStationMacs[1] +
+                               ")\nPlease plug this device to your computer locally.";
+    const std::size_t at = run.err.find(failed);
+    EXPECT_NE(at, std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find(failed, at + 1), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("Info: Change local adapter's network name successfully!"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(std::string(kStationMacs[1]) + " ... failed"), std::string::npos) << run.err;
+
+    // Two attempts for the failing station, one for the other, then the local device.
+    const std::vector<SetKeyFrame> frames = LoggedSetKeys();
+    ASSERT_EQ(frames.size(), 4u);
+    int failingAttempts = 0;
+    for (int i = 0; i < 3; ++i) failingAttempts += frames[i].dak == DakText(kPasswords[1]);
+    EXPECT_EQ(failingAttempts, 2);
+    EXPECT_EQ(frames[3].mode, 0x0F);
+}
+
+TEST_F(NetworkChangeE2e, SilentLocalDeviceReportsTheFailure) {
+    E2E_PREPARE(1);
+    std::string error;
+    ASSERT_TRUE(lab->StartSim(0, {}, error)) << error;
+    LoadOemPrefs(*core);
+    views.main.powerlineDevices.present = true;
+    views.main.localDevices.present = true;
+    SetupPowerlineDeviceList(*core);
+    RestartScanning(*core);
+    RunScanCycle(*core);
+    ASSERT_EQ(views.main.powerlineDevices.RowCount(), 3);
+    ASSERT_EQ(lab->StopSim(), 0);
+
+    ActivatePrivacyPage(*core);
+    views.SetFieldText(Form::Privacy, kPrivacyNameField, "NewName");
+    EXPECT_EQ(SetNetworkName(*core, SetNameScope::LocalOnly), SetNameOutcome::LocalFailed);
+    ASSERT_FALSE(messages.shown.empty());
+    EXPECT_EQ(messages.shown.back().text, "Change network name failed.");
+    EXPECT_EQ(messages.shown.back().caption, "Attention!");
+    EXPECT_EQ(core->link.tables[0].stationCount, 0);
+}
+
+TEST_F(NetworkChangeE2e, AddRemoteBringsAStationOfAnotherNetworkIn) {
+    E2E_PREPARE(1);
+    std::string config;
+    ASSERT_TRUE(WriteSimConfig(std::string("[station]\npassword = ") + kPasswords[0] + "\n[station]\npassword = " +
+                                   kPasswords[1] + "\n[station]\npassword = " + kPasswords[2] +
+                                   "\nnetwork = Elsewhere\n",
+                               config));
+    std::string error;
+    ASSERT_TRUE(lab->StartSim(0, {"--config", config}, error)) << error;
+    std::string listing;
+    ASSERT_TRUE(ListedAsExpected({kStationMacs[0], kStationMacs[1]}, {kStationMacs[2]}, 5, listing)) << listing;
+
+    const CliRun wrong = Zentrel("add-remote HomePlugAV WRNG-PASS-WORD-XXXX");
+    EXPECT_EQ(wrong.status, 1);
+    EXPECT_NE(wrong.err.find("Zentrel Utility: Input password does not match any device on the powerline "
+                             "network.\nPlease retype."),
+              std::string::npos)
+        << wrong.err;
+
+    const CliRun right = Zentrel(std::string("add-remote HomePlugAV ") + kPasswords[2]);
+    EXPECT_EQ(right.status, 0) << right.err;
+    EXPECT_EQ(right.err.find("does not match"), std::string::npos) << right.err;
+    EXPECT_TRUE(ListedAsExpected({kStationMacs[0], kStationMacs[1], kStationMacs[2]}, {}, 10, listing)) << listing;
+}
+
+}  // namespace
+}  // namespace zentrel::e2e
