@@ -1,0 +1,48 @@
+// The Main page's status texts: connection state, scanning text, network type and station count.
+#include <cstring>
+#include <string>
+
+#include "keys/KeyDerivation.h"
+#include "registry/Core.h"
+#include "registry/MainPage.h"
+
+namespace zentrel {
+namespace {
+
+int CurrentIndex(const Core& core) {
+    const int current = core.link.currentAdapter;
+    return current >= 0 && current < kMaxAdapters ? current : 0;
+}
+
+}  // namespace
+
+void ShowConnectionState(Core& core) {
+    MainPageView& main = core.views.main;
+    const auto& record = core.link.adapters[static_cast<std::size_t>(CurrentIndex(core))];
+    if (record.localFound != 0) {
+        main.connection = "Connected";
+    } else {
+        main.connection = "No Device Detected";
+        main.ccoMac.clear();
+        main.ccoTei.clear();
+        main.nid.clear();
+        main.snid.clear();
+    }
+    core.views.Changed();
+}
+
+void ShowNetworkStatus(Core& core, int phase) {
+    MainPageView& main = core.views.main;
+    const std::size_t current = static_cast<std::size_t>(CurrentIndex(core));
+    const auto& record = core.link.adapters[current];
+    const StationTable& table = core.link.tables[current];
+
+    main.scanning = (phase > 4 && record.localFound != 0) ? " Scanning..." : "";
+    // Compared with its terminator, so a name that only begins with the default is private.
+    const bool isPublic = std::memcmp(table.networkName, kDefaultNetworkName, sizeof kDefaultNetworkName) == 0;
+    main.networkType = std::string("Network Type: ") + (isPublic ? "Public" : "Private");
+    main.stationCountText = std::to_string(table.stationCount) + " " + "Powerline Devices detected";
+    ShowConnectionState(core);
+}
+
+}  // namespace zentrel
