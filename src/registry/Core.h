@@ -62,6 +62,9 @@ struct Core {
     std::function<void(Core&)> afterClearStationTables;
     // Told once when a capture could not be opened for lack of permission.
     std::function<void(const std::string&)> onPermissionNotice;
+    // The capture library's own version text, set by the program that links it (empty when the
+    // program runs without one); the host information shows it after the library's file name.
+    std::string captureLibraryVersion;
 
     std::filesystem::path FilePath(const char* name) const { return directory / name; }
 };

@@ -31,4 +31,14 @@ void SortPowerlineList(Core& core, int column);
 // The column-header click rule of the powerline device list.
 void OnPowerlineColumnClick(Core& core, int column);
 
+// The page's life, so that a renderer only forwards: creation (load the database and vendor
+// list, make the lists, restart the link, first status), activation (restart the scan timer,
+// scan at once when automatic scanning is off), deactivation and destruction (save).
+void InitMainPage(Core& core);
+void ActivateMainPage(Core& core);
+void DeactivateMainPage(Core& core);
+void DestroyMainPage(Core& core);
+// The "Scan" button.
+void OnScanButton(Core& core);
+
 }  // namespace zentrel

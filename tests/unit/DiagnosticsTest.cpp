@@ -1,0 +1,227 @@
+// The diagnostics report in both targets, the host information lines and the page's commands.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <sstream>
+
+#include "ScanFixture.h"
+#include "registry/Database.h"
+#include "report/Diagnostics.h"
+#include "report/HostInfo.h"
+
+namespace zentrel::test {
+namespace {
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::string line;
+    std::istringstream in(text);
+    while (std::getline(in, line)) lines.push_back(line);
+    if (!text.empty() && text.back() == '\n') lines.push_back("");
+    return lines;
+}
+
+// The first four host lines name this machine: keep their labels only.
+std::vector<std::string> MaskHostLines(std::vector<std::string> lines) {
+    for (auto& line : lines) {
+        for (const char* label : {"Computer name: ", "User name: ", "Microprocessor: ", "OS Platform: "}) {
+            if (line.rfind(label, 0) == 0) line = std::string(label) + "*";
+        }
+    }
+    return lines;
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class DiagnosticsTest : public ScanFixture {
+protected:
+    void SetUp() override {
+        ScanFixture::SetUp();
+        setenv("TZ", "UTC", 1);
+        tzset();
+        MakeCore();
+        core->captureLibraryVersion = "libpcap version 1.10.3";
+        core->prefs.use12HourClock = 1;
+    }
+
+    // Two adapters, the first with a local device; a history of two records; one station row
+    // that the history does not hold yet.
+    void TwoAdapters() {
+        core->access.adapterCount = 2;
+        const std::uint8_t host0[6] = {0x02, 0, 0, 0, 0, 0x01};
+        const std::uint8_t host1[6] = {0x02, 0, 0, 0, 0, 0x02};
+        std::memcpy(core->access.slots[0].hostMac, host0, 6);
+        std::memcpy(core->access.slots[1].hostMac, host1, 6);
+        auto& t0 = core->link.tables[0];
+        t0.localFound = 1;
+        t0.localTei = 0x0A;
+        const std::uint8_t local[6] = {0x00, 0xB0, 0x52, 0x00, 0x01, 0x01};
+        std::memcpy(t0.localMac, local, 6);
+        std::snprintf(core->link.adapters[0].firmwareVersion, 100, "%s", "FW-1.2.3");
+        t0.readCount = 5;
+        t0.readBytes = 2048;
+        t0.writeCount = -1;
+        t0.writeBytes = static_cast<std::int32_t>(0xFFFFFC00u);
+
+        AddRecord({0x00, 0xB0, 0x52, 0x11, 0x00, 0x01}, "Device 1", "secret", 44, 1700000000 - 13 * 3600);
+        AddRecord({0x00, 0xB0, 0x52, 0x11, 0x00, 0x02}, "02", "", 100, 1700000000 - 22 * 3600 + 600);
+        auto& list = views.main.powerlineDevices;
+        const int r = list.AppendRow(0);
+        list.SetCell(r, 0, "03");
+        list.SetCell(r, 1, "300");
+        list.SetCell(r, 2, "02:AA:00:00:00:09");
+        list.SetCell(r, 3, "00:B0:52:11:00:09");
+        list.SetCell(r, 4, "pass-word");
+    }
+
+    void AddRecord(const Mac& mac, const char* label, const char* password, std::uint8_t speed, std::int64_t seen) {
+        auto& rec = core->db.history[static_cast<std::size_t>(core->db.historyCount++)];
+        rec = HistoryRecord{};
+        std::memcpy(rec.mac, mac.data(), 6);
+        SetRecordText(rec.label, sizeof rec.label, label);
+        SetRecordText(rec.password, sizeof rec.password, password);
+        rec.speed = speed;
+        rec.lastSeen = seen;
+    }
+
+    std::string Report() {
+        const auto path = dir / "report.txt";
+        EXPECT_TRUE(SaveReport(*core, path));
+        return ReadFile(path);
+    }
+};
+
+TEST_F(DiagnosticsTest, ReportMatchesTheGoldenLayout) {
+    TwoAdapters();
+    const auto actual = MaskHostLines(SplitLines(Report()));
+    const auto expected = MaskHostLines(SplitLines(ReadFile(std::string(ZENTREL_TEST_DATA) + "/diagnostics_report.txt")));
+    ASSERT_FALSE(expected.empty());
+    ASSERT_EQ(actual.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(actual[i], expected[i]) << "line " << i + 1;
+}
+
+TEST_F(DiagnosticsTest, ReportRecordsTheShownAndLocalDevices) {
+    TwoAdapters();
+    Report();
+    ASSERT_EQ(core->db.historyCount, 4);
+    const auto& station = core->db.history[2];
+    EXPECT_STREQ(station.label, "03");
+    EXPECT_STREQ(station.password, "pass-word");
+    EXPECT_EQ(station.speed, 44);  // 300 in eight bits
+    EXPECT_EQ(station.localMark, 0);
+    EXPECT_EQ(station.lastSeen, clock.Now());
+    const auto& local = core->db.history[3];
+    EXPECT_STREQ(local.label, "0A");
+    EXPECT_EQ(local.speed, 0xFF);
+    EXPECT_EQ(local.localMark, 0xFF);
+    // The untouched record keeps its time.
+    EXPECT_EQ(core->db.history[0].lastSeen, 1700000000 - 13 * 3600);
+}
+
+TEST_F(DiagnosticsTest, CountersAppearAboveDebugLevelOne) {
+    TwoAdapters();
+    core->prefs.debugLevel = 2;
+    const auto lines = SplitLines(Report());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "   Read: 5 (2 KB), Write: -1 (4194303 KB)"), lines.end());
+}
+
+TEST_F(DiagnosticsTest, EmptyReportEndsWithTheSecondRule) {
+    const std::string text = Report();
+    const std::string rule(76, '-');
+    ASSERT_GE(text.size(), rule.size());
+    EXPECT_EQ(text.substr(text.size() - rule.size()), rule);
+    // No adapters: the host block follows the header rule directly.
+    EXPECT_NE(text.find(rule + "\nComputer name: "), std::string::npos);
+}
+
+TEST_F(DiagnosticsTest, PageModeFillsBothLists) {
+    TwoAdapters();
+    InitDiagnosticsPage(*core);
+    ActivateDiagnosticsPage(*core);
+    EXPECT_EQ(core->scan.autoRefreshOff, 1);
+    const auto& info = views.diagnostics.systemInformation;
+    ASSERT_EQ(info.RowCount(), 7 + 7);
+    EXPECT_EQ(info.Cell(0, 0), "On NIC #1 MAC = 02:00:00:00:00:01");
+    EXPECT_EQ(info.Cell(4, 0), "On NIC #2 MAC = 02:00:00:00:00:02");
+    EXPECT_EQ(info.Cell(12, 0), "Zentrel Utility   3.0.91231");
+    const auto& history = views.diagnostics.history;
+    ASSERT_EQ(history.RowCount(), 4);
+    const char* row0[] = {"Device 1", "00:B0:52:11:00:01", "secret", "44         ", "Nov 14 09:13 AM"};
+    for (int c = 0; c < 5; ++c) EXPECT_EQ(history.Cell(0, c), row0[c]) << c;
+    EXPECT_EQ(history.Cell(1, 2), std::string(19, ' '));
+    EXPECT_EQ(history.Cell(3, 3), "local device");
+    // Regenerating rebuilds the lists rather than adding to them.
+    PaintDiagnosticsPage(*core);
+    EXPECT_EQ(info.RowCount(), 14);
+    EXPECT_EQ(history.RowCount(), 4);
+    DeactivateDiagnosticsPage(*core);
+    EXPECT_EQ(core->scan.autoRefreshOff, 0);
+}
+
+TEST_F(DiagnosticsTest, SaveReportThatCannotBeWrittenSaysSo) {
+    for (const auto& path : {std::optional<std::filesystem::path>{}, std::optional(dir / "missing" / "r.txt")}) {
+        messages.shown.clear();
+        EXPECT_FALSE(SaveReport(*core, path));
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].text, "Unable to create a file.");
+        EXPECT_EQ(messages.shown[0].caption, "Problem Occurred");
+        EXPECT_EQ(messages.shown[0].owner, MsgOwner::Page);
+    }
+}
+
+TEST(HostInfo, ProcessorAndPlatformLines) {
+    EXPECT_EQ(FormatProcessor("x86_64"), "Microprocessor: (X64)");
+    EXPECT_EQ(FormatProcessor("aarch64"), "Microprocessor: (ARM64)");
+    EXPECT_EQ(FormatProcessor("riscv64"), "Microprocessor: riscv64");
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"Debian GNU/Linux 12 (bookworm)", "6.1.0-18-amd64",
+         "OS Platform: Debian GNU/Linux 12 (bookworm) , V6.1, Build 0"},
+        {"Ubuntu 22.04.4 LTS", "5.15.153.1-microsoft-standard", "OS Platform: Ubuntu 22.04.4 LTS , V5.15, Build 153"},
+        {"X", "6.8", "OS Platform: X , V6.8, Build 0"},
+        {"X", "", "OS Platform: X , V0.0, Build 0"},
+        {"X", "99999999999999.1.2", "OS Platform: X , V999999999.1, Build 2"},
+    };
+    for (const auto& [name, release, line] : cases) EXPECT_EQ(FormatOsPlatform(name, release), line) << release;
+}
+
+TEST(HostInfo, PrettyNameFromOsRelease) {
+    EXPECT_EQ(PrettyNameFromOsRelease("NAME=\"Debian\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n"),
+              "Debian GNU/Linux 12 (bookworm)");
+    EXPECT_EQ(PrettyNameFromOsRelease("PRETTY_NAME='Single quoted'"), "Single quoted");
+    EXPECT_EQ(PrettyNameFromOsRelease("PRETTY_NAME=Bare\r\n"), "Bare");
+    EXPECT_EQ(PrettyNameFromOsRelease("PRETTY_NAME=\"A \\\"quoted\\\" name\""), "A \"quoted\" name");
+    EXPECT_EQ(PrettyNameFromOsRelease("NAME=x\n"), "");
+    EXPECT_EQ(PrettyNameFromOsRelease("PRETTY_NAME=\""), "\"");
+}
+
+TEST(HostInfo, SevenLinesInTheirFormats) {
+    HostFacts facts;
+    facts.computerName = std::string(200, 'c');
+    facts.machine = "x86_64";
+    facts.osName = "Debian GNU/Linux 12 (bookworm)";
+    facts.kernelRelease = "6.1.0";
+    const auto lines = FormatHostInformation(facts, "Zentrel Utility", "libpcap version 1.10.3");
+    EXPECT_EQ(lines[0], "Computer name: " + std::string(79, 'c'));
+    EXPECT_EQ(lines[1], "User name: ");
+    EXPECT_EQ(lines[4], " ");
+    EXPECT_EQ(lines[5], "Zentrel Utility   3.0.91231");
+    EXPECT_EQ(lines[6], "Library: libpcap.so    libpcap version 1.10.3");
+    EXPECT_EQ(FormatHostInformation(facts, "T", "")[6], "Library: libpcap.so    not present");
+    EXPECT_EQ(FormatHostInformation(facts, std::string(300, 't'), "")[5].size(), kHostLineMax);
+    // On this machine every fact can be read.
+    const HostFacts here = ReadHostFacts();
+    EXPECT_FALSE(here.machine.empty());
+    EXPECT_FALSE(here.kernelRelease.empty());
+    EXPECT_FALSE(here.osName.empty());
+}
+
+}  // namespace
+}  // namespace zentrel::test

@@ -1,0 +1,204 @@
+// History list operations: the Delete command's rules, record removal, the sort comparison and
+// the link-quality text.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "ScanFixture.h"
+#include "registry/Database.h"
+#include "report/Diagnostics.h"
+#include "report/HistoryList.h"
+
+namespace zentrel::test {
+namespace {
+
+class HistoryListTest : public ScanFixture {
+protected:
+    void SetUp() override {
+        ScanFixture::SetUp();
+        MakeCore();
+        InitDiagnosticsPage(*core);
+    }
+    static Mac MacOf(std::uint8_t last) { return {0x00, 0xB0, 0x52, 0x00, 0x00, last}; }
+    void AddRecord(const Mac& mac, const char* label) {
+        auto& r = core->db.history[static_cast<std::size_t>(core->db.historyCount++)];
+        r = HistoryRecord{};
+        std::memcpy(r.mac, mac.data(), 6);
+        std::snprintf(r.label, sizeof r.label, "%s", label);
+    }
+    void PutStation(int slot, const Mac& mac) {
+        core->link.tables[0].stations[slot].present = 1;
+        std::memcpy(core->link.tables[0].stations[slot].stationMac, mac.data(), 6);
+    }
+    // The Diagnostics page's list as the report generator fills it: row i shows record i.
+    void FillHistoryList() {
+        auto& list = views.diagnostics.history;
+        list.DeleteAllRows();
+        for (int i = 0; i < core->db.historyCount; ++i) {
+            const int r = list.AppendRow(0);
+            list.SetCell(r, 0, core->db.history[static_cast<std::size_t>(i)].label);
+            list.SetCell(r, 1, FormatMac(core->db.history[static_cast<std::size_t>(i)].mac));
+        }
+    }
+    std::vector<std::string> Labels() const {
+        std::vector<std::string> labels;
+        for (int i = 0; i < core->db.historyCount; ++i) labels.push_back(core->db.history[static_cast<std::size_t>(i)].label);
+        return labels;
+    }
+};
+
+TEST_F(HistoryListTest, DeletingTheSelectedRowRemovesItsRecordAndStation) {
+    AddRecord(MacOf(1), "X");
+    AddRecord(MacOf(2), "Y");
+    AddRecord(MacOf(3), "Z");
+    PutStation(0, MacOf(7));
+    PutStation(1, MacOf(2));
+    PutStation(2, MacOf(8));
+    FillHistoryList();
+    views.diagnostics.history.SelectRow(1);
+    EXPECT_TRUE(DeleteSelectedHistory(*core));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "Are you sure to delete it?");
+    EXPECT_EQ(messages.shown[0].caption, "Attention!");
+    EXPECT_EQ(messages.shown[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(Labels(), (std::vector<std::string>{"X", "Z"}));
+    const HistoryRecord zero{};
+    EXPECT_EQ(std::memcmp(&core->db.history[2], &zero, sizeof zero), 0);
+    const auto& stations = core->link.tables[0].stations;
+    EXPECT_EQ(FormatMac(stations[0].stationMac), FormatMac(MacOf(7)));
+    EXPECT_EQ(FormatMac(stations[1].stationMac), FormatMac(MacOf(8)));
+    EXPECT_FALSE(IsMacSet(stations[2].stationMac));
+}
+
+TEST_F(HistoryListTest, DeleteRulesAndTheirMessages) {
+    struct Case {
+        const char* name;
+        bool select;
+        bool inPowerlineList;
+        bool inLocalList;
+        bool answerNo;
+        std::uint8_t macLast;
+        std::vector<std::string> texts;
+        bool deleted;
+    };
+    const Case cases[] = {
+        {"no selection", false, false, false, false, 1, {"Please select a List to be deleted."}, false},
+        {"shown in the powerline list", true, true, false, false, 1, {"This device is currently active."}, false},
+        {"shown in the local list", true, false, true, false, 1, {"This device is currently active."}, false},
+        {"answered No", true, false, false, true, 1, {"Are you sure to delete it?"}, false},
+        {"empty MAC is never active", true, true, true, false, 0, {"Are you sure to delete it?"}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        core->db.historyCount = 0;
+        core->db.history = {};
+        messages.shown.clear();
+        messages.answers.clear();
+        const Mac mac = c.macLast ? MacOf(c.macLast) : Mac{};
+        AddRecord(mac, "A");
+        FillHistoryList();
+        if (c.select) views.diagnostics.history.SelectRow(0);
+        auto& powerline = views.main.powerlineDevices;
+        powerline.DeleteAllRows();
+        if (c.inPowerlineList) powerline.SetCell(powerline.AppendRow(0), 3, FormatMac(mac));
+        auto& local = views.main.localDevices;
+        local.DeleteAllRows();
+        if (c.inLocalList) local.SetCell(local.AppendRow(0), 1, FormatMac(mac));
+        if (c.answerNo) messages.answers.push_back(MsgAnswer::No);
+
+        EXPECT_EQ(DeleteSelectedHistory(*core), c.deleted);
+        std::vector<std::string> texts;
+        for (const auto& m : messages.shown) texts.push_back(m.text);
+        EXPECT_EQ(texts, c.texts);
+        if (!c.texts.empty() && c.texts[0] != "Are you sure to delete it?") {
+            EXPECT_EQ(messages.shown[0].caption, "Zentrel Utility");
+            EXPECT_EQ(messages.shown[0].owner, MsgOwner::None);
+        }
+        EXPECT_EQ(core->db.historyCount, c.deleted ? 0 : 1);
+    }
+}
+
+TEST_F(HistoryListTest, DeleteHistoryRecordIgnoresPositionsOutsideTheHistory) {
+    AddRecord(MacOf(1), "X");
+    for (int p : {0, -1, 2, 33}) DeleteHistoryRecord(*core, p);
+    EXPECT_EQ(Labels(), std::vector<std::string>{"X"});
+    DeleteHistoryRecord(*core, 1);
+    EXPECT_EQ(core->db.historyCount, 0);
+}
+
+TEST_F(HistoryListTest, FindRowByMacText) {
+    auto& list = views.main.powerlineDevices;
+    list.SetCell(list.AppendRow(0), 3, "00:B0:52:00:00:01");
+    list.SetCell(list.AppendRow(0), 3, "00:B0:52:00:00:02");
+    list.SetCell(list.AppendRow(0), 3, "00:00:00:00:00:00");
+    EXPECT_EQ(FindRowByMacText(list, MacOf(2).data(), 3), 2);
+    EXPECT_EQ(FindRowByMacText(list, MacOf(9).data(), 3), 0);
+    EXPECT_EQ(FindRowByMacText(list, MacOf(2).data(), 1), 0);
+    const Mac empty{};
+    EXPECT_EQ(FindRowByMacText(list, empty.data(), 3), 0);
+}
+
+TEST_F(HistoryListTest, CompareDeviceRows) {
+    PutStation(0, MacOf(1));
+    PutStation(1, MacOf(2));
+    core->link.tables[0].stations[0].rateValue = 10.0;
+    core->link.tables[0].stations[1].rateValue = 20.0;
+    AddRecord(MacOf(1), "B");
+    AddRecord(MacOf(2), "A");
+    struct Case {
+        int a, b, column, ascending, expected;
+    };
+    const Case cases[] = {
+        {5, 5, 0, 1, 0}, {5, 5, 2, 0, 0},
+        // rates 10 and 20
+        {0, 1, 2, 0, -1}, {0, 1, 2, 1, 1}, {1, 0, 2, 0, 1}, {1, 0, 2, 1, -1},
+        // labels "B" and "A": 1 when the first goes after the second
+        {0, 1, 0, 1, 1}, {1, 0, 0, 1, 0}, {0, 1, 0, 0, 0}, {1, 0, 0, 0, 1},
+        // MAC texts ...:01 and ...:02
+        {0, 1, 1, 1, 0}, {1, 0, 1, 1, 1},
+        // equal passwords (both empty): ascending says "after" both ways, descending neither
+        {0, 1, 4, 1, 1}, {1, 0, 4, 1, 1}, {0, 1, 4, 0, 0},
+        // slots out of range compare equal
+        {-1, 0, 1, 1, 0}, {0, 40, 1, 1, 0},
+    };
+    for (const auto& c : cases) {
+        core->mainPage.sortAscending = c.ascending;
+        EXPECT_EQ(CompareDeviceRows(*core, c.a, c.b, c.column), c.expected)
+            << c.a << " " << c.b << " col " << c.column << " asc " << c.ascending;
+    }
+}
+
+TEST_F(HistoryListTest, QualityTextWithoutWording) {
+    core->quality = WordingForStyle(0);
+    const std::pair<double, std::size_t> cases[] = {{0, 0}, {-5, 0}, {1, 1}, {2, 1}, {14, 7}, {15, 8}, {16, 8},
+                                                    {17, 8}, {18, 9}, {200, 89}, {1e9, 89}};
+    for (const auto& [rate, bars] : cases) {
+        EXPECT_EQ(QualityText(*core, rate, 0), std::string(bars, '|')) << rate;
+    }
+    EXPECT_EQ(QualityText(*core, std::nan(""), 0), "");
+}
+
+TEST_F(HistoryListTest, QualityTextWithWording) {
+    core->quality = WordingForStyle(5);
+    ASSERT_EQ(core->quality.levels, 5);
+    struct Case {
+        double rate;
+        int rateClass;
+        const char* text;
+    };
+    const Case cases[] = {
+        {0, 0, "0-20%"},   {85, 0, "80-100%"}, {100, 0, "0-20%"}, {50, 0, "60-80%"},
+        {14, 1, "80-100%"}, {0, 1, "0-20%"},   {-100, 0, "0-20%"}, {46, 0, "40-60%"},  {47, 0, "60-80%"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(QualityText(*core, c.rate, c.rateClass), c.text) << c.rate;
+    EXPECT_EQ(QualityText(*core, std::nan(""), 0), "0-20%");
+
+    core->quality = WordingForStyle(2);
+    EXPECT_EQ(QualityText(*core, 0, 0), "Bad");
+    EXPECT_EQ(QualityText(*core, 80, 0), "Good");
+}
+
+}  // namespace
+}  // namespace zentrel::test

@@ -1,0 +1,114 @@
+// scan.log: written only above debug level 2, one flushed block per call.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <sstream>
+
+#include "ScanFixture.h"
+#include "report/ScanLog.h"
+
+namespace zentrel::test {
+namespace {
+
+class ScanLogTest : public ScanFixture {
+protected:
+    void SetUp() override {
+        ScanFixture::SetUp();
+        setenv("TZ", "UTC", 1);
+        tzset();
+        core = std::make_unique<Core>(wire, messages, views, clock, &timer, dir);
+        core->access.adapterCount = 2;
+        auto& t0 = core->link.tables[0];
+        const std::uint8_t host0[6] = {0x02, 0, 0, 0, 0, 0x01};
+        const std::uint8_t host1[6] = {0x02, 0, 0, 0, 0, 0x02};
+        std::memcpy(t0.hostMac, host0, 6);
+        std::memcpy(core->link.tables[1].hostMac, host1, 6);
+        t0.localFound = 1;
+        Put(0, 0x01, 1, 2);
+        Put(3, 0x02, 0, 0);    // dropped
+        Put(7, 0x03, 1, -1);   // the byte 0xFF
+        // A slot without a MAC is not listed.
+        t0.stations[9].present = 1;
+        // Stations of an adapter without a local device are not listed either.
+        std::memcpy(core->link.tables[1].stations[0].stationMac, host0, 6);
+    }
+    void Put(int slot, std::uint8_t last, int present, int misses) {
+        auto& e = core->link.tables[0].stations[slot];
+        const std::uint8_t mac[6] = {0x00, 0xB0, 0x52, 0x11, 0x00, last};
+        std::memcpy(e.stationMac, mac, 6);
+        e.present = present;
+        e.missesTillDrop = static_cast<std::int8_t>(misses);
+    }
+    std::string ReadLog() const {
+        std::ifstream in(dir / "scan.log", std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+};
+
+const char kBlock[] =
+    "NIC #0:\t02:00:00:00:00:01\tPresent=1\n"
+    "\t00:B0:52:11:00:01\t1\t2\n"
+    "\t00:B0:52:11:00:02\t0\t0\n"
+    "\t00:B0:52:11:00:03\t1\t-1\n"
+    "\n"
+    "NIC #1:\t02:00:00:00:00:02\tPresent=0\n";
+
+TEST_F(ScanLogTest, NothingBelowLevelThree) {
+    core->prefs.debugLevel = 2;
+    LogScanIfEnabled(*core);
+    EXPECT_FALSE(std::filesystem::exists(dir / "scan.log"));
+    EXPECT_EQ(core->scanLogFile, nullptr);
+}
+
+TEST_F(ScanLogTest, DateHeaderThenOneFlushedBlockPerCycle) {
+    core->prefs.debugLevel = 3;
+    LogScanIfEnabled(*core);
+    // Readable before the program ends: each block is flushed.
+    const std::string header = "Tue Nov 14 22:13:21 2023\n\tdevice\t\t\tpresent\tmisseTillDrop\n\n";
+    EXPECT_EQ(ReadLog(), header + kBlock);
+    LogScanIfEnabled(*core);
+    EXPECT_EQ(ReadLog(), header + kBlock + kBlock);
+}
+
+TEST_F(ScanLogTest, ANewRunStartsAFreshLog) {
+    {
+        std::ofstream old(dir / "scan.log");
+        old << "the previous run's trace\n";
+    }
+    core->prefs.debugLevel = 4;
+    core->access.adapterCount = 1;
+    core->link.tables[0].localFound = 0;
+    WriteScanLog(*core);
+    EXPECT_EQ(ReadLog(),
+              "Tue Nov 14 22:13:21 2023\n\tdevice\t\t\tpresent\tmisseTillDrop\n\nNIC #0:\t02:00:00:00:00:01\tPresent=0\n");
+}
+
+TEST_F(ScanLogTest, AnUnwritableLogIsTriedAgainNextTime) {
+    std::filesystem::create_directory(dir / "scan.log");  // a directory cannot be opened for writing
+    core->prefs.debugLevel = 3;
+    LogScanIfEnabled(*core);
+    EXPECT_EQ(core->scanLogFile, nullptr);
+    std::filesystem::remove(dir / "scan.log");
+    LogScanIfEnabled(*core);
+    EXPECT_NE(core->scanLogFile, nullptr);
+}
+
+TEST(StandardDateText, ZeroPadsTheDay) {
+    std::tm when{};
+    when.tm_year = 110;
+    when.tm_mon = 0;
+    when.tm_mday = 5;
+    when.tm_hour = 3;
+    when.tm_min = 7;
+    when.tm_sec = 9;
+    when.tm_wday = 2;
+    EXPECT_EQ(StandardDateText(when), "Tue Jan 05 03:07:09 2010\n");
+}
+
+}  // namespace
+}  // namespace zentrel::test
