@@ -1,5 +1,5 @@
 // Many `zentrel` processes saving plc.data in one directory at the same moment: the atomic
-// replacement must leave one whole database, written by exactly one of them.
+// replacement must leave one whole database, never a mixture or a cut file.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -93,18 +93,29 @@ TEST_F(ConcurrentSavesTest, TwentyForgetCommandsLeaveOneWholeDatabaseFromOneOfTh
         ASSERT_EQ(statuses.size(), static_cast<std::size_t>(kProcesses));
         for (int s : statuses) EXPECT_EQ(s, 0);
 
-        // One whole database: it loads without a message and holds every record but the one
-        // its last writer forgot.
+        // One whole database: it loads without a message, and every record in it is whole. A
+        // command that loads after another one saved also misses that one's device, so at least
+        // one device is gone; the device nobody forgets is always there.
         auto after = Reopen();
         messages.shown.clear();
         LoadDatabase(*after);
         EXPECT_TRUE(messages.shown.empty());
-        ASSERT_EQ(after->db.historyCount, kProcesses);
+        const int count = after->db.historyCount;
+        EXPECT_GE(count, 1);
+        EXPECT_LE(count, kProcesses);
         EXPECT_EQ(std::filesystem::file_size(dir / kDatabaseFile),
-                  kDatabaseBaseBytes + kHistoryRecordBytes * static_cast<std::size_t>(kProcesses));
+                  kDatabaseBaseBytes + kHistoryRecordBytes * static_cast<std::size_t>(count));
         int missing = 0;
-        for (int i = 0; i <= kProcesses; ++i) missing += FindHistoryByMacText(*after, MacText(i)) == 0;
-        EXPECT_EQ(missing, 1);
+        for (int i = 0; i <= kProcesses; ++i) {
+            const int at = FindHistoryByMacText(*after, MacText(i));
+            if (at == 0) {
+                ++missing;
+                continue;
+            }
+            EXPECT_EQ(RecordText(after->db.history[static_cast<std::size_t>(at - 1)].label, 32),
+                      "Device " + std::to_string(i));
+        }
+        EXPECT_EQ(missing + count, kProcesses + 1);
         EXPECT_NE(FindHistoryByMacText(*after, MacText(kProcesses)), 0);
         // No temporary file is left behind.
         int entries = 0;
