@@ -49,11 +49,15 @@ bool ExchangeWait(Core& core, int adapter, std::uint32_t timeoutMs, std::uint8_t
     const std::uint32_t start = core.clock.TickMs();
     // Elapsed time rather than an absolute deadline, so a tick counter that wraps during the wait
     // does not end it early or stretch it.
+    bool consumed = false;
     while (core.clock.TickMs() - start < timeoutMs) {
         if (core.link.replyReceived) return true;
-        if (core.link.pendingRequestType == kMmNetworkInfoRequest) core.clock.SleepMs(2);
-        HandleConfirmation(core, adapter, status);
-        core.clock.SleepMs(1);
+        // Sleep only when the last poll found nothing waiting. Under a flood of frames nobody asked
+        // for, a sleep after every frame lets the queue grow faster than it drains and buries the
+        // awaited confirmation until the time-out.
+        if (!consumed && core.link.pendingRequestType == kMmNetworkInfoRequest) core.clock.SleepMs(2);
+        consumed = HandleConfirmation(core, adapter, status);
+        if (!consumed) core.clock.SleepMs(1);
     }
     return core.link.replyReceived != 0;
 }
