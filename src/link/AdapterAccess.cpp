@@ -24,7 +24,9 @@ namespace {
 constexpr std::size_t kMinFrameBytes = 60;
 constexpr std::size_t kMaxFrameBytes = 1514;
 
-bool ValidIndex(int adapter) { return adapter >= 0 && adapter < kMaxAdapters; }
+bool ValidIndex(int adapter) {
+    return adapter >= 0 && adapter < kMaxAdapters;
+}
 
 std::string ProgramPath() {
     // Only Linux names its own executable this way; elsewhere the text names it generically.
@@ -83,7 +85,8 @@ bool OpenCapture(Core& core, int adapter) {
     }
     OpenFailure failure = OpenFailure::None;
     std::string error;
-    slot.handle = core.wire.Open(s.deviceList[static_cast<std::size_t>(adapter)], kHomePlugFilter, failure, error);
+    slot.handle =
+        core.wire.Open(s.deviceList[static_cast<std::size_t>(adapter)], kHomePlugFilter, failure, error);
     if (!slot.handle) {
         CloseCapture(core, adapter);
         if (failure == OpenFailure::Permission && !s.permissionNoticeGiven) {

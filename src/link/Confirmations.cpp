@@ -15,15 +15,17 @@ namespace {
 
 using Frame = std::span<const std::uint8_t>;
 
-constexpr std::size_t kMmHeaderBytes = 17;           // through the MMTYPE
+constexpr std::size_t kMmHeaderBytes = 17;  // through the MMTYPE
 constexpr std::size_t kVersionTextOffset = 23;
 constexpr std::size_t kMaxVersionChars = 99;
-constexpr std::size_t kNetworkInfoFixedBytes = 39;   // through the record count
+constexpr std::size_t kNetworkInfoFixedBytes = 39;  // through the record count
 constexpr std::size_t kStationRecordBytes = 15;
-constexpr std::size_t kSetKeyConfirmBytes = 21;      // through the status byte
+constexpr std::size_t kSetKeyConfirmBytes = 21;  // through the status byte
 constexpr std::uint32_t kSetKeySettleMs = 2;
 
-std::uint16_t MmType(Frame frame) { return static_cast<std::uint16_t>(frame[15] | (frame[16] << 8)); }
+std::uint16_t MmType(Frame frame) {
+    return static_cast<std::uint16_t>(frame[15] | (frame[16] << 8));
+}
 
 void TakeVersion(Core& core, int adapter, Frame frame) {
     LinkState& link = core.link;

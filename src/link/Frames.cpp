@@ -8,7 +8,9 @@
 namespace zentrel {
 namespace {
 
-bool ValidIndex(int adapter) { return adapter >= 0 && adapter < kMaxAdapters; }
+bool ValidIndex(int adapter) {
+    return adapter >= 0 && adapter < kMaxAdapters;
+}
 
 void WriteEthernetHeader(std::uint8_t* buffer, const std::uint8_t* source, const std::uint8_t* destination,
                          std::uint16_t etherType) {
@@ -27,7 +29,9 @@ void WriteMmHeader(std::uint8_t (&buffer)[kAvFrameBytes], std::int32_t mmType) {
 
 // A key as 32 hexadecimal digits; digits missing from a short text count as zero.
 void KeyFromText(const std::string& text, std::uint8_t* out) {
-    auto digit = [&](std::size_t i) { return i < text.size() ? HexDigitValue(static_cast<unsigned char>(text[i])) : 0; };
+    auto digit = [&](std::size_t i) {
+        return i < text.size() ? HexDigitValue(static_cast<unsigned char>(text[i])) : 0;
+    };
     for (std::size_t i = 0; i < 16; ++i) {
         out[i] = static_cast<std::uint8_t>(16 * digit(2 * i) + digit(2 * i + 1));
     }
@@ -69,7 +73,8 @@ void SendNetworkInfoRequest(Core& core, int adapter) {
     SendAvRequest(core, adapter, buffer, kMmNetworkInfoRequest);
 }
 
-void SendSetKeyRequest(Core& core, int adapter, const std::string& nmkText, int mode, const std::string* dakText) {
+void SendSetKeyRequest(Core& core, int adapter, const std::string& nmkText, int mode,
+                       const std::string* dakText) {
     if (!ValidIndex(adapter)) return;
     const AdapterRecord& record = core.link.adapters[static_cast<std::size_t>(adapter)];
     std::uint8_t buffer[kAvFrameBytes];

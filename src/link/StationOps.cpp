@@ -10,7 +10,9 @@ namespace {
 // How many scan cycles' worth of misses a dropped station is charged.
 constexpr std::int8_t kMissAllowance = 3;
 
-bool ValidIndex(int adapter) { return adapter >= 0 && adapter < kMaxAdapters; }
+bool ValidIndex(int adapter) {
+    return adapter >= 0 && adapter < kMaxAdapters;
+}
 
 void DropStation(StationTable& table, StationEntry& entry) {
     entry.dropCount += kMissAllowance;

@@ -39,7 +39,8 @@ void ShowNetworkStatus(Core& core, int phase) {
 
     main.scanning = (phase > 4 && record.localFound != 0) ? " Scanning..." : "";
     // Compared with its terminator, so a name that only begins with the default is private.
-    const bool isPublic = std::memcmp(table.networkName, kDefaultNetworkName, sizeof kDefaultNetworkName) == 0;
+    const bool isPublic =
+        std::memcmp(table.networkName, kDefaultNetworkName, sizeof kDefaultNetworkName) == 0;
     main.networkType = std::string("Network Type: ") + (isPublic ? "Public" : "Private");
     main.stationCountText = std::to_string(table.stationCount) + " " + "Powerline Devices detected";
     ShowConnectionState(core);

@@ -59,24 +59,43 @@ std::uint32_t RunBpf(std::span<const BpfInstruction> program, std::span<const st
             case 0x04: {  // ALU
                 const std::uint32_t operand = (in.code & 0x08) ? x : in.k;
                 switch (in.code & 0xF0) {
-                    case 0x00: a += operand; break;
-                    case 0x10: a -= operand; break;
-                    case 0x20: a *= operand; break;
+                    case 0x00:
+                        a += operand;
+                        break;
+                    case 0x10:
+                        a -= operand;
+                        break;
+                    case 0x20:
+                        a *= operand;
+                        break;
                     case 0x30:
                         if (operand == 0) return 0;
                         a /= operand;
                         break;
-                    case 0x40: a |= operand; break;
-                    case 0x50: a &= operand; break;
-                    case 0x60: a = operand < 32 ? a << operand : 0; break;
-                    case 0x70: a = operand < 32 ? a >> operand : 0; break;
-                    case 0x80: a = 0u - a; break;
+                    case 0x40:
+                        a |= operand;
+                        break;
+                    case 0x50:
+                        a &= operand;
+                        break;
+                    case 0x60:
+                        a = operand < 32 ? a << operand : 0;
+                        break;
+                    case 0x70:
+                        a = operand < 32 ? a >> operand : 0;
+                        break;
+                    case 0x80:
+                        a = 0u - a;
+                        break;
                     case 0x90:
                         if (operand == 0) return 0;
                         a %= operand;
                         break;
-                    case 0xA0: a ^= operand; break;
-                    default: return 0;
+                    case 0xA0:
+                        a ^= operand;
+                        break;
+                    default:
+                        return 0;
                 }
                 ++pc;
                 break;
@@ -89,11 +108,16 @@ std::uint32_t RunBpf(std::span<const BpfInstruction> program, std::span<const st
                     break;
                 }
                 bool taken = false;
-                if (op == 0x10) taken = a == operand;
-                else if (op == 0x20) taken = a > operand;
-                else if (op == 0x30) taken = a >= operand;
-                else if (op == 0x40) taken = (a & operand) != 0;
-                else return 0;
+                if (op == 0x10)
+                    taken = a == operand;
+                else if (op == 0x20)
+                    taken = a > operand;
+                else if (op == 0x30)
+                    taken = a >= operand;
+                else if (op == 0x40)
+                    taken = (a & operand) != 0;
+                else
+                    return 0;
                 pc += 1 + (taken ? in.jt : in.jf);
                 break;
             }
@@ -105,12 +129,16 @@ std::uint32_t RunBpf(std::span<const BpfInstruction> program, std::span<const st
                 return 0;
             }
             case 0x07:  // MISC
-                if ((in.code & 0xF8) == 0x00) x = a;
-                else if ((in.code & 0xF8) == 0x80) a = x;
-                else return 0;
+                if ((in.code & 0xF8) == 0x00)
+                    x = a;
+                else if ((in.code & 0xF8) == 0x80)
+                    a = x;
+                else
+                    return 0;
                 ++pc;
                 break;
-            default: return 0;
+            default:
+                return 0;
         }
     }
     return 0;  // ran off the end or looped: not a valid program
@@ -124,7 +152,9 @@ public:
     }
     ~MemoryCapture() override { --wire_.Adapter(adapter_).openNow; }
 
-    bool Send(const std::uint8_t* frame, std::size_t length) override { return wire_.Send(adapter_, frame, length); }
+    bool Send(const std::uint8_t* frame, std::size_t length) override {
+        return wire_.Send(adapter_, frame, length);
+    }
     int Fetch(std::vector<std::uint8_t>& frame) override { return wire_.Fetch(adapter_, filter_, frame); }
 
 private:

@@ -89,7 +89,9 @@ public:
     int AdapterCount() const { return static_cast<int>(adapters_.size()); }
     int OpenCaptures() const;
 
-    void Deliver(int adapter, std::vector<std::uint8_t> frame) { DeliverAt(adapter, std::move(frame), clock_.TickMs()); }
+    void Deliver(int adapter, std::vector<std::uint8_t> frame) {
+        DeliverAt(adapter, std::move(frame), clock_.TickMs());
+    }
     void DeliverAt(int adapter, std::vector<std::uint8_t> frame, std::uint32_t timeMs);
     // Delivery `delayMs` after the current time.
     void Reply(int adapter, std::vector<std::uint8_t> frame, std::uint32_t delayMs = 0) {

@@ -33,8 +33,8 @@ Bytes VersionConfirm(const Mac& destination, const Mac& source, const std::strin
 }
 
 Bytes NetworkInfoConfirm(const Mac& destination, const Mac& source, const NetworkInfo& info,
-                         const std::vector<StationRecord>& stations, std::optional<std::uint8_t> countOverride,
-                         std::optional<std::size_t> length) {
+                         const std::vector<StationRecord>& stations,
+                         std::optional<std::uint8_t> countOverride, std::optional<std::size_t> length) {
     Bytes f = AvFrame(destination, source, 0xA039, std::max<std::size_t>(60, 39 + 15 * stations.size()));
     std::copy(std::begin(info.nid), std::end(info.nid), f.begin() + 21);
     f[28] = info.snid;

@@ -16,7 +16,8 @@ using Bytes = std::vector<std::uint8_t>;
 inline constexpr Mac kBroadcastMac = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
 
 // Destination, source and ethertype, then zeros up to `length` (at least 14).
-Bytes EthernetFrame(const Mac& destination, const Mac& source, std::uint16_t etherType, std::size_t length = 60);
+Bytes EthernetFrame(const Mac& destination, const Mac& source, std::uint16_t etherType,
+                    std::size_t length = 60);
 // A HomePlug AV frame with the given MMTYPE and the vendor OUI, zeros up to `length`.
 Bytes AvFrame(const Mac& destination, const Mac& source, std::uint16_t mmType, std::size_t length = 60);
 

@@ -38,11 +38,10 @@ TEST(HomePlugFilter, PassesOnlyTheTwoHomePlugEthertypesWhateverTheAddresses) {
         bool accepted;
     };
     const Case cases[] = {
-        {0x88E1, kHostA, 60, true},       {0x887B, kHostA, 60, true},
-        {0x88E1, kBroadcastMac, 1514, true}, {0x887B, kDevice, 60, true},
-        {0x0800, kHostA, 60, false},      {0x86DD, kHostA, 60, false},
-        {0x88E0, kHostA, 60, false},      {0xE188, kHostA, 60, false},
-        {0x7B88, kHostA, 60, false},      {0x0806, kBroadcastMac, 60, false},
+        {0x88E1, kHostA, 60, true},         {0x887B, kHostA, 60, true},  {0x88E1, kBroadcastMac, 1514, true},
+        {0x887B, kDevice, 60, true},        {0x0800, kHostA, 60, false}, {0x86DD, kHostA, 60, false},
+        {0x88E0, kHostA, 60, false},        {0xE188, kHostA, 60, false}, {0x7B88, kHostA, 60, false},
+        {0x0806, kBroadcastMac, 60, false},
     };
     for (const Case& c : cases) {
         const Bytes frame = EthernetFrame(c.destination, kDevice, c.etherType, c.length);
@@ -71,7 +70,8 @@ TEST_F(AdapterAccessTest, EnumerationFailureGivesFalseAndNoAdapters) {
 }
 
 TEST_F(AdapterAccessTest, TakesTheFirstEightOfTenInListOrder) {
-    for (int i = 0; i < 10; ++i) wire.AddAdapter("eth" + std::to_string(i), {0x02, 0, 0, 0, 0, static_cast<std::uint8_t>(i + 1)});
+    for (int i = 0; i < 10; ++i)
+        wire.AddAdapter("eth" + std::to_string(i), {0x02, 0, 0, 0, 0, static_cast<std::uint8_t>(i + 1)});
     ASSERT_TRUE(EnumerateAdapters(core));
     EXPECT_EQ(core.access.adapterCount, 8);
     for (int i = 0; i < 8; ++i) EXPECT_EQ(SlotMac(i)[5], i + 1);

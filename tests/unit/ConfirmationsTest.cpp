@@ -188,7 +188,7 @@ TEST_F(ConfirmationsTest, VersionTextIsCutAtNinetyNineAndAtTheFrameEnd) {
         {longText, std::nullopt, std::string(99, 'V')},
         {"ABCDEFGH", 27, "ABCD"},  // no terminator before the end of the frame
         {"ABCDEFGH", 24, "A"},
-        {"ABCDEFGH", 23, ""},      // shorter than 24: empty text
+        {"ABCDEFGH", 23, ""},  // shorter than 24: empty text
         {"ABCDEFGH", 17, ""},
         {"", std::nullopt, ""},
     };
@@ -207,7 +207,8 @@ TEST_F(ConfirmationsTest, NetworkInfoRecordExample) {
     core.link.pendingRequestType = kMmNetworkInfoRequest;
     NetworkInfo info;
     info.reserved = 0x9C;
-    const StationRecord record{{0x00, 0x11, 0x22, 0x33, 0x44, 0x55}, 0x02, {0x02, 0x00, 0x00, 0xAA, 0xBB, 0xCC}, 0x52, 0x40};
+    const StationRecord record{
+        {0x00, 0x11, 0x22, 0x33, 0x44, 0x55}, 0x02, {0x02, 0x00, 0x00, 0xAA, 0xBB, 0xCC}, 0x52, 0x40};
     Table(1).stationCount = 9;
     Handle(1, NetworkInfoConfirm(kHost1, kLocal, info, {record}));
 
@@ -248,7 +249,11 @@ TEST_F(ConfirmationsTest, NetworkInfoWithNoStationsUpdatesTheNetwork) {
 TEST_F(ConfirmationsTest, FortyRecordsInAFullFrameFillThirtyTwoSlots) {
     std::vector<StationRecord> records;
     for (int k = 0; k < 40; ++k) {
-        records.push_back({{0x00, 0x0A, 0, 0, 0, static_cast<std::uint8_t>(k + 1)}, static_cast<std::uint8_t>(k + 2), {}, 1, 1});
+        records.push_back({{0x00, 0x0A, 0, 0, 0, static_cast<std::uint8_t>(k + 1)},
+                           static_cast<std::uint8_t>(k + 2),
+                           {},
+                           1,
+                           1});
     }
     const Bytes frame = NetworkInfoConfirm(kHost0, kLocal, {}, records, std::nullopt, 1514);
     ASSERT_EQ(frame[38], 40);
@@ -268,7 +273,8 @@ TEST_F(ConfirmationsTest, FortyRecordsInAFullFrameFillThirtyTwoSlots) {
 // build under AddressSanitizer checks that), and only whole records are taken.
 TEST_F(ConfirmationsTest, TruncatedNetworkInfoOfEveryLength) {
     std::vector<StationRecord> records;
-    for (int k = 0; k < 5; ++k) records.push_back({{0x00, 0x0B, 0, 0, 0, static_cast<std::uint8_t>(k + 1)}, 2, {}, 3, 4});
+    for (int k = 0; k < 5; ++k)
+        records.push_back({{0x00, 0x0B, 0, 0, 0, static_cast<std::uint8_t>(k + 1)}, 2, {}, 3, 4});
     const Bytes full = NetworkInfoConfirm(kHost0, kLocal, {}, records);
     UseExactCapture(0);
     for (std::size_t length = 0; length <= full.size(); ++length) {
@@ -300,7 +306,8 @@ TEST_F(ConfirmationsTest, TruncatedVersionAndSetKeyOfEveryLength) {
         core.link = LinkState{};
         std::memcpy(Table(0).hostMac, kHost0.data(), 6);
         core.link.pendingRequestType = kMmVersionRequest;
-        Handle(0, Bytes(version.begin(), version.begin() + static_cast<std::ptrdiff_t>(std::min(length, version.size()))));
+        Handle(0, Bytes(version.begin(),
+                        version.begin() + static_cast<std::ptrdiff_t>(std::min(length, version.size()))));
         EXPECT_EQ(core.link.replyReceived, length >= 17 ? 1 : 0);
         const std::string text = Rec(0).firmwareVersion;
         EXPECT_EQ(text, std::string("VERSION").substr(0, length > 23 ? length - 23 : 0));
@@ -385,11 +392,14 @@ TEST_F(ConfirmationsTest, StatusTexts) {
         const char* connection;
     };
     const Case cases[] = {
-        {kDefaultNetworkName, 5, 1, 3, " Scanning...", "Network Type: Public", "3 Powerline Devices detected", "Connected"},
-        {"HomePlugAVx", 7, 1, 0, " Scanning...", "Network Type: Private", "0 Powerline Devices detected", "Connected"},
+        {kDefaultNetworkName, 5, 1, 3, " Scanning...", "Network Type: Public", "3 Powerline Devices detected",
+         "Connected"},
+        {"HomePlugAVx", 7, 1, 0, " Scanning...", "Network Type: Private", "0 Powerline Devices detected",
+         "Connected"},
         {"", 4, 1, 0, "", "Network Type: Private", "0 Powerline Devices detected", "Connected"},
         {"HomePlug", 0, 1, 1, "", "Network Type: Private", "1 Powerline Devices detected", "Connected"},
-        {kDefaultNetworkName, 7, 0, 2, "", "Network Type: Public", "2 Powerline Devices detected", "No Device Detected"},
+        {kDefaultNetworkName, 7, 0, 2, "", "Network Type: Public", "2 Powerline Devices detected",
+         "No Device Detected"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -146,7 +146,7 @@ TEST_F(FramesTest, ProbeStationsSendsToEachPresentStationOfTheCurrentAdapter) {
     std::memcpy(stations[0].stationMac, b.data(), 6);
     stations[0].present = 1;
     std::memcpy(stations[7].stationMac, c.data(), 6);  // not present
-    stations[9].present = 1;  // present but empty address: no broadcast probe
+    stations[9].present = 1;                           // present but empty address: no broadcast probe
     std::memset(stations[9].stationMac, 0xFF, 6);
     ProbeStations(core, 1);
     ASSERT_EQ(wire.Sent(1).size(), 2u);

@@ -114,7 +114,9 @@ TEST_F(StationOpsTest, AgingCounterEdgeValues) {
         bool staysPresent;
         std::int8_t after;
     };
-    const Case cases[] = {{0, false, 0}, {-5, false, 0}, {1, false, 0}, {3, true, 2}, {-128, true, 127} /* 8-bit wrap */, {127, true, 126}};
+    const Case cases[] = {
+        {0, false, 0},   {-5, false, 0}, {1, false, 0}, {3, true, 2}, {-128, true, 127} /* 8-bit wrap */,
+        {127, true, 126}};
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.misses));
         Fill(0, 0, 1);
