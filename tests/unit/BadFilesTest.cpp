@@ -38,6 +38,12 @@ int RunUnprivileged(const std::function<int()>& body) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 99;
 }
 
+// Keeps the first `length` bytes. Erasing, unlike a shrinking resize, has no growth path for the
+// compiler to warn about under the sanitizers.
+void Cut(std::vector<std::uint8_t>& bytes, std::size_t length) {
+    if (length < bytes.size()) bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(length), bytes.end());
+}
+
 // A plc.data as the program writes it, with `count` records.
 struct BadFilesTest : RegistryTest {
     void SaveRecords(int count) {
@@ -88,9 +94,9 @@ TEST_F(BadFilesTest, DatabaseDamagedHeadersAndCounts) {
         {"old version", [](auto& b) { b[0] = 0x31; b[1] = 0x01; }, "Attention!", 0, 0, false},
         {"count 33", [](auto& b) { b[97480] = 33; }, "Problem Occurred", 0, 2, true},
         {"negative count", [](auto& b) { std::memset(&b[97480], 0xFF, 4); }, "Problem Occurred", 0, 2, true},
-        {"cut inside record 2", [](auto& b) { b.resize(97484 + 176 + 100); }, nullptr, 1, 2, true},
-        {"cut inside the station tables", [](auto& b) { b.resize(5000); }, nullptr, 0, 2, true},
-        {"cut before the sort state", [](auto& b) { b.resize(b.size() - 4); }, nullptr, 3, 2, true},
+        {"cut inside record 2", [](auto& b) { Cut(b, 97484 + 176 + 100); }, nullptr, 1, 2, true},
+        {"cut inside the station tables", [](auto& b) { Cut(b, 5000); }, nullptr, 0, 2, true},
+        {"cut before the sort state", [](auto& b) { Cut(b, b.size() - 4); }, nullptr, 3, 2, true},
         {"adapter 9", [](auto& b) { b[4] = 9; }, nullptr, 3, 7, false},
         {"random bytes", [](auto& b) { for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>(i * 131 + 7); }, "Attention!", 0, 0, false},
     };
@@ -333,12 +339,12 @@ TEST_F(BadFilesTest, BitmapsDamagedEmptyAndHugeAreNotDrawn) {
     auto badSignature = SmallBmp(4, 4);
     badSignature[0] = 'X';
     auto cutHeader = SmallBmp(4, 4);
-    cutHeader.resize(30);
+    Cut(cutHeader, 30);
     auto hugePicture = SmallBmp(4, 4);
     hugePicture[18] = 0x00, hugePicture[19] = 0x00, hugePicture[20] = 0x01;  // width 65536
     hugePicture[22] = 0x00, hugePicture[23] = 0x00, hugePicture[24] = 0x01;  // height 65536
     auto shortPixels = SmallBmp(8, 8);
-    shortPixels.resize(80);
+    Cut(shortPixels, 80);
     const Case cases[] = {
         {"valid", SmallBmp(4, 4), true},
         {"empty", {}, false},
