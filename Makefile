@@ -4,11 +4,13 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
+BINDIR ?= $(PREFIX)/bin
+DATADIR ?= $(PREFIX)/share
 
 PACKAGES := build-essential cmake pkg-config libpcap-dev libgtest-dev libgmock-dev \
             libbenchmark-dev libssl-dev qt6-base-dev iproute2 python3 libcap2-bin
 
-.PHONY: all deps configure build test demo install clean fuzz sanitize
+.PHONY: all deps configure build test demo install install-desktop clean fuzz sanitize
 
 all: build
 
@@ -40,14 +42,33 @@ demo: build
 	@bash tools/demo.sh $(BUILD)
 
 install: build
-	install -d $(DESTDIR)$(PREFIX)/bin
-	install -m 0755 $(BUILD)/src/app/zentrel $(DESTDIR)$(PREFIX)/bin/zentrel
-	@if [ -x $(BUILD)/tools/plcsim/plcsim ]; then install -m 0755 $(BUILD)/tools/plcsim/plcsim $(DESTDIR)$(PREFIX)/bin/plcsim; fi
-	@if [ -x $(BUILD)/src/ui/zentrel-utility ]; then install -m 0755 $(BUILD)/src/ui/zentrel-utility $(DESTDIR)$(PREFIX)/bin/zentrel-utility; fi
+	install -d $(DESTDIR)$(BINDIR)
+	install -m 0755 $(BUILD)/src/app/zentrel $(DESTDIR)$(BINDIR)/zentrel
+	@if [ -x $(BUILD)/tools/plcsim/plcsim ]; then install -m 0755 $(BUILD)/tools/plcsim/plcsim $(DESTDIR)$(BINDIR)/plcsim; fi
+	@if [ -x $(BUILD)/src/ui/zentrel-utility ]; then $(MAKE) --no-print-directory install-desktop; fi
 	# Raw Ethernet needs CAP_NET_RAW, promiscuous mode CAP_NET_ADMIN; grant them as capture tools do.
-	-setcap cap_net_raw,cap_net_admin+ep $(DESTDIR)$(PREFIX)/bin/zentrel
-	-@if [ -f $(DESTDIR)$(PREFIX)/bin/zentrel-utility ]; then setcap cap_net_raw,cap_net_admin+ep $(DESTDIR)$(PREFIX)/bin/zentrel-utility; fi
-	-@if [ -f $(DESTDIR)$(PREFIX)/bin/plcsim ]; then setcap cap_net_raw,cap_net_admin+ep $(DESTDIR)$(PREFIX)/bin/plcsim; fi
+	-setcap cap_net_raw,cap_net_admin+ep $(DESTDIR)$(BINDIR)/zentrel
+	-@if [ -f $(DESTDIR)$(BINDIR)/zentrel-utility ]; then setcap cap_net_raw,cap_net_admin+ep $(DESTDIR)$(BINDIR)/zentrel-utility; fi
+	-@if [ -f $(DESTDIR)$(BINDIR)/plcsim ]; then setcap cap_net_raw,cap_net_admin+ep $(DESTDIR)$(BINDIR)/plcsim; fi
+
+# The desktop program, its launcher (which gives it a per-user data directory holding the default
+# images), the desktop entry and the icon drawn by tools/make_icon.py.
+install-desktop:
+	install -d $(DESTDIR)$(BINDIR) $(DESTDIR)$(DATADIR)/zentrel-utility $(DESTDIR)$(DATADIR)/applications
+	install -m 0755 $(BUILD)/src/ui/zentrel-utility $(DESTDIR)$(BINDIR)/zentrel-utility
+	install -m 0755 tools/install/zentrel-utility-launch $(DESTDIR)$(BINDIR)/zentrel-utility-launch
+	install -m 0644 assets/logo.ico assets/oemSmall.bmp assets/oemBig.bmp $(DESTDIR)$(DATADIR)/zentrel-utility/
+	sed 's|@BINDIR@|$(BINDIR)|g' tools/install/zentrel-utility.desktop.in >$(BUILD)/zentrel-utility.desktop
+	install -m 0644 $(BUILD)/zentrel-utility.desktop $(DESTDIR)$(DATADIR)/applications/zentrel-utility.desktop
+	rm -rf $(BUILD)/icons && python3 tools/make_icon.py $(BUILD)/icons >/dev/null
+	@for size in $$(ls $(BUILD)/icons); do \
+	  install -d $(DESTDIR)$(DATADIR)/icons/hicolor/$$size/apps && \
+	  install -m 0644 $(BUILD)/icons/$$size/apps/zentrel-utility.png $(DESTDIR)$(DATADIR)/icons/hicolor/$$size/apps/; \
+	done
+	@if [ -z "$(DESTDIR)" ]; then \
+	  command -v gtk-update-icon-cache >/dev/null && gtk-update-icon-cache -q -t $(DATADIR)/icons/hicolor || true; \
+	  command -v update-desktop-database >/dev/null && update-desktop-database -q $(DATADIR)/applications || true; \
+	fi
 
 clean:
 	rm -rf $(BUILD)
