@@ -13,7 +13,7 @@ namespace {
 
 // Builds bitmap files the way common writers lay them out; `colour(x, y)` gives 0x00RRGGBB with
 // y counted from the top of the picture.
-struct BmpSpec {
+struct BmpRecipe {
     int width = 4;
     int height = 3;
     int bitCount = 24;
@@ -27,7 +27,7 @@ struct BmpSpec {
     std::function<std::uint32_t(int, int)> pixel;  // value stored: colour or palette index
 };
 
-std::vector<std::uint8_t> MakeBmp(const BmpSpec& s) {
+std::vector<std::uint8_t> MakeBmp(const BmpRecipe& s) {
     std::vector<std::uint8_t> header;
     ByteWriter h(header);
     h.U32(s.headerSize);
@@ -92,11 +92,11 @@ std::uint32_t Rainbow(int x, int y) { return static_cast<std::uint32_t>((x * 40)
 }  // namespace
 
 TEST(BmpImage, TrueColourWithFortyByteHeaderDrawsRowsFromTheBottomOfTheFile) {
-    BmpSpec spec;
-    spec.width = 200;
-    spec.height = 100;
-    spec.pixel = [](int x, int y) { return static_cast<std::uint32_t>((x & 0xFF) << 16 | (y * 2) << 8 | 0x33); };
-    const auto file = MakeBmp(spec);
+    BmpRecipe recipe;
+    recipe.width = 200;
+    recipe.height = 100;
+    recipe.pixel = [](int x, int y) { return static_cast<std::uint32_t>((x & 0xFF) << 16 | (y * 2) << 8 | 0x33); };
+    const auto file = MakeBmp(recipe);
     ASSERT_EQ(file.size(), 54u + 200u * 3u * 100u);
     EXPECT_EQ(file[10], 54);
 
@@ -105,7 +105,7 @@ TEST(BmpImage, TrueColourWithFortyByteHeaderDrawsRowsFromTheBottomOfTheFile) {
     EXPECT_EQ(img.width, 200);
     EXPECT_EQ(img.height, 100);
     for (auto [x, y] : {std::pair{0, 0}, {199, 0}, {0, 99}, {199, 99}, {57, 31}}) {
-        EXPECT_EQ(img.At(x, y), spec.pixel(x, y)) << x << "," << y;
+        EXPECT_EQ(img.At(x, y), recipe.pixel(x, y)) << x << "," << y;
     }
     // The last bytes of the file are the picture's top row.
     EXPECT_EQ(img.At(0, 0), 0x000033u);
@@ -120,26 +120,26 @@ TEST(BmpImage, LayoutsDecodeToTheSamePicture) {
     }();
     struct Case {
         const char* name;
-        BmpSpec spec;
+        BmpRecipe recipe;
         std::function<std::uint32_t(int, int)> expect;
     };
     const auto same = [](std::function<std::uint32_t(int, int)> f) { return f; };
     std::vector<Case> cases;
     {
-        BmpSpec s;
+        BmpRecipe s;
         s.width = 5;  // odd width: rows padded to four bytes
         s.topDown = true;
         s.pixel = Rainbow;
         cases.push_back({"24-bit top-down", s, same(Rainbow)});
     }
     {
-        BmpSpec s;
+        BmpRecipe s;
         s.bitCount = 32;
         s.pixel = Rainbow;
         cases.push_back({"32-bit", s, same(Rainbow)});
     }
     {
-        BmpSpec s;
+        BmpRecipe s;
         s.bitCount = 32;
         s.compression = 3;
         s.masks = {0x0000FF00, 0x00FF0000, 0xFF000000};  // R G B in the upper three bytes
@@ -150,7 +150,7 @@ TEST(BmpImage, LayoutsDecodeToTheSamePicture) {
         cases.push_back({"32-bit bit fields after the header", s, same(Rainbow)});
     }
     {
-        BmpSpec s;
+        BmpRecipe s;
         s.bitCount = 16;
         s.pixel = [](int x, int y) { return static_cast<std::uint32_t>(x << 10 | y << 5 | 31); };
         cases.push_back({"16-bit 5-5-5", s, [](int x, int y) {
@@ -158,7 +158,7 @@ TEST(BmpImage, LayoutsDecodeToTheSamePicture) {
                          }});
     }
     {
-        BmpSpec s;
+        BmpRecipe s;
         s.bitCount = 16;
         s.compression = 3;
         s.headerSize = 108;  // masks inside a larger header
@@ -169,7 +169,7 @@ TEST(BmpImage, LayoutsDecodeToTheSamePicture) {
                          }});
     }
     {
-        BmpSpec s;
+        BmpRecipe s;
         s.bitCount = 8;
         s.palette.resize(256);
         for (std::uint32_t i = 0; i < 256; ++i) s.palette[i] = i << 16 | (255 - i) << 8 | 7;
@@ -180,7 +180,7 @@ TEST(BmpImage, LayoutsDecodeToTheSamePicture) {
                          }});
     }
     {
-        BmpSpec s;
+        BmpRecipe s;
         s.bitCount = 8;
         s.palette = {0xFF0000, 0x00FF00, 0x0000FF};
         s.colorsUsed = 3;
@@ -192,7 +192,7 @@ TEST(BmpImage, LayoutsDecodeToTheSamePicture) {
                          }});
     }
     {
-        BmpSpec s;
+        BmpRecipe s;
         s.bitCount = 4;
         s.width = 7;
         s.palette = grey16;
@@ -200,7 +200,7 @@ TEST(BmpImage, LayoutsDecodeToTheSamePicture) {
         cases.push_back({"4-bit", s, [](int x, int y) { return static_cast<std::uint32_t>((x + y) % 16) * 0x111111u; }});
     }
     {
-        BmpSpec s;
+        BmpRecipe s;
         s.bitCount = 1;
         s.width = 13;
         s.palette = {0x102030, 0xF0E0D0};
@@ -209,9 +209,9 @@ TEST(BmpImage, LayoutsDecodeToTheSamePicture) {
     }
     for (const auto& c : cases) {
         BmpPixels img;
-        ASSERT_TRUE(DecodeBmp(MakeBmp(c.spec), img)) << c.name;
-        ASSERT_EQ(img.width, c.spec.width) << c.name;
-        ASSERT_EQ(img.height, c.spec.height) << c.name;
+        ASSERT_TRUE(DecodeBmp(MakeBmp(c.recipe), img)) << c.name;
+        ASSERT_EQ(img.width, c.recipe.width) << c.name;
+        ASSERT_EQ(img.height, c.recipe.height) << c.name;
         for (int y = 0; y < img.height; ++y) {
             for (int x = 0; x < img.width; ++x) {
                 ASSERT_EQ(img.At(x, y), c.expect(x, y)) << c.name << " at " << x << "," << y;
@@ -221,9 +221,9 @@ TEST(BmpImage, LayoutsDecodeToTheSamePicture) {
 }
 
 TEST(BmpImage, FileShorterThanItsSizeLoadsTheMissingBytesAsZero) {
-    BmpSpec spec;
-    spec.pixel = [](int, int) { return 0xFFFFFFu; };
-    auto file = MakeBmp(spec);  // 4 x 3, 12 bytes per row
+    BmpRecipe recipe;
+    recipe.pixel = [](int, int) { return 0xFFFFFFu; };
+    auto file = MakeBmp(recipe);  // 4 x 3, 12 bytes per row
     file.resize(file.size() - 12 - 6);  // the top row and half of the middle row are missing
     BmpPixels img;
     ASSERT_TRUE(DecodeBmp(file, img));
@@ -236,9 +236,9 @@ TEST(BmpImage, FileShorterThanItsSizeLoadsTheMissingBytesAsZero) {
 }
 
 TEST(BmpImage, BytesBeyondTheDeclaredSizeAreNotLoaded) {
-    BmpSpec spec;
-    spec.pixel = [](int, int) { return 0x808080u; };
-    auto file = MakeBmp(spec);
+    BmpRecipe recipe;
+    recipe.pixel = [](int, int) { return 0x808080u; };
+    auto file = MakeBmp(recipe);
     // Far smaller than headers plus a full colour table; a true-colour picture needs no table.
     SetU32(file, 2, 54 + 12);
     BmpPixels img;
@@ -247,7 +247,7 @@ TEST(BmpImage, BytesBeyondTheDeclaredSizeAreNotLoaded) {
     EXPECT_EQ(img.At(0, 1), 0u);
 
     // A palette picture whose table is cut by the size: the missing entries are black.
-    BmpSpec pal;
+    BmpRecipe pal;
     pal.bitCount = 8;
     pal.palette = {0x112233, 0x445566};
     pal.colorsUsed = 2;
@@ -261,7 +261,7 @@ TEST(BmpImage, BytesBeyondTheDeclaredSizeAreNotLoaded) {
 }
 
 TEST(BmpImage, InvalidFilesAreRefusedWithoutReadingPastThem) {
-    BmpSpec good;
+    BmpRecipe good;
     good.pixel = Rainbow;
     const auto base = MakeBmp(good);
     struct Case {
@@ -299,15 +299,15 @@ TEST(BmpImage, InvalidFilesAreRefusedWithoutReadingPastThem) {
 }
 
 TEST(BmpImage, HugePixelOffsetGivesABlackPictureAndAnOffsetIntoTheHeadersIsIgnored) {
-    BmpSpec spec;
-    spec.pixel = Rainbow;
-    auto far = MakeBmp(spec);
+    BmpRecipe recipe;
+    recipe.pixel = Rainbow;
+    auto far = MakeBmp(recipe);
     SetU32(far, 10, 0xFFFFFFFFu);
     BmpPixels img;
     ASSERT_TRUE(DecodeBmp(far, img));
     EXPECT_EQ(img.At(1, 1), 0u);
 
-    auto inside = MakeBmp(spec);
+    auto inside = MakeBmp(recipe);
     SetU32(inside, 10, 20);
     ASSERT_TRUE(DecodeBmp(inside, img));
     EXPECT_EQ(img.At(1, 1), Rainbow(1, 1));
@@ -341,10 +341,10 @@ TEST(BmpImage, OldCoreHeaderWithThreeByteColourEntries) {
 TEST(BmpImage, AtOutsideThePictureIsZero) {
     BmpPixels empty;
     EXPECT_EQ(empty.At(0, 0), 0u);
-    BmpSpec spec;
-    spec.pixel = [](int, int) { return 0xABCDEFu; };
+    BmpRecipe recipe;
+    recipe.pixel = [](int, int) { return 0xABCDEFu; };
     BmpPixels img;
-    ASSERT_TRUE(DecodeBmp(MakeBmp(spec), img));
+    ASSERT_TRUE(DecodeBmp(MakeBmp(recipe), img));
     EXPECT_EQ(img.At(3, 2), 0xABCDEFu);
     EXPECT_EQ(img.At(4, 0), 0u);
     EXPECT_EQ(img.At(0, -1), 0u);
