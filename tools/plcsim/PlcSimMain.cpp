@@ -149,16 +149,16 @@ int main(int argc, char** argv) {
                 faults.setKeyStatusAll = static_cast<std::uint8_t>(number);
                 faultsGiven[2] = true;
             } else if (option == "--fail-station") {
-                std::string value = text;
+                std::string stationArg = text;
                 FailStation fail{{}, 1};
-                const std::size_t equals = value.find('=');
+                const std::size_t equals = stationArg.find('=');
                 if (equals != std::string::npos) {
-                    if (!ParseCount(value.c_str() + equals + 1, 255, number) || number == 0)
+                    if (!ParseCount(stationArg.c_str() + equals + 1, 255, number) || number == 0)
                         return usage("bad status in --fail-station");
                     fail.status = static_cast<std::uint8_t>(number);
-                    value.resize(equals);
+                    stationArg.resize(equals);
                 }
-                if (!plcsim::ParseMac(value, fail.mac)) return usage("bad MAC in --fail-station");
+                if (!plcsim::ParseMac(stationArg, fail.mac)) return usage("bad MAC in --fail-station");
                 failStations.push_back(fail);
             } else if (option == "--burst" || option == "--stop-after") {
                 char* end = nullptr;
