@@ -9,7 +9,7 @@
 
 #include "SheetFixture.h"
 #include "app/desktop/InstanceGuard.h"
-#include "registry/ByteReader.h"
+#include "support/TestBitmap.h"
 #include "ui/AddRemoteDialog.h"
 #include "ui/SetPasswordDialog.h"
 
@@ -42,31 +42,11 @@ QStringList Column(QTableWidget* list, int logical) {
 
 // A 24-bit bitmap with a 40-byte header: red left half, blue right half, a green top-left pixel.
 void WriteBitmap(const std::filesystem::path& path, int w, int h) {
-    std::vector<std::uint8_t> f;
-    ByteWriter out(f);
-    const int stride = (w * 3 + 3) / 4 * 4;
-    out.U8('B');
-    out.U8('M');
-    out.U32(static_cast<std::uint32_t>(54 + stride * h));
-    out.U32(0);
-    out.U32(54);
-    out.U32(40);
-    out.I32(w);
-    out.I32(h);
-    out.U16(1);
-    out.U16(24);
-    for (int i = 0; i < 6; ++i) out.U32(0);
-    for (int fileRow = 0; fileRow < h; ++fileRow) {
-        const int y = h - 1 - fileRow;
-        for (int x = 0; x < w; ++x) {
-            std::uint8_t b = x < w / 2 ? 0 : 255, g = 0, r = x < w / 2 ? 255 : 0;
-            if (x == 0 && y == 0) b = 0, g = 255, r = 0;
-            out.U8(b);
-            out.U8(g);
-            out.U8(r);
-        }
-        for (int p = w * 3; p < stride; ++p) out.U8(0);
-    }
+    BmpRecipe recipe;
+    recipe.width = w;
+    recipe.height = h;
+    recipe.pixel = [w](int x, int y) { return x == 0 && y == 0 ? 0x00FF00u : x < w / 2 ? 0xFF0000u : 0x0000FFu; };
+    const auto f = MakeBmp(recipe);
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(f.data()), static_cast<std::streamsize>(f.size()));
 }
 

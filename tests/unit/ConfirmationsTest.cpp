@@ -49,6 +49,13 @@ struct ConfirmationsTest : ::testing::Test {
         core.afterClearStationTables = [this](Core&) { ++clears; };
     }
 
+    // A fresh link state with adapter 0's host MAC, as a test row starts from.
+    void ResetLink(std::int32_t pending, std::int32_t currentAdapter = 0) {
+        core.link = LinkState{};
+        std::memcpy(Table(0).hostMac, kHost0.data(), 6);
+        core.link.currentAdapter = currentAdapter;
+        core.link.pendingRequestType = pending;
+    }
     // Delivers one frame on the adapter and runs one poll; the poll must consume it.
     void Handle(int adapter, const Bytes& frame, std::uint8_t* status = nullptr) {
         wire.Deliver(adapter, frame);
@@ -111,10 +118,7 @@ TEST_F(ConfirmationsTest, DropRules) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        core.link = LinkState{};
-        std::memcpy(Table(0).hostMac, kHost0.data(), 6);
-        core.link.currentAdapter = 1;
-        core.link.pendingRequestType = c.pending;
+        ResetLink(c.pending, 1);
         std::uint8_t status = 0x77;
         Handle(0, c.frame, &status);
         EXPECT_EQ(core.link.replyReceived, 0);
@@ -159,12 +163,8 @@ TEST_F(ConfirmationsTest, VersionTakesTheFirstLocalDeviceOfAnExchange) {
 }
 
 TEST_F(ConfirmationsTest, VersionNotForUsOrFromOurselvesMarksFoundButTakesNothing) {
-    core.link.pendingRequestType = kMmVersionRequest;
     for (const Bytes& frame : {VersionConfirm(kHost1, kLocal, "v"), VersionConfirm(kHost0, kHost0, "v")}) {
-        core.link = LinkState{};
-        std::memcpy(Table(0).hostMac, kHost0.data(), 6);
-        core.link.currentAdapter = 3;
-        core.link.pendingRequestType = kMmVersionRequest;
+        ResetLink(kMmVersionRequest, 3);
         Handle(0, frame);
         EXPECT_EQ(Rec(0).localFound, 1);
         EXPECT_EQ(Table(0).localFound, 1);
@@ -279,8 +279,7 @@ TEST_F(ConfirmationsTest, TruncatedNetworkInfoOfEveryLength) {
     UseExactCapture(0);
     for (std::size_t length = 0; length <= full.size(); ++length) {
         SCOPED_TRACE(length);
-        core.link = LinkState{};
-        core.link.pendingRequestType = kMmNetworkInfoRequest;
+        ResetLink(kMmNetworkInfoRequest);
         Table(0).stationCount = 99;
         // Exactly `length` bytes, so any read past them lands outside the allocation.
         wire.Deliver(0, Bytes(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(length)));
@@ -303,17 +302,14 @@ TEST_F(ConfirmationsTest, TruncatedVersionAndSetKeyOfEveryLength) {
     UseExactCapture(0);
     for (std::size_t length = 0; length <= 60; ++length) {
         SCOPED_TRACE(length);
-        core.link = LinkState{};
-        std::memcpy(Table(0).hostMac, kHost0.data(), 6);
-        core.link.pendingRequestType = kMmVersionRequest;
+        ResetLink(kMmVersionRequest);
         Handle(0, Bytes(version.begin(),
                         version.begin() + static_cast<std::ptrdiff_t>(std::min(length, version.size()))));
         EXPECT_EQ(core.link.replyReceived, length >= 17 ? 1 : 0);
         const std::string text = Rec(0).firmwareVersion;
         EXPECT_EQ(text, std::string("VERSION").substr(0, length > 23 ? length - 23 : 0));
 
-        core.link = LinkState{};
-        core.link.pendingRequestType = kMmSetKeyRequest;
+        ResetLink(kMmSetKeyRequest);
         std::uint8_t status = 0x77;
         Handle(0, Bytes(setKey.begin(), setKey.begin() + static_cast<std::ptrdiff_t>(length)), &status);
         EXPECT_EQ(status, length >= 21 ? 0 : 0x77);
@@ -321,52 +317,36 @@ TEST_F(ConfirmationsTest, TruncatedVersionAndSetKeyOfEveryLength) {
     }
 }
 
-TEST_F(ConfirmationsTest, SetKeySuccessPerDevice) {
-    core.link.pendingRequestType = kMmSetKeyRequest;
-    core.link.adapters[0].localFound = 1;
-    core.link.setKeyLocalOnly = 0;
-    core.link.setKeyResultIndex = 33;
-    Table(0).stations[2].present = 1;
-    const std::uint32_t before = clock.TickMs();
-    std::uint8_t status = 0x77;
-    Handle(0, SetKeyConfirm(kHost0, kLocal, 0), &status);
-    EXPECT_GE(clock.TickMs() - before, 2u);
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(core.link.replyReceived, 1);
-    EXPECT_EQ(core.link.setKeyResults[33], 1);
-    EXPECT_EQ(Rec(0).localFound, 0);
-    EXPECT_EQ(Table(0).stations[2].present, 0);
-    EXPECT_EQ(clears, 1);
-}
-
-TEST_F(ConfirmationsTest, SetKeySuccessLocalOnlySetsNoResultFlag) {
-    core.link.pendingRequestType = kMmSetKeyRequest;
-    core.link.setKeyLocalOnly = 1;
-    core.link.setKeyResultIndex = 4;
-    core.link.adapters[0].localFound = 1;
-    std::uint8_t status = 0x77;
-    Handle(0, SetKeyConfirm(kHost0, kLocal, 0), &status);
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(core.link.setKeyResults, (std::array<std::uint8_t, 34>{}));
-    EXPECT_EQ(Rec(0).localFound, 0);
-    EXPECT_EQ(clears, 1);
-}
-
-TEST_F(ConfirmationsTest, SetKeyFailureOnlyReturnsTheStatus) {
-    for (std::uint8_t localOnly : {0, 1}) {
-        core.link.pendingRequestType = kMmSetKeyRequest;
-        core.link.setKeyLocalOnly = localOnly;
-        core.link.setKeyResultIndex = 4;
+// Success clears the station tables, local device included, and a change of one device (not
+// local-only) marks that device's result; a failure only hands back the status. Either way the
+// handler waits before the next exchange.
+TEST_F(ConfirmationsTest, SetKeyStatusPaths) {
+    struct Case {
+        std::uint8_t localOnly;
+        std::uint8_t status;
+        bool resultMarked;
+    };
+    for (const Case& c : {Case{0, 0, true}, Case{1, 0, false}, Case{0, 1, false}, Case{1, 1, false}}) {
+        SCOPED_TRACE(testing::Message() << "localOnly " << int{c.localOnly} << " status " << int{c.status});
+        ResetLink(kMmSetKeyRequest);
+        clears = 0;
+        core.link.setKeyLocalOnly = c.localOnly;
+        core.link.setKeyResultIndex = 33;
         core.link.adapters[0].localFound = 1;
-        Table(0).stations[0].present = 1;
+        Table(0).stations[2].present = 1;
+        const std::uint32_t before = clock.TickMs();
         std::uint8_t status = 0x77;
-        Handle(0, SetKeyConfirm(kHost0, kLocal, 0x01), &status);
-        EXPECT_EQ(status, 0x01);
+        Handle(0, SetKeyConfirm(kHost0, kLocal, c.status), &status);
+        const bool success = c.status == 0;
+        EXPECT_GE(clock.TickMs() - before, 2u);
+        EXPECT_EQ(status, c.status);
         EXPECT_EQ(core.link.replyReceived, 1);
-        EXPECT_EQ(core.link.setKeyResults[4], 0);
-        EXPECT_EQ(Rec(0).localFound, 1);
-        EXPECT_EQ(Table(0).stations[0].present, 1);
-        EXPECT_EQ(clears, 0);
+        std::array<std::uint8_t, 34> results{};
+        results[33] = c.resultMarked ? 1 : 0;
+        EXPECT_EQ(core.link.setKeyResults, results);
+        EXPECT_EQ(Rec(0).localFound, success ? 0 : 1);
+        EXPECT_EQ(Table(0).stations[2].present, success ? 0 : 1);
+        EXPECT_EQ(clears, success ? 1 : 0);
     }
 }
 

@@ -159,7 +159,7 @@ TEST(OemWording, EveryStyle) {
         const auto w = WordingForStyle(c.style);
         EXPECT_EQ(w.levels, c.levels);
         EXPECT_EQ(w.entries, c.entries);
-        // Part 4.3 picks entries 1 .. levels, so a wording always holds one more entry.
+        // The text is picked from entries 1 .. levels, so a wording always holds one more entry.
         if (w.levels > 0) {
             EXPECT_EQ(w.entries.size(), static_cast<std::size_t>(w.levels) + 1);
         }
