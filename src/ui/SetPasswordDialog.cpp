@@ -1,60 +1,20 @@
 #include "ui/SetPasswordDialog.h"
 
-#include <QGridLayout>
-#include <QHBoxLayout>
-#include <QVBoxLayout>
-
 #include "keys/PasswordDialogs.h"
 
 namespace zentrel::ui {
 
-const char kPasswordHelpText[] =
-    "The Password typically appears as a number and letter code, in groups of four, separated by dashes.\n\n"
-    "(ie QM4T-7RWZ-K2PD-9HXV)\nIt is found on the device or packaging.";
-
-Qt::WindowFlags NoCloseBoxFlags() {
-    return Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
-}
-
-SetPasswordDialog::SetPasswordDialog(UiContext& ctx, QWidget* owner) : QDialog(owner, NoCloseBoxFlags()), ctx_(ctx) {
-    setObjectName("setPasswordDialog");
-    setWindowTitle("Set Device Password");
-    setModal(true);
-    auto* layout = new QVBoxLayout(this);
-    auto* grid = new QGridLayout;
-    grid->addWidget(new QLabel("TEI:", this), 0, 0);
-    tei = new QLabel(this);
-    tei->setObjectName("tei");
-    grid->addWidget(tei, 0, 1);
-    grid->addWidget(new QLabel("Mac Addr:", this), 1, 0);
-    mac = new QLabel(this);
-    mac->setObjectName("mac");
-    grid->addWidget(mac, 1, 1);
-    grid->addWidget(new QLabel("Password:", this), 2, 0);
-    password = new QLineEdit(this);
-    password->setObjectName("password");
-    grid->addWidget(password, 2, 1);
-    layout->addLayout(grid);
-    auto* help = new QLabel(kPasswordHelpText, this);
-    help->setWordWrap(true);
-    layout->addWidget(help);
+SetPasswordDialog::SetPasswordDialog(UiContext& ctx, QWidget* owner)
+    : PasswordDialog(ctx, owner, "setPasswordDialog", "Set Device Password") {
+    tei = AddRow<QLabel>("TEI:", "tei");
+    mac = AddRow<QLabel>("Mac Addr:", "mac");
+    AddPasswordAndHelp();
     status = new QLabel(this);
     status->setObjectName("status");
-    layout->addWidget(status);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    ok = new QPushButton("OK", this);
-    ok->setObjectName("ok");
-    ok->setDefault(true);
-    cancel = new QPushButton("Cancel", this);
-    cancel->setObjectName("cancel");
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    layout->addLayout(buttons);
+    layout_->addWidget(status);
+    AddButtons();
 
     ctx_.views.BindField(Form::SetPassword, kPasswordField, password);
-    connect(ok, &QPushButton::clicked, this, &SetPasswordDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &SetPasswordDialog::reject);
     connect(&ctx_.views, &QtViews::changed, this, &SetPasswordDialog::Render);
 }
 
