@@ -27,17 +27,9 @@ const CommandInfo kInfo{
 const CommandRegistration reg(kInfo);
 
 int Run(const std::vector<std::string>& args) {
-    std::vector<std::string> positional;
-    bool optionsEnd = false;
-    for (const auto& a : args) {
-        if (!optionsEnd && a == "--") {
-            optionsEnd = true;
-        } else if (!optionsEnd && a.size() > 1 && a[0] == '-') {
-            return UsageError(kInfo, "unknown option '" + a + "'");
-        } else {
-            positional.push_back(a);
-        }
-    }
+    Arguments parsed;
+    if (const int status = SplitArguments(kInfo, args, {}, parsed)) return status;
+    const std::vector<std::string>& positional = parsed.words;
     if (positional.size() != 2) return UsageError(kInfo, "expected NAME and PASSWORD");
 
     CliContext ctx;

@@ -28,4 +28,16 @@ struct CommandRegistration {
 bool WantsHelp(const CommandInfo& info, const std::vector<std::string>& args);
 int UsageError(const CommandInfo& info, const std::string& problem);
 
+// The arguments of a subcommand that takes words and a few flags.
+struct Arguments {
+    std::vector<std::string> words;
+    std::vector<std::string> flags;  // the known flags given, in order
+    bool Has(const std::string& flag) const;
+};
+// Splits `args`: "--" ends the options; before it, a flag in `known` is taken and any other word
+// of two or more characters beginning with a dash is refused. Returns kExitOk, or the status of
+// the usage error it printed.
+int SplitArguments(const CommandInfo& info, const std::vector<std::string>& args,
+                   const std::vector<std::string>& known, Arguments& out);
+
 }  // namespace zentrel::cli

@@ -29,6 +29,27 @@ int UsageError(const CommandInfo& info, const std::string& problem) {
     return kExitUsage;
 }
 
+bool Arguments::Has(const std::string& flag) const {
+    return std::find(flags.begin(), flags.end(), flag) != flags.end();
+}
+
+int SplitArguments(const CommandInfo& info, const std::vector<std::string>& args,
+                   const std::vector<std::string>& known, Arguments& out) {
+    bool optionsEnd = false;
+    for (const auto& a : args) {
+        if (!optionsEnd && a == "--") {
+            optionsEnd = true;
+        } else if (!optionsEnd && std::find(known.begin(), known.end(), a) != known.end()) {
+            out.flags.push_back(a);
+        } else if (!optionsEnd && a.size() > 1 && a[0] == '-') {
+            return UsageError(info, "unknown option '" + a + "'");
+        } else {
+            out.words.push_back(a);
+        }
+    }
+    return kExitOk;
+}
+
 }  // namespace zentrel::cli
 
 namespace {

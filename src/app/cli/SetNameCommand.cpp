@@ -31,23 +31,11 @@ const CommandInfo kInfo{
 const CommandRegistration reg(kInfo);
 
 int Run(const std::vector<std::string>& args) {
-    bool all = false;
-    bool usePublic = false;
-    bool optionsEnd = false;
-    std::vector<std::string> names;
-    for (const auto& a : args) {
-        if (!optionsEnd && a == "--") {
-            optionsEnd = true;
-        } else if (!optionsEnd && a == "--all") {
-            all = true;
-        } else if (!optionsEnd && a == "--public") {
-            usePublic = true;
-        } else if (!optionsEnd && a.size() > 1 && a[0] == '-') {
-            return UsageError(kInfo, "unknown option '" + a + "'");
-        } else {
-            names.push_back(a);
-        }
-    }
+    Arguments parsed;
+    if (const int status = SplitArguments(kInfo, args, {"--all", "--public"}, parsed)) return status;
+    const bool all = parsed.Has("--all");
+    const bool usePublic = parsed.Has("--public");
+    const std::vector<std::string>& names = parsed.words;
     if (usePublic && !names.empty()) return UsageError(kInfo, "give either NAME or --public");
     if (!usePublic && names.size() != 1) return UsageError(kInfo, "expected one NAME");
 
