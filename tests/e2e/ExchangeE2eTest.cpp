@@ -11,6 +11,7 @@
 #include "link/AdapterAccess.h"
 #include "link/Confirmations.h"
 #include "link/Frames.h"
+#include "support/TestFrames.h"
 
 namespace zentrel::e2e {
 namespace {
@@ -35,16 +36,7 @@ std::vector<std::string> LoggedFrames(const std::string& path) {
 // The 1510-byte request the program must have sent: header, MMTYPE, OUI, payload, zeros.
 std::string ExpectedRequest(const MacBytes& destination, const MacBytes& source, std::uint16_t mmtype,
                             const std::vector<std::uint8_t>& payload = {}) {
-    std::vector<std::uint8_t> frame(kAvFrameBytes, 0);
-    std::memcpy(frame.data(), destination.data(), 6);
-    std::memcpy(frame.data() + 6, source.data(), 6);
-    frame[12] = 0x88;
-    frame[13] = 0xE1;
-    frame[15] = static_cast<std::uint8_t>(mmtype);
-    frame[16] = static_cast<std::uint8_t>(mmtype >> 8);
-    frame[17] = 0x00;
-    frame[18] = 0xB0;
-    frame[19] = 0x52;
+    std::vector<std::uint8_t> frame = test::AvFrame(destination, source, mmtype, kAvFrameBytes);
     std::copy(payload.begin(), payload.end(), frame.begin() + 20);
     return Hex(frame.data(), frame.size());
 }
