@@ -138,13 +138,13 @@ bool NetnsLab::Start(std::string& error) {
 }
 
 bool NetnsLab::StartSim(int pair, const std::vector<std::string>& extraArgs, std::string& error) {
-    const std::string ready = directory_ + "/plcsim.ready";
+    const std::string ready = directory_ + "/plcsim" + PairSuffix(pair) + ".ready";
     std::filesystem::remove(ready);
-    std::vector<std::string> args = {ZENTREL_PLCSIM, "-i", MainsInterface(pair), "--log", SimLogPath(),
+    std::vector<std::string> args = {ZENTREL_PLCSIM, "-i", MainsInterface(pair), "--log", SimLogPath(pair),
                                      "--ready-file", ready};
     args.insert(args.end(), extraArgs.begin(), extraArgs.end());
     const std::string mainsPath = "/run/netns/" + mainsNs_;
-    const std::string output = SimOutputPath();
+    const std::string output = SimOutputPath(pair);
     const pid_t parent = ::getpid();
 
     const pid_t pid = ::fork();
@@ -169,12 +169,12 @@ bool NetnsLab::StartSim(int pair, const std::vector<std::string>& extraArgs, std
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
-    simPid_ = pid;
+    sims_.emplace_back(pair, pid);
     for (int waited = 0; waited < 5000; waited += 10) {
         if (std::filesystem::exists(ready)) return true;
         int status = 0;
         if (::waitpid(pid, &status, WNOHANG) == pid) {
-            simPid_ = -1;
+            sims_.pop_back();
             error = "plcsim ended at start: " + ReadText(output);
             return false;
         }
@@ -184,16 +184,24 @@ bool NetnsLab::StartSim(int pair, const std::vector<std::string>& extraArgs, std
     return false;
 }
 
-int NetnsLab::StopSim() {
-    if (simPid_ <= 0) return -1;
-    int status = 0;
-    ::kill(simPid_, SIGTERM);
-    if (!WaitForExit(simPid_, 3000, status)) {
-        ::kill(simPid_, SIGKILL);
-        ::waitpid(simPid_, &status, 0);
+int NetnsLab::StopSim(int pair) {
+    int result = -1;
+    for (auto it = sims_.begin(); it != sims_.end();) {
+        if (pair >= 0 && it->first != pair) {
+            ++it;
+            continue;
+        }
+        const pid_t pid = it->second;
+        int status = 0;
+        ::kill(pid, SIGTERM);
+        if (!WaitForExit(pid, 3000, status)) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+        }
+        result = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        it = sims_.erase(it);
     }
-    simPid_ = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
 }
 
 std::unique_ptr<Capture> NetnsLab::OpenMainsCapture(int pair, std::string& error) {
@@ -218,12 +226,12 @@ void NetnsLab::Cleanup() {
     std::lock_guard<std::mutex> lock(cleanupMutex);
     if (!started_) return;
     started_ = false;
-    if (simPid_ > 0) {
+    for (const auto& [pair, pid] : sims_) {
         int status = 0;
-        ::kill(simPid_, SIGKILL);
-        ::waitpid(simPid_, &status, 0);
-        simPid_ = -1;
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
     }
+    sims_.clear();
     if (originalNs_ >= 0) {
         ::setns(originalNs_, CLONE_NEWNET);
         ::close(originalNs_);

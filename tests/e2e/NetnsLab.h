@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "link/Wire.h"
@@ -36,18 +37,20 @@ public:
     const std::string& Directory() const { return directory_; }  // scratch files of this test
 
     // Starts plcsim on the mains end of `pair` and waits until its capture is open. Its stdout
-    // goes to SimOutputPath(), its frame log to SimLogPath().
+    // goes to SimOutputPath(pair), its frame log to SimLogPath(pair). One simulator per pair.
     bool StartSim(int pair, const std::vector<std::string>& extraArgs, std::string& error);
-    // SIGTERM, then wait (SIGKILL after 3 s); returns plcsim's exit status or -1.
-    int StopSim();
-    std::string SimLogPath() const { return directory_ + "/frames.log"; }
-    std::string SimOutputPath() const { return directory_ + "/plcsim.out"; }
+    // SIGTERM, then wait (SIGKILL after 3 s); returns plcsim's exit status or -1. Without a pair
+    // it stops every simulator and returns the status of the last one stopped.
+    int StopSim(int pair = -1);
+    std::string SimLogPath(int pair = 0) const { return directory_ + "/frames" + PairSuffix(pair) + ".log"; }
+    std::string SimOutputPath(int pair = 0) const { return directory_ + "/plcsim" + PairSuffix(pair) + ".out"; }
 
     // A capture on the mains end, opened from inside the mains namespace, for tests that play
     // the far side themselves.
     std::unique_ptr<Capture> OpenMainsCapture(int pair, std::string& error);
 
 private:
+    static std::string PairSuffix(int pair) { return pair == 0 ? "" : std::to_string(pair); }
     void Cleanup();
     bool Ip(const std::string& args, std::string& error) const;
     bool EnterNamespace(const std::string& name);
@@ -58,7 +61,7 @@ private:
     std::string mainsNs_;
     std::string directory_;
     int originalNs_ = -1;
-    pid_t simPid_ = -1;
+    std::vector<std::pair<int, pid_t>> sims_;  // (pair, pid) of each running simulator
     bool started_ = false;
     struct Watchdog;
     std::unique_ptr<Watchdog> watchdog_;
