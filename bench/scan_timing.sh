@@ -8,6 +8,7 @@ build=${1:-build}
 runs=${2:-10}
 zentrel=$(realpath "$build/src/app/zentrel")
 plcsim=$(realpath "$build/tools/plcsim/plcsim")
+cycle=$(realpath "$build/bench/cycle_block_time")
 [ "$(id -u)" = 0 ] || { echo "needs root (network namespaces)" >&2; exit 1; }
 tag=zbench$$
 work=$(mktemp -d)
@@ -39,7 +40,11 @@ measure() {
 }
 
 measure "zentrel scan, no device on the adapter"
+echo "one cycle, one adapter without a device:"
+ip netns exec ${tag}h "$cycle" 20
 ip netns exec ${tag}m "$plcsim" -i zbm0 --ready-file "$work/ready" >"$work/plcsim.out" 2>&1 &
 sim_pid=$!
 for _ in $(seq 100); do [ -e "$work/ready" ] && break; sleep 0.05; done
 measure "zentrel scan, plcsim with 3 stations"
+echo "one cycle, one adapter with plcsim's device and 3 stations:"
+ip netns exec ${tag}h "$cycle" 20

@@ -1,0 +1,53 @@
+// How long one scan cycle blocks the program's only thread, on the adapters of the network
+// namespace it runs in: RunScanCycle timed N times after one restart.
+// Usage: cycle_block_time [CYCLES]   (needs the raw-Ethernet capability)
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
+#include "link/ScanCycle.h"
+#include "link/pcap/PcapWire.h"
+#include "registry/Core.h"
+#include "registry/MainPage.h"
+#include "registry/OemPrefs.h"
+
+namespace {
+
+class QuietMessages : public zentrel::Messages {
+public:
+    zentrel::MsgAnswer Show(const zentrel::Message&) override { return zentrel::MsgAnswer::Ok; }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int cycles = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
+    const auto dir = std::filesystem::temp_directory_path() / "zentrel-cycle-bench";
+    std::filesystem::create_directories(dir);
+    zentrel::PcapWire wire;
+    QuietMessages messages;
+    zentrel::Views views;
+    zentrel::SystemClock clock;
+    zentrel::Core core(wire, messages, views, clock, nullptr, dir);
+    zentrel::LoadOemPrefs(core);
+    zentrel::InitMainPage(core);  // makes the lists, so the cycle runs its network-info pass
+
+    std::vector<double> ms;
+    for (int i = 0; i < cycles; ++i) {
+        const auto t0 = std::chrono::steady_clock::now();
+        zentrel::RunScanCycle(core);
+        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+    }
+    std::sort(ms.begin(), ms.end());
+    double sum = 0;
+    for (double v : ms) sum += v;
+    std::printf("adapters %d, local device %s, listed stations %d: cycle mean %.1f ms, median %.1f ms, min %.1f ms, "
+                "max %.1f ms (%d cycles)\n",
+                core.access.adapterCount, core.link.adapters[0].localFound ? "yes" : "no",
+                core.views.main.powerlineDevices.RowCount(), sum / cycles, ms[ms.size() / 2], ms.front(), ms.back(), cycles);
+    std::filesystem::remove_all(dir);
+    return 0;
+}
