@@ -5,7 +5,7 @@
 # namespaces joined by a veth pair, plcsim on the "mains" end and the program on the "host" end.
 # Everything it makes is removed by name and by PID in simnet_down, which the caller puts in its
 # EXIT trap.
-#   simnet_up; simnet_sim [PLCSIM ARGS...]; simnet_host CMD...; simnet_down
+#   simnet_up; simnet_sim [PLCSIM ARGS...]; simnet_host CMD...; simnet_host_bg CMD...; simnet_down
 # Set PLCSIM to the plcsim binary before simnet_sim.
 
 simnet_id=zs$$
@@ -75,6 +75,13 @@ simnet_sim_stop() {
 }
 
 simnet_host() { ip netns exec "$simnet_host_ns" "$@"; }
+
+# Starts CMD in the background in the host namespace; its PID (that of the program itself, as
+# ip and env exec it) goes to simnet_pid.
+simnet_host_bg() {
+  ip netns exec "$simnet_host_ns" "$@" &
+  simnet_pid=$!
+}
 
 simnet_down() {
   [ -n "$simnet_made" ] || return 0
