@@ -195,11 +195,24 @@ void Simulator::AnswerSetKey(std::span<const std::uint8_t> frame, std::int64_t n
 void Simulator::Tick(std::int64_t nowMs, std::vector<OutFrame>& out) {
     const double rate = config_.faults.burstRate;
     if (rate <= 0) return;
-    if (nextBurstMs_ == 0) nextBurstMs_ = nowMs;
-    const std::int64_t interval = std::max<std::int64_t>(1, static_cast<std::int64_t>(1000.0 / rate));
-    int sent = 0;
-    while (nowMs >= nextBurstMs_ && sent < 1000) {
-        nextBurstMs_ += interval;
+    if (burstStartMs_ < 0) {
+        burstStartMs_ = nowMs;
+        burstSinceStart_ = 0;
+    }
+    // Frames owed are the rate times the time since the burst began (the first one at once), so
+    // several go out in one tick when the rate is above one per millisecond. After a stall the
+    // backlog is capped at a tenth of a second's worth and the count starts again from here,
+    // rather than a long pause turning into one huge burst.
+    const auto owedTotal =
+        static_cast<long>(1 + rate * static_cast<double>(nowMs - burstStartMs_) / 1000.0);
+    long owed = owedTotal - burstSinceStart_;
+    const long cap = std::max(1L, static_cast<long>(rate / 10));
+    if (owed > cap) {
+        owed = cap;
+        burstStartMs_ = nowMs;
+        burstSinceStart_ = 1 - cap;  // the frames sent now count as the one due at the new start
+    }
+    for (long i = 0; i < owed; ++i) {
         std::vector<std::uint8_t> frame;
         if (counters_.burstFrames % 2 == 0) {
             // A vendor message nobody asked for: MMTYPE 0xA0FE is no confirmation the host expects.
@@ -217,7 +230,7 @@ void Simulator::Tick(std::int64_t nowMs, std::vector<OutFrame>& out) {
         frame.resize(std::max(frame.size(), kMinimumFrame), 0);
         out.push_back(OutFrame{nowMs, std::move(frame)});
         ++counters_.burstFrames;
-        ++sent;
+        ++burstSinceStart_;
     }
 }
 

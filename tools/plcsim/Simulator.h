@@ -55,8 +55,11 @@ private:
     std::vector<std::int64_t> stationSilentUntil_;
     std::int64_t localSilentUntil_ = 0;
     int networkInfoToIgnore_ = 0;
-    Mac lastRequester_{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-    std::int64_t nextBurstMs_ = 0;
+    // The burst's destination: the last host that asked, before that a made-up unicast address
+    // (a promiscuous capture sees it all the same; the burst is never broadcast).
+    Mac lastRequester_{0x02, 0x00, 0x00, 0x00, 0x00, 0xFE};
+    std::int64_t burstStartMs_ = -1;  // when the burst began, or began again after a stall
+    long burstSinceStart_ = 0;        // frames sent since then
     SimCounters counters_;
 };
 

@@ -235,6 +235,30 @@ TEST_F(SimulatorTest, BurstAlternatesEtherTypesAtTheRate) {
     }
 }
 
+// Rates above one frame per millisecond: several frames per tick, as many as the time owes.
+TEST_F(SimulatorTest, BurstAboveOneFramePerMillisecondKeepsTheRate) {
+    struct Case {
+        double rate;
+        int stepMs;
+        int ticks;
+        std::size_t expected;
+    } const cases[] = {
+        {5000, 1, 1001, 5001},    // a second in 1 ms ticks, the first frame at once
+        {20000, 3, 334, 19981},   // 999 ms in 3 ms ticks: 60 frames per tick
+        {1500, 1, 1001, 1501},    // not a whole number of frames per tick
+        {5000, 2000, 2, 1 + 500}, // a 2 s stall owes at most a tenth of a second's worth
+    };
+    for (const Case& c : cases) {
+        config.faults.burstRate = c.rate;
+        Simulator sim(config);
+        out.clear();
+        for (int i = 0; i < c.ticks; ++i) sim.Tick(1000 + static_cast<std::int64_t>(i) * c.stepMs, out);
+        EXPECT_EQ(out.size(), c.expected) << "rate " << c.rate << " step " << c.stepMs;
+        ASSERT_FALSE(out.empty());
+        EXPECT_EQ(out[0].bytes[0] & 1, 0) << "the burst is never broadcast or multicast";
+    }
+}
+
 TEST(SimConfigTest, IniFile) {
     SimConfig config = DefaultConfig();
     std::string error;
