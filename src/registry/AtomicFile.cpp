@@ -21,7 +21,14 @@ bool ReadFilePrefix(const std::filesystem::path& path, std::size_t maxBytes, std
         if (n == 0) break;
         got += n;
     }
+    // A read error (a directory opens but cannot be read) is no empty file: the caller must take
+    // the same path as for a file it cannot open, not parse a prefix that happens to be short.
+    const bool failed = std::ferror(f) != 0;
     std::fclose(f);
+    if (failed) {
+        out.clear();
+        return false;
+    }
     out.resize(got);
     return true;
 }

@@ -9,7 +9,8 @@
 
 namespace zentrel {
 
-// Reads at most maxBytes from the start of the file. False when the file cannot be opened.
+// Reads at most maxBytes from the start of the file. False when the file cannot be opened or
+// read (a directory in its place, an I/O error); `out` is then empty.
 bool ReadFilePrefix(const std::filesystem::path& path, std::size_t maxBytes, std::vector<std::uint8_t>& out);
 
 // Writes the bytes to a new file in the same directory (owner read/write only), flushes it to

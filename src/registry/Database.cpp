@@ -1,5 +1,7 @@
 #include "registry/Database.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -27,8 +29,18 @@ void Warn(Core& core, const char* caption) {
     core.messages.Show(m);
 }
 
-// A damaged file is replaced by an empty one; the next save writes it whole again.
-void RecreateEmpty(Core& core) { WriteFileAtomically(core.FilePath(kDatabaseFile), {}); }
+// A damaged file is replaced by an empty one; the next save writes it whole again. What the
+// damaged file held (device passwords among it) is first kept beside it, owner-only, replacing an
+// older copy; when it cannot be kept the file stays as it is until the next save.
+void RecreateEmpty(Core& core, bool hadContent) {
+    const std::filesystem::path path = core.FilePath(kDatabaseFile);
+    if (hadContent) {
+        const std::filesystem::path kept = core.FilePath(kDamagedDatabaseFile);
+        if (std::rename(path.c_str(), kept.c_str()) != 0) return;
+        ::chmod(kept.c_str(), S_IRUSR | S_IWUSR);
+    }
+    WriteFileAtomically(path, {});
+}
 
 void RemoveRecord(DeviceDatabase& db, int index) {
     for (int j = index; j + 1 < db.historyCount; ++j) db.history[static_cast<std::size_t>(j)] = db.history[static_cast<std::size_t>(j) + 1];
@@ -123,7 +135,7 @@ void LoadDatabase(Core& core) {
     ByteReader r(bytes);
     // Every path below ends in the layout being applied; a field cut short recreates the file.
     auto fail = [&] {
-        RecreateEmpty(core);
+        RecreateEmpty(core, !bytes.empty());
         ApplyListLayout(core, views.main.powerlineDevices);
     };
 

@@ -36,6 +36,8 @@ static_assert(offsetof(HistoryRecord, localMark) == 169);
 inline constexpr int kMaxHistory = 32;
 inline constexpr std::int32_t kDatabaseVersion = 306;
 inline constexpr char kDatabaseFile[] = "plc.data";
+// Where a damaged database is kept when the load recreates it (the last one only).
+inline constexpr char kDamagedDatabaseFile[] = "plc.data.damaged";
 // kDefaultNetworkName, the name of a "Public" network, comes from keys/KeyDerivation.h.
 
 struct ListLayout {

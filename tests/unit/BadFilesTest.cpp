@@ -77,6 +77,7 @@ TEST_F(BadFilesTest, DatabaseEmptyLoadsNothingSilentlyAndTheNextSaveWritesAWhole
     EXPECT_EQ(core->db.historyCount, 0);
     SaveDatabase(*core);
     EXPECT_EQ(FileSize(kDatabaseFile), kDatabaseBaseBytes);
+    EXPECT_FALSE(fs::exists(dir / kDamagedDatabaseFile));  // nothing to keep
 }
 
 TEST_F(BadFilesTest, DatabaseDamagedHeadersAndCounts) {
@@ -88,7 +89,7 @@ TEST_F(BadFilesTest, DatabaseDamagedHeadersAndCounts) {
         const char* caption;       // nullptr: no message
         int historyAfter;          // records kept in memory
         std::int32_t adapterAfter; // current adapter kept in memory
-        bool fileEmptied;          // the file is recreated empty at once
+        bool fileEmptied;          // the file is recreated empty at once, the damaged one kept
     };
     const Case cases[] = {
         {"old version", [](auto& b) { b[0] = 0x31; b[1] = 0x01; }, "Attention!", 0, 0, false},
@@ -116,10 +117,30 @@ TEST_F(BadFilesTest, DatabaseDamagedHeadersAndCounts) {
         EXPECT_EQ(fresh->db.historyCount, c.historyAfter);
         EXPECT_EQ(fresh->link.currentAdapter, c.adapterAfter);
         EXPECT_EQ(FileSize(kDatabaseFile) == 0, c.fileEmptied);
+        // A recreated file's damaged content is kept, owner-only, replacing the previous case's copy.
+        const bool kept = fs::exists(dir / kDamagedDatabaseFile) && ReadBytes(kDamagedDatabaseFile) == bytes;
+        EXPECT_EQ(kept, c.fileEmptied);
+        if (kept) {
+            EXPECT_EQ(fs::status(dir / kDamagedDatabaseFile).permissions() & fs::perms::all,
+                      fs::perms::owner_read | fs::perms::owner_write);
+        }
         // Whatever was kept in memory is what the next save writes back.
         SaveDatabase(*fresh);
         EXPECT_EQ(FileSize(kDatabaseFile), kDatabaseBaseBytes + 176u * static_cast<std::size_t>(c.historyAfter));
     }
+}
+
+// When the damaged file cannot be put aside, it is not emptied either: the next save replaces it.
+TEST_F(BadFilesTest, DatabaseDamagedIsLeftAloneWhenItCannotBeKept) {
+    SaveRecords(2);
+    auto bytes = ReadBytes(kDatabaseFile);
+    Cut(bytes, 97484 + 100);
+    WriteBytes(kDatabaseFile, bytes);
+    fs::create_directory(dir / kDamagedDatabaseFile);  // a file cannot be renamed over a directory
+    auto fresh = Reopen();
+    LoadDatabase(*fresh);
+    EXPECT_EQ(ReadBytes(kDatabaseFile), bytes);
+    EXPECT_TRUE(fs::is_directory(dir / kDamagedDatabaseFile));
 }
 
 TEST_F(BadFilesTest, DatabaseHugeFileLoadsItsValidStartAndTheNextSaveDropsTheRest) {
@@ -156,11 +177,14 @@ TEST_F(BadFilesTest, DatabaseUnreadableLoadsAsMissingWithoutAMessage) {
     EXPECT_EQ(FileSize(kDatabaseFile), kDatabaseBaseBytes + 2 * 176u);
 }
 
-TEST_F(BadFilesTest, DatabaseDirectoryInItsPlaceReadsAsEmptyAndSavesFailSilently) {
+TEST_F(BadFilesTest, DatabaseDirectoryInItsPlaceLoadsAsMissingAndSavesFailSilently) {
     fs::create_directory(dir / kDatabaseFile);
+    core->link.currentAdapter = 5;
     LoadDatabase(*core);
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(core->db.historyCount, 0);
+    EXPECT_EQ(core->link.currentAdapter, 0);
+    EXPECT_STREQ(core->link.tables[3].networkName, kDefaultNetworkName);
     SaveRecords(1);
     EXPECT_TRUE(fs::is_directory(dir / kDatabaseFile));
     EXPECT_TRUE(messages.shown.empty());
@@ -246,12 +270,12 @@ TEST_F(BadFilesTest, OemPrefsUnreadableGivesTheDefaults) {
     EXPECT_EQ(result, 0);
 }
 
-TEST_F(BadFilesTest, OemPrefsDirectoryInItsPlaceReadsAsAnEmptyFile) {
+TEST_F(BadFilesTest, OemPrefsDirectoryInItsPlaceGivesTheDefaults) {
     fs::create_directory(dir / kOemPrefsFile);
     LoadOemPrefs(*core);
-    EXPECT_EQ(core->prefs.ticksPerPhase, 1);
-    EXPECT_EQ(core->prefs.autoScan, 0);
-    EXPECT_EQ(core->prefs.title, "");
+    EXPECT_EQ(core->prefs.ticksPerPhase, 30);
+    EXPECT_EQ(core->prefs.autoScan, 1);
+    EXPECT_EQ(core->prefs.title, "Zentrel Utility");
 }
 
 // ---- OUIList.txt ----------------------------------------------------------------------------
@@ -295,6 +319,16 @@ TEST_F(BadFilesTest, VendorListHugeIsReadOnlyAsFarAsNeeded) {
     LoadVendorList(*core);
     EXPECT_EQ(core->vendors.size(), 1000u);
     EXPECT_STREQ(core->vendors[999].name, "Vendor 999");
+}
+
+TEST_F(BadFilesTest, VendorListDirectoryInItsPlaceGivesAnEmptyTable) {
+    WriteText(kVendorListFile, "00B052\tSome_Vendor\n" + std::string(40, '\n'));
+    LoadVendorList(*core);
+    ASSERT_EQ(core->vendors.size(), 1u);
+    fs::remove(dir / kVendorListFile);
+    fs::create_directory(dir / kVendorListFile);
+    LoadVendorList(*core);
+    EXPECT_TRUE(core->vendors.empty());
 }
 
 TEST_F(BadFilesTest, VendorListUnreadableGivesAnEmptyTable) {
