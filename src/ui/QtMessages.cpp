@@ -2,8 +2,15 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace zentrel::ui {
+
+bool QtMessages::AutoAnswerFromEnvironment() {
+    const char* value = std::getenv("ZENTREL_AUTO_ANSWER");
+    return value && std::strcmp(value, "1") == 0;
+}
 
 std::unique_ptr<QMessageBox> QtMessages::BuildBox(const Message& message, QWidget* owner) {
     auto box = std::make_unique<QMessageBox>(owner);
@@ -33,6 +40,11 @@ MsgAnswer QtMessages::Show(const Message& message) {
         return answer;
     }
     if (answerAll) return message.buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
+    if (AutoAnswerFromEnvironment()) {
+        std::fprintf(stderr, "%s: %s\n", message.caption.c_str(), message.text.c_str());
+        std::fflush(stderr);
+        return message.buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
+    }
 
     QWidget* owner = nullptr;
     if (message.owner == MsgOwner::Dialog) owner = QApplication::activeModalWidget();

@@ -29,6 +29,11 @@ public:
     bool answerAll = false;
     std::vector<Message> shown;
 
+    // Test hook for the whole program, which a test cannot script from inside: with
+    // ZENTREL_AUTO_ANSWER=1 in the environment no box is shown; each message is printed on stderr
+    // as "caption: text" and answered at once with Ok (Yes for a question). Not for users.
+    static bool AutoAnswerFromEnvironment();
+
 private:
     QPointer<QWidget> page_;
 };
