@@ -5,7 +5,7 @@
 #     directory (a fresh install: only the default images) and with the plc.data that run left;
 #   - idle CPU of the running program over 10 s once the list is up (scan cycles included);
 #   - its resident memory.
-# "On screen" is read from the X server, not from the program: the window is captured (xwd) as
+# "On screen" is read from the X server, not from the program: the window is captured (xwd)
 # every 50 ms or so, and the list is full at the first capture whose powerline-list area equals the
 # area of the settled final capture (unchanged for 3 s, with rows of text in it).
 #   sudo bench/desktop_startup.sh [BUILD_DIR] [RUNS]      (defaults: build, 3)
