@@ -59,7 +59,7 @@ def ico(size):
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..", "assets")
     os.makedirs(out, exist_ok=True)
-    files = {"logo.ico": ico(32), "oemSmall.bmp": bmp24(120, 40), "oemBig.bmp": bmp24(200, 100)}
+    files = {"logo.ico": ico(32), "oemSmall.bmp": bmp24(120, 40), "oemBig.bmp": bmp24(200, 80)}
     for name, data in files.items():
         with open(os.path.join(out, name), "wb") as f:
             f.write(data)

@@ -9,6 +9,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-build}
 out=${2:-$root/docs/screenshots}
 case "$build" in /*) ;; *) build=$root/$build ;; esac
+case "$out" in /*) ;; *) out=$PWD/$out ;; esac
 PLCSIM=$build/tools/plcsim/plcsim
 utility=$build/src/ui/zentrel-utility
 

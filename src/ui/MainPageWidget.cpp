@@ -28,10 +28,10 @@ MainPageWidget::MainPageWidget(UiContext& ctx, QWidget* parent) : SheetPage(ctx,
     du.Place(localList, 7, 14, 160, 50);
 
     auto* ccoLabel = new QLabel("CCo Mac Address:", this);
-    du.Place(ccoLabel, 180, 16, 64, 8);
+    du.Place(ccoLabel, 172, 16, 78, 8);
     ccoMac = ReadOnlyEdit(this);
     ccoMac->setObjectName("ccoMac");
-    du.Place(ccoMac, 246, 14, 90, 12);
+    du.Place(ccoMac, 252, 14, 90, 12);
 
     // Written by every scan but not shown.
     const char* hiddenLabels[] = {"NID:", "TEI:", "SNID:"};
