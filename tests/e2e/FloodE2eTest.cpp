@@ -2,7 +2,6 @@
 // frames per second at the host while `zentrel scan` runs, and the scan still lists every station.
 #include <sys/wait.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <string>
 
@@ -16,14 +15,12 @@ class FloodE2e : public E2eTest {};
 TEST_F(FloodE2e, AScanListsEveryStationWhilePlcsimFloodsAt5000FramesPerSecond) {
     E2E_PREPARE(1);
     std::string error;
-    const auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(lab->StartSim(0, {"--burst", "5000"}, error)) << error;
     const std::string dir = lab->Directory();
     const std::string command = "cd '" + dir + "' && '" ZENTREL_CLI "' scan --json >'" + dir + "/scan.out' 2>'" +
                                 dir + "/scan.err'";
     const int raw = std::system(command.c_str());
     ASSERT_GE(lab->StopSim(), 0);
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
     EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << ReadText(dir + "/scan.err");
     const std::string out = ReadText(dir + "/scan.out");
@@ -35,13 +32,16 @@ TEST_F(FloodE2e, AScanListsEveryStationWhilePlcsimFloodsAt5000FramesPerSecond) {
             << station << " in\n" << out;
     }
 
-    // The flood really ran at about the rate asked for, the whole time the scan did.
+    // The flood really ran at about the rate asked for, by plcsim's own clock: its start-up, which
+    // the sanitizers make slow, is no part of the flood.
     const std::string state = ReadText(lab->SimOutputPath());
     const auto at = state.rfind(" burst=");
-    ASSERT_NE(at, std::string::npos) << state;
+    const auto clockAt = state.rfind("plcsim state at ");
+    ASSERT_TRUE(at != std::string::npos && clockAt != std::string::npos) << state;
     const double sent = std::strtod(state.c_str() + at + 7, nullptr);
-    EXPECT_GT(sent, 0.7 * 5000 * seconds) << sent << " frames in " << seconds << " s";
-    EXPECT_LT(sent, 1.05 * 5000 * seconds + 1) << sent << " frames in " << seconds << " s";
+    const double simSeconds = std::strtod(state.c_str() + clockAt + 16, nullptr) / 1000;
+    EXPECT_GT(sent, 0.7 * 5000 * simSeconds) << sent << " frames in " << simSeconds << " s";
+    EXPECT_LT(sent, 1.05 * 5000 * simSeconds + 1) << sent << " frames in " << simSeconds << " s";
 }
 
 }  // namespace
