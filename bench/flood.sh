@@ -36,7 +36,7 @@ for rate in "${rates[@]}"; do
       sleep 0.2
     elif [ "$rate" != 0 ]; then
       rm -f "$lab_dir/flood.ready"
-      ip netns exec "$lab_mains_ns" python3 "$FLOODER" eth0 "$rate" "$host_mac" "$sim_mac" 3600 \
+      ip netns exec "$lab_mains_ns" python3 "$FLOODER" "$lab_mains_if" "$rate" "$host_mac" "$sim_mac" 3600 \
         "$lab_dir/flood.ready" >"$lab_dir/flood.out" 2>&1 &
       flood_pid=$!
       for _ in $(seq 200); do [ -e "$lab_dir/flood.ready" ] && break; sleep 0.05; done
