@@ -16,6 +16,7 @@
 #include "support/FakeClock.h"
 #include "support/MemoryWire.h"
 #include "support/RecordingMessages.h"
+#include "support/TestBitmap.h"
 #include "support/TestFrames.h"
 
 namespace {
@@ -183,56 +184,25 @@ void VendorSeeds(const fs::path& dir) {
     Write(dir, "empty", Bytes{});
 }
 
-// A bitmap of the given layout; pixels from a small pattern.
+// A bitmap of the given layout, through the tests' bitmap writer; palette and pixels from a
+// small pattern.
 Bytes MakeBmp(int width, int height, int bitCount, std::uint32_t headerSize, std::uint32_t compression,
               const std::vector<std::uint32_t>& masks, int paletteEntries, bool topDown) {
-    Bytes header;
-    ByteWriter h(header);
-    h.U32(headerSize);
-    if (headerSize == 12) {
-        h.U16(static_cast<std::uint16_t>(width));
-        h.U16(static_cast<std::uint16_t>(height));
-        h.U16(1);
-        h.U16(static_cast<std::uint16_t>(bitCount));
-    } else {
-        h.I32(width);
-        h.I32(topDown ? -height : height);
-        h.U16(1);
-        h.U16(static_cast<std::uint16_t>(bitCount));
-        h.U32(compression);
-        h.U32(0);
-        h.U32(2835);
-        h.U32(2835);
-        h.U32(static_cast<std::uint32_t>(paletteEntries));
-        h.U32(0);
-        if (headerSize > 40) {
-            for (std::size_t i = 0; i < 4; ++i) h.U32(i < masks.size() ? masks[i] : 0);
-            while (header.size() < headerSize) h.U8(0);
-        } else {
-            for (auto m : masks) h.U32(m);
-        }
-    }
+    test::BmpRecipe recipe;
+    recipe.width = width;
+    recipe.height = height;
+    recipe.bitCount = bitCount;
+    recipe.headerSize = headerSize;
+    recipe.compression = compression;
+    recipe.masks = masks;
+    recipe.topDown = topDown;
+    recipe.colorsUsed = static_cast<std::uint32_t>(paletteEntries);
     for (int i = 0; i < paletteEntries; ++i) {
-        const auto c = static_cast<std::uint8_t>(i * 37);
-        h.U8(c);
-        h.U8(static_cast<std::uint8_t>(255 - c));
-        h.U8(static_cast<std::uint8_t>(i));
-        if (headerSize != 12) h.U8(0);
+        const auto c = static_cast<std::uint32_t>((i * 37) & 0xFF);
+        recipe.palette.push_back((c << 16) | ((255 - c) << 8) | static_cast<std::uint32_t>(i & 0xFF));
     }
-    const std::size_t stride = static_cast<std::size_t>(((width * bitCount + 31) / 32) * 4);
-    Bytes pixels(stride * static_cast<std::size_t>(height));
-    for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<std::uint8_t>(i * 29 + 7);
-
-    Bytes file;
-    ByteWriter f(file);
-    f.U8('B');
-    f.U8('M');
-    f.U32(static_cast<std::uint32_t>(14 + header.size() + pixels.size()));
-    f.U32(0);
-    f.U32(static_cast<std::uint32_t>(14 + header.size()));
-    f.Write(header.data(), header.size());
-    f.Write(pixels.data(), pixels.size());
-    return file;
+    recipe.pixel = [](int x, int y) { return static_cast<std::uint32_t>(x * 29 + y * 131 + 7) * 0x01010101u; };
+    return test::MakeBmp(recipe);
 }
 
 void BmpSeeds(const fs::path& dir) {

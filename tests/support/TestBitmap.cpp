@@ -8,23 +8,36 @@ std::vector<std::uint8_t> MakeBmp(const BmpRecipe& s) {
     std::vector<std::uint8_t> header;
     ByteWriter h(header);
     h.U32(s.headerSize);
-    h.I32(s.width);
-    h.I32(s.topDown ? -s.height : s.height);
-    h.U16(1);
-    h.U16(static_cast<std::uint16_t>(s.bitCount));
-    h.U32(s.compression);
-    h.U32(0);
-    h.U32(2835);
-    h.U32(2835);
-    h.U32(s.colorsUsed);
-    h.U32(0);
-    if (s.headerSize > 40) {
-        for (std::size_t i = 0; i < 3; ++i) h.U32(i < s.masks.size() ? s.masks[i] : 0);
-        while (header.size() < s.headerSize) h.U8(0);
+    if (s.headerSize == 12) {
+        // The old core header: 16-bit sizes and three-byte colour entries.
+        h.U16(static_cast<std::uint16_t>(s.width));
+        h.U16(static_cast<std::uint16_t>(s.height));
+        h.U16(1);
+        h.U16(static_cast<std::uint16_t>(s.bitCount));
+        for (auto c : s.palette) {
+            h.U8(static_cast<std::uint8_t>(c));
+            h.U8(static_cast<std::uint8_t>(c >> 8));
+            h.U8(static_cast<std::uint8_t>(c >> 16));
+        }
     } else {
-        for (auto mask : s.masks) h.U32(mask);
+        h.I32(s.width);
+        h.I32(s.topDown ? -s.height : s.height);
+        h.U16(1);
+        h.U16(static_cast<std::uint16_t>(s.bitCount));
+        h.U32(s.compression);
+        h.U32(0);
+        h.U32(2835);
+        h.U32(2835);
+        h.U32(s.colorsUsed);
+        h.U32(0);
+        if (s.headerSize > 40) {
+            for (std::size_t i = 0; i < 4; ++i) h.U32(i < s.masks.size() ? s.masks[i] : 0);
+            while (header.size() < s.headerSize) h.U8(0);
+        } else {
+            for (auto mask : s.masks) h.U32(mask);
+        }
+        for (auto c : s.palette) h.U32(c);  // B, G, R, 0 in little-endian order
     }
-    for (auto c : s.palette) h.U32(c);  // B, G, R, 0 in little-endian order
     for (std::uint32_t i = 0; i < s.gap; ++i) h.U8(0xEE);
 
     const std::size_t stride = static_cast<std::size_t>(((s.width * s.bitCount + 31) / 32) * 4);

@@ -16,7 +16,7 @@ struct BmpRecipe {
     bool topDown = false;
     std::uint32_t headerSize = 40;
     std::uint32_t compression = 0;
-    std::vector<std::uint32_t> masks;    // written after a 40-byte header, or inside a larger one
+    std::vector<std::uint32_t> masks;    // after a 40-byte header, or inside a larger one (up to 4)
     std::vector<std::uint32_t> palette;  // 0x00RRGGBB
     std::uint32_t colorsUsed = 0;
     std::uint32_t gap = 0;               // bytes between the colour table and the pixels
