@@ -35,19 +35,6 @@ bool ReadFilePrefix(const std::filesystem::path& path, std::size_t maxBytes, std
 
 namespace {
 
-bool WriteAll(int fd, const std::uint8_t* p, std::size_t n) {
-    while (n > 0) {
-        const ssize_t w = ::write(fd, p, n);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += w;
-        n -= static_cast<std::size_t>(w);
-    }
-    return true;
-}
-
 // Makes the rename itself survive a power cut; a failure here does not undo the replacement.
 void SyncDirectory(const std::filesystem::path& dir) {
     const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY);
@@ -58,21 +45,42 @@ void SyncDirectory(const std::filesystem::path& dir) {
 
 }  // namespace
 
-bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
-    const std::filesystem::path dir = path.parent_path();
-    std::string tmpl = (path.string() + ".XXXXXX");
-    // mkstemp creates the file exclusively with mode 0600: the database holds device passwords.
-    const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) return false;
-    bool ok = ::fchmod(fd, S_IRUSR | S_IWUSR) == 0 && WriteAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
-    if (::close(fd) != 0) ok = false;
-    if (ok && std::rename(tmpl.c_str(), path.c_str()) != 0) ok = false;
-    if (!ok) {
-        ::unlink(tmpl.c_str());
-        return false;
+ReplacementFile::ReplacementFile(std::filesystem::path path) : path_(std::move(path)), temporary_(path_.string() + ".XXXXXX") {
+    // mkstemp creates the file exclusively with mode 0600; the explicit mode makes no assumption.
+    const int fd = ::mkstemp(temporary_.data());
+    if (fd < 0) {
+        temporary_.clear();
+        return;
     }
-    SyncDirectory(dir);
+    if (::fchmod(fd, S_IRUSR | S_IWUSR) == 0) stream_ = ::fdopen(fd, "wb");
+    if (!stream_) {
+        ::close(fd);
+        ::unlink(temporary_.c_str());
+        temporary_.clear();
+    }
+}
+
+ReplacementFile::~ReplacementFile() {
+    if (stream_) std::fclose(stream_);
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+}
+
+bool ReplacementFile::Commit() {
+    if (!stream_) return false;
+    bool ok = std::fflush(stream_) == 0 && !std::ferror(stream_) && ::fsync(::fileno(stream_)) == 0;
+    if (std::fclose(stream_) != 0) ok = false;
+    stream_ = nullptr;
+    if (!ok || std::rename(temporary_.c_str(), path_.c_str()) != 0) return false;  // the destructor removes it
+    temporary_.clear();
+    SyncDirectory(path_.parent_path());
     return true;
+}
+
+bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+    ReplacementFile file(path);
+    if (!file.Stream()) return false;
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file.Stream()) != bytes.size()) return false;
+    return file.Commit();
 }
 
 }  // namespace zentrel

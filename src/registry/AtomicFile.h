@@ -3,8 +3,10 @@
 // operating system makes a rename durable.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace zentrel {
@@ -17,5 +19,26 @@ bool ReadFilePrefix(const std::filesystem::path& path, std::size_t maxBytes, std
 // disk and renames it over `path`, so that a reader sees either the old or the new content,
 // never a mixture or a truncated file. On failure `path` is left as it was.
 bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+
+// A new file in the same directory as `path`, owner read/write only from its creation, written
+// through Stream() and put in the place of `path` by Commit(): whatever it replaces, no one else
+// can ever read what was written, and no reader sees a partial file. Dropped without a Commit()
+// it is removed and `path` stays as it was.
+class ReplacementFile {
+public:
+    explicit ReplacementFile(std::filesystem::path path);
+    ~ReplacementFile();
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+    std::FILE* Stream() const { return stream_; }  // null when the file could not be made
+    // Flushes to disk and renames over `path`; false (and nothing replaced) when a write failed.
+    bool Commit();
+
+private:
+    std::filesystem::path path_;
+    std::string temporary_;
+    std::FILE* stream_ = nullptr;
+};
 
 }  // namespace zentrel

@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "link/ScanCycle.h"
+#include "registry/AtomicFile.h"
 #include "registry/Core.h"
 #include "registry/Database.h"
 #include "registry/MainPage.h"
@@ -155,7 +156,8 @@ void WriteDeviceRows(Core& core, ReportWriter& out) {
         out.AddLine(RecordText(record.label, sizeof record.label));
         out.AddColumn(FormatMac(record.mac));
         const std::string password = RecordText(record.password, sizeof record.password);
-        out.AddColumn(password.empty() ? std::string(19, ' ') : password);
+        // A report is made to be passed on; the page on screen shows the passwords whole.
+        out.AddColumn(password.empty() ? std::string(19, ' ') : out.File() ? MaskedPassword(password) : password);
         out.AddColumn(record.speed == 0xFF ? std::string("local device") : Format("%d         ", record.speed));
         out.AddColumn(FormatLastSeen(core, record.lastSeen));
         if (out.File()) out.AddLine("");
@@ -163,6 +165,17 @@ void WriteDeviceRows(Core& core, ReportWriter& out) {
 }
 
 }  // namespace
+
+std::string MaskedPassword(const std::string& password) {
+    constexpr std::size_t kShown = 4;
+    // A password no longer than what would show is hidden whole.
+    const std::size_t hidden = password.size() > kShown ? password.size() - kShown : password.size();
+    std::string masked = password;
+    for (std::size_t i = 0; i < hidden; ++i) {
+        if (masked[i] != '-') masked[i] = '*';
+    }
+    return masked;
+}
 
 void GenerateDiagnostics(Core& core, DiagnosticsView* page, std::FILE* file) {
     if (!page && !file) return;
@@ -200,7 +213,6 @@ void WriteReportFile(Core& core, std::FILE* file) {
     std::fputs("Host Computer Information:\n", file);
     std::fputs(kRule, file);
     GenerateDiagnostics(core, nullptr, file);
-    std::fclose(file);
 }
 
 void InitDiagnosticsPage(Core& core) {
@@ -225,8 +237,16 @@ void OnDiagnosticsDelete(Core& core) {
 }
 
 bool SaveReport(Core& core, const std::optional<std::filesystem::path>& path) {
-    std::FILE* file = path ? std::fopen(path->c_str(), "w") : nullptr;
-    if (!file) {
+    // The report holds device passwords: it is owner-only from its creation, also when it
+    // replaces a file that others could read.
+    std::optional<ReplacementFile> file;
+    if (path) file.emplace(*path);
+    bool written = file && file->Stream();
+    if (written) {
+        WriteReportFile(core, file->Stream());
+        written = file->Commit();
+    }
+    if (!written) {
         Message message;
         message.text = "Unable to create a file.";
         message.caption = "Problem Occurred";
@@ -234,10 +254,8 @@ bool SaveReport(Core& core, const std::optional<std::filesystem::path>& path) {
         message.buttons = MsgButtons::Ok;
         message.owner = MsgOwner::Page;
         core.messages.Show(message);
-        return false;
     }
-    WriteReportFile(core, file);
-    return true;
+    return written;
 }
 
 }  // namespace zentrel

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -129,6 +130,9 @@ TEST_F(ScanE2e, ReportFileMatchesTheGoldenLayout) {
     ASSERT_TRUE(lab->StartSim(0, {}, error)) << error;
     const CliResult run = Zentrel("report report.txt");
     ASSERT_EQ(run.status, 0);
+    struct stat info {};
+    ASSERT_EQ(::stat((lab->Directory() + "/report.txt").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
     auto mask = [](const std::string& text) {
         std::vector<std::string> lines;
         std::istringstream in(text);

@@ -353,6 +353,8 @@ TEST_F(SheetFixture, SaveReportWritesTheFileAndCancelSaysNothing) {
     std::string first;
     std::getline(in, first);
     EXPECT_EQ(first.rfind("Diagnostics Report:", 0), 0u) << first;
+    EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     EXPECT_EQ(app->messages.shown.size(), shownBefore);
 
     page->askReportPath = [&] { return std::optional<QString>(QString::fromStdString((dir / "no/such/dir/r.TXT").string())); };

@@ -1,6 +1,8 @@
 // The diagnostics report in both targets, the host information lines and the page's commands.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -164,6 +166,40 @@ TEST_F(DiagnosticsTest, PageModeFillsBothLists) {
     EXPECT_EQ(history.RowCount(), 4);
     DeactivateDiagnosticsPage(*core);
     EXPECT_EQ(core->scan.autoRefreshOff, 0);
+}
+
+// The report holds device passwords: owner-only from its first byte, also when it replaces a
+// file that others could read, and whatever the umask.
+TEST_F(DiagnosticsTest, SavedReportIsOwnerOnly) {
+    TwoAdapters();
+    const auto path = dir / "report.txt";
+    const mode_t before = ::umask(0);
+    for (const bool existing : {false, true}) {
+        if (existing) {
+            std::ofstream(path) << "old";
+            ::chmod(path.c_str(), 0644);
+        }
+        EXPECT_TRUE(SaveReport(*core, path));
+        EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all,
+                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_write)
+            << (existing ? "replacing a file" : "new file");
+        EXPECT_EQ(ReadFile(path).rfind("Diagnostics Report:", 0), 0u);
+    }
+    ::umask(before);
+    // Nothing is left beside it.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 2);  // plc.data, report.txt
+}
+
+TEST(ReportPasswords, OnlyTheLastFourCharactersAndTheDashesShow) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"ABCD-EFGH-IJKL-9HXV", "****-****-****-9HXV"},
+        {"pass-word", "****-word"},
+        {"ab-d-f", "**-d-f"},
+        {"WXYZ", "****"},  // four or fewer: nothing shows
+        {"A-B", "*-*"},
+        {"", ""},
+    };
+    for (const auto& [plain, masked] : cases) EXPECT_EQ(MaskedPassword(plain), masked) << plain;
 }
 
 TEST_F(DiagnosticsTest, SaveReportThatCannotBeWrittenSaysSo) {

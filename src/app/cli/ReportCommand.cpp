@@ -19,7 +19,10 @@ const CommandInfo kInfo{
     "adapters and their local devices, host information, device history) to FILE, as the\n"
     "desktop program's \"Save Report...\" does. Without FILE, or with '-', the report goes\n"
     "to standard output. Like the desktop program, the report records the devices it\n"
-    "shows in the device history of plc.data.\n",
+    "shows in the device history of plc.data.\n"
+    "\n"
+    "The report is meant to be passed on: it shows only the last four characters of each\n"
+    "stored device password, and FILE is readable by its owner only.\n",
     &Run};
 const CommandRegistration reg(kInfo);
 
@@ -35,6 +38,7 @@ int Run(const std::vector<std::string>& args) {
     bool written = true;
     if (target == "-") {
         WriteReportFile(core, stdout);
+        written = std::fflush(stdout) == 0 && !std::ferror(stdout);
     } else {
         written = SaveReport(core, std::filesystem::path(target));
     }
