@@ -19,9 +19,9 @@ constexpr std::size_t kMaxDatabaseBytes = kDatabaseBaseBytes + kHistoryRecordByt
 constexpr std::size_t kListTextLimit = 255;
 constexpr char kRecoverText[] = "Unexpected condition reading database. Attempting to recover.";
 
-void Warn(Core& core, const char* caption) {
+void Warn(Core& core, const char* caption, const std::string& more = {}) {
     Message m;
-    m.text = kRecoverText;
+    m.text = kRecoverText + more;
     m.caption = caption;
     m.icon = MsgIcon::Warning;
     m.buttons = MsgButtons::Ok;
@@ -32,14 +32,16 @@ void Warn(Core& core, const char* caption) {
 // A damaged file is replaced by an empty one; the next save writes it whole again. What the
 // damaged file held (device passwords among it) is first kept beside it, owner-only, replacing an
 // older copy; when it cannot be kept the file stays as it is until the next save.
-void RecreateEmpty(Core& core, bool hadContent) {
+// Returns true when the file was recreated (and its content, if any, kept).
+bool RecreateEmpty(Core& core, bool hadContent) {
     const std::filesystem::path path = core.FilePath(kDatabaseFile);
     if (hadContent) {
         const std::filesystem::path kept = core.FilePath(kDamagedDatabaseFile);
-        if (std::rename(path.c_str(), kept.c_str()) != 0) return;
+        if (std::rename(path.c_str(), kept.c_str()) != 0) return false;
         ::chmod(kept.c_str(), S_IRUSR | S_IWUSR);
     }
     WriteFileAtomically(path, {});
+    return true;
 }
 
 void RemoveRecord(DeviceDatabase& db, int index) {
@@ -143,7 +145,9 @@ void LoadDatabase(Core& core) {
     if (!r.I32(version)) return fail();
     if (version < kDatabaseVersion) {
         ResetDatabase(core);
-        Warn(core, "Attention!");
+        // The first save would overwrite the file, and every device password in it.
+        const bool kept = RecreateEmpty(core, true);
+        Warn(core, "Attention!", kept ? " The previous database was kept as plc.data.damaged." : "");
         return;
     }
 

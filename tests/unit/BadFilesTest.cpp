@@ -21,6 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const char kRecoverText[] = "Unexpected condition reading database. Attempting to recover.";
+const std::string kRecoverKeptText = std::string(kRecoverText) + " The previous database was kept as plc.data.damaged.";
 
 // Runs `body` where a file of mode 000 really cannot be read. Root reads such files anyway, so
 // under root the body runs in a child that has given up root for the unprivileged "nobody"
@@ -62,9 +63,8 @@ struct BadFilesTest : RegistryTest {
         SaveDatabase(*core);
     }
     std::size_t FileSize(const char* name) const { return static_cast<std::size_t>(fs::file_size(dir / name)); }
-    bool SawWarning(const char* caption) const {
-        return messages.shown.size() == 1 && messages.shown[0].caption == caption &&
-               messages.shown[0].text == kRecoverText;
+    bool SawWarning(const char* caption, const std::string& text = kRecoverText) const {
+        return messages.shown.size() == 1 && messages.shown[0].caption == caption && messages.shown[0].text == text;
     }
 };
 
@@ -92,14 +92,14 @@ TEST_F(BadFilesTest, DatabaseDamagedHeadersAndCounts) {
         bool fileEmptied;          // the file is recreated empty at once, the damaged one kept
     };
     const Case cases[] = {
-        {"old version", [](auto& b) { b[0] = 0x31; b[1] = 0x01; }, "Attention!", 0, 0, false},
+        {"old version", [](auto& b) { b[0] = 0x31; b[1] = 0x01; }, "Attention!", 0, 0, true},
         {"count 33", [](auto& b) { b[97480] = 33; }, "Problem Occurred", 0, 2, true},
         {"negative count", [](auto& b) { std::memset(&b[97480], 0xFF, 4); }, "Problem Occurred", 0, 2, true},
         {"cut inside record 2", [](auto& b) { Cut(b, 97484 + 176 + 100); }, nullptr, 1, 2, true},
         {"cut inside the station tables", [](auto& b) { Cut(b, 5000); }, nullptr, 0, 2, true},
         {"cut before the sort state", [](auto& b) { Cut(b, b.size() - 4); }, nullptr, 3, 2, true},
         {"adapter 9", [](auto& b) { b[4] = 9; }, nullptr, 3, 7, false},
-        {"random bytes", [](auto& b) { for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>(i * 131 + 7); }, "Attention!", 0, 0, false},
+        {"random bytes", [](auto& b) { for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>(i * 131 + 7); }, "Attention!", 0, 0, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -110,7 +110,8 @@ TEST_F(BadFilesTest, DatabaseDamagedHeadersAndCounts) {
         messages.shown.clear();
         LoadDatabase(*fresh);
         if (c.caption) {
-            EXPECT_TRUE(SawWarning(c.caption));
+            // Only the old-version warning says where the file went.
+            EXPECT_TRUE(SawWarning(c.caption, std::strcmp(c.caption, "Attention!") == 0 ? kRecoverKeptText : kRecoverText));
         } else {
             EXPECT_TRUE(messages.shown.empty());
         }
@@ -133,14 +134,26 @@ TEST_F(BadFilesTest, DatabaseDamagedHeadersAndCounts) {
 // When the damaged file cannot be put aside, it is not emptied either: the next save replaces it.
 TEST_F(BadFilesTest, DatabaseDamagedIsLeftAloneWhenItCannotBeKept) {
     SaveRecords(2);
-    auto bytes = ReadBytes(kDatabaseFile);
-    Cut(bytes, 97484 + 100);
-    WriteBytes(kDatabaseFile, bytes);
+    const auto good = ReadBytes(kDatabaseFile);
     fs::create_directory(dir / kDamagedDatabaseFile);  // a file cannot be renamed over a directory
-    auto fresh = Reopen();
-    LoadDatabase(*fresh);
-    EXPECT_EQ(ReadBytes(kDatabaseFile), bytes);
-    EXPECT_TRUE(fs::is_directory(dir / kDamagedDatabaseFile));
+    for (const bool oldVersion : {false, true}) {
+        auto bytes = good;
+        if (oldVersion) {
+            bytes[1] = 0;
+        } else {
+            Cut(bytes, 97484 + 100);
+        }
+        WriteBytes(kDatabaseFile, bytes);
+        auto fresh = Reopen();
+        messages.shown.clear();
+        LoadDatabase(*fresh);
+        EXPECT_EQ(ReadBytes(kDatabaseFile), bytes);
+        EXPECT_TRUE(fs::is_directory(dir / kDamagedDatabaseFile));
+        // The warning does not claim a copy that was not made.
+        if (oldVersion) {
+            EXPECT_TRUE(SawWarning("Attention!"));
+        }
+    }
 }
 
 TEST_F(BadFilesTest, DatabaseHugeFileLoadsItsValidStartAndTheNextSaveDropsTheRest) {

@@ -119,7 +119,8 @@ TEST_F(HistoryCommandTest, DamagedFileGivesTheRecoveryMessage) {
     WriteBytes(kDatabaseFile, bytes);
     r = Run("");
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "Attention!: Unexpected condition reading database. Attempting to recover.\n");
+    EXPECT_EQ(r.err, "Attention!: Unexpected condition reading database. Attempting to recover. The previous database "
+                     "was kept as plc.data.damaged.\n");
 }
 
 TEST_F(HistoryCommandTest, UnknownArgumentIsAUsageError) {
