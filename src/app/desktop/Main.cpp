@@ -54,6 +54,10 @@ int main(int argc, char** argv) {
     zentrel::LoadOemPrefs(app.core);
 
     zentrel::app::InstanceGuard guard;
+    if (!guard.Problem().empty()) {
+        app.messages.Show(zentrel::app::UnguardedMessage(app.core.prefs.title, guard.Problem()));
+        return 1;
+    }
     if (!guard.Acquired()) {
         app.messages.Show(zentrel::app::AlreadyRunningMessage(app.core.prefs.title));
         return 0;
