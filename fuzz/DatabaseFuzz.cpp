@@ -1,5 +1,7 @@
 // plc.data loading: the input is written as the file and loaded into a fresh core. Whatever the
-// load kept must then survive a save and a second load unchanged.
+// load kept must then survive a save and a second load unchanged. The whole-file decoder that a
+// save uses to take in another program's changes reads the same input, and reads back every
+// file a save writes.
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -8,6 +10,7 @@
 #include "FuzzSupport.h"
 #include "registry/Core.h"
 #include "registry/Database.h"
+#include "registry/DatabaseMerge.h"
 #include "support/FakeClock.h"
 #include "support/MemoryWire.h"
 #include "support/RecordingMessages.h"
@@ -27,6 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto dir = fuzz::ScratchDir();
     const auto path = dir / kDatabaseFile;
     fuzz::WriteInput(path, data, size);
+
+    StoredState stored;
+    (void)DecodeStoredState({data, size}, stored);
 
     test::FakeClock clock;
     test::MemoryWire wire(clock);
@@ -49,6 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto first = ReadAll(path);
     ZENTREL_FUZZ_CHECK(first.size() ==
                        kDatabaseBaseBytes + kHistoryRecordBytes * static_cast<std::size_t>(core.db.historyCount));
+    ZENTREL_FUZZ_CHECK(DecodeStoredState(first, stored) && stored.historyCount == core.db.historyCount);
 
     test::RecordingMessages messages2;
     Views views2;

@@ -1,6 +1,7 @@
 #include "registry/AtomicFile.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -81,6 +82,17 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std:
     if (!file.Stream()) return false;
     if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file.Stream()) != bytes.size()) return false;
     return file.Commit();
+}
+
+DirectoryLock::DirectoryLock(const std::filesystem::path& dir) {
+    fd_ = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd_ < 0) return;
+    while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+    }
+}
+
+DirectoryLock::~DirectoryLock() {
+    if (fd_ >= 0) ::close(fd_);
 }
 
 }  // namespace zentrel

@@ -41,4 +41,18 @@ private:
     std::FILE* stream_ = nullptr;
 };
 
+// An exclusive advisory lock on a directory for as long as it lives: two programs saving into
+// the same directory take turns, so that neither reads the other's file half-way through a
+// read-change-write. Where the file system refuses the lock the holder goes on without it.
+class DirectoryLock {
+public:
+    explicit DirectoryLock(const std::filesystem::path& dir);
+    ~DirectoryLock();
+    DirectoryLock(const DirectoryLock&) = delete;
+    DirectoryLock& operator=(const DirectoryLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
 }  // namespace zentrel

@@ -10,6 +10,7 @@
 #include "registry/AtomicFile.h"
 #include "registry/ByteReader.h"
 #include "registry/Core.h"
+#include "registry/DatabaseMerge.h"
 
 namespace zentrel {
 namespace {
@@ -41,6 +42,7 @@ bool RecreateEmpty(Core& core, bool hadContent) {
         ::chmod(kept.c_str(), S_IRUSR | S_IWUSR);
     }
     WriteFileAtomically(path, {});
+    core.db.lastStored.emplace();
     return true;
 }
 
@@ -129,7 +131,9 @@ void LoadDatabase(Core& core) {
     auto& db = core.db;
     auto& views = core.views;
     std::vector<std::uint8_t> bytes;
-    if (!ReadFilePrefix(core.FilePath(kDatabaseFile), kMaxDatabaseBytes, bytes)) {
+    const bool read = ReadFilePrefix(core.FilePath(kDatabaseFile), kMaxDatabaseBytes, bytes);
+    db.lastStored = bytes;
+    if (!read) {
         ResetDatabase(core);
         ApplyListLayout(core, views.main.powerlineDevices);
         return;
@@ -203,6 +207,17 @@ void SaveDatabase(Core& core) {
     if (db.historyCount >= 2) CompactHistory(core);
     CaptureListLayout(core, core.views.main.powerlineDevices);
 
+    // `zentrel` and the desktop program may both work in this directory: what the other one
+    // wrote since this one last read or wrote the file is taken in, not overwritten. The lock
+    // keeps the other program from saving between this read and the write below.
+    const std::filesystem::path path = core.FilePath(kDatabaseFile);
+    const DirectoryLock lock(core.directory);
+    if (db.lastStored) {
+        std::vector<std::uint8_t> onDisk;
+        ReadFilePrefix(path, kMaxDatabaseBytes, onDisk);
+        if (onDisk != *db.lastStored) TakeInStoredChanges(core, *db.lastStored, onDisk);
+    }
+
     std::vector<std::uint8_t> out;
     out.reserve(kDatabaseBaseBytes + kHistoryRecordBytes * static_cast<std::size_t>(db.historyCount));
     ByteWriter w(out);
@@ -217,7 +232,7 @@ void SaveDatabase(Core& core) {
     w.I32(core.mainPage.sortColumn);
 
     // A failed write leaves the previous file in place; there is no message for it.
-    WriteFileAtomically(core.FilePath(kDatabaseFile), out);
+    if (WriteFileAtomically(path, out)) db.lastStored = std::move(out);
 }
 
 int FindHistoryByMac(const Core& core, const std::uint8_t* mac) {

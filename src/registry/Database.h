@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -50,6 +51,9 @@ struct DeviceDatabase {
     std::int32_t historyCount = 0;
     ListLayout listLayout;
     std::int32_t selectedHistory = 0;  // 1-based record of the device in "Set Device Password"
+    // plc.data as this program last read or wrote it (empty: missing or empty; none: never
+    // loaded). A save that finds the file otherwise first takes in what another program changed.
+    std::optional<std::vector<std::uint8_t>> lastStored;
 };
 
 void LoadDatabase(Core& core);

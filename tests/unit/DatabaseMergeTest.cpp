@@ -1,0 +1,143 @@
+// Two programs in one directory, each with plc.data loaded: `there` (a zentrel command) saves a
+// change, then `here` (the desktop program) saves its own; neither change is lost.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "registry/Database.h"
+#include "registry/MacAddress.h"
+#include "report/HistoryList.h"
+#include "unit/RegistryFixture.h"
+
+namespace zentrel::test {
+namespace {
+
+std::string MacOf(int n) {
+    char text[20];
+    std::snprintf(text, sizeof text, "02:00:00:00:00:%02X", n);
+    return text;
+}
+
+struct DatabaseMergeTest : RegistryTest {
+    // Records 1, 2 and 3 with passwords "1", "2", "3", seen at 100; both programs load them.
+    void Start() {
+        std::filesystem::remove(dir / kDatabaseFile);
+        std::filesystem::remove(dir / kDamagedDatabaseFile);
+        here = Reopen();
+        for (int n = 1; n <= 3; ++n) Set(*here, n, std::to_string(n), 100);
+        SaveDatabase(*here);
+        there = std::make_unique<Core>(wire, messages, views3, clock, nullptr, dir);
+        LoadDatabase(*there);
+    }
+    // Records device n (adding it when missing) with that password and time.
+    static void Set(Core& c, int n, const std::string& password, std::int64_t seen) {
+        int at = FindHistoryByMacText(c, MacOf(n));
+        if (at == 0) {
+            at = NewHistorySlot(c) + 1;
+            std::memcpy(c.db.history[static_cast<std::size_t>(at - 1)].mac, MacFromText(MacOf(n)).data(), 6);
+        }
+        auto& r = c.db.history[static_cast<std::size_t>(at - 1)];
+        SetRecordText(r.password, sizeof r.password, password);
+        r.lastSeen = seen;
+    }
+    static void Seen(Core& c, int n, std::int64_t seen) {
+        c.db.history[static_cast<std::size_t>(FindHistoryByMacText(c, MacOf(n)) - 1)].lastSeen = seen;
+    }
+    static void Forget(Core& c, int n) { DeleteHistoryRecord(c, FindHistoryByMacText(c, MacOf(n))); }
+    // The stored records in file order: "n=password@seen".
+    std::string Stored() {
+        auto reader = std::make_unique<Core>(wire, messages, views4, clock, nullptr, dir);
+        LoadDatabase(*reader);
+        std::string text;
+        for (int i = 0; i < reader->db.historyCount; ++i) {
+            const auto& r = reader->db.history[static_cast<std::size_t>(i)];
+            text += (text.empty() ? "" : " ") + std::to_string(r.mac[5]) + "=" + RecordText(r.password, sizeof r.password) +
+                    "@" + std::to_string(r.lastSeen);
+        }
+        return text;
+    }
+
+    Views views3, views4;
+    std::unique_ptr<Core> here, there;
+};
+
+TEST_F(DatabaseMergeTest, TheLaterSaveKeepsWhatTheOtherProgramChanged) {
+    struct Case {
+        const char* what;
+        std::function<void(Core&)> there, here;
+        const char* stored;
+    };
+    const Case cases[] = {
+        {"forgotten there, seen here", [](Core& c) { Forget(c, 2); },
+         [](Core& c) {
+             Seen(c, 1, 200);
+             Seen(c, 2, 200);
+         }, "1=1@200 3=3@100"},
+        {"password there, seen here", [](Core& c) { Set(c, 1, "NEW", 100); }, [](Core& c) { Seen(c, 1, 200); },
+         "1=NEW@200 2=2@100 3=3@100"},
+        {"password on both sides: the first save wins", [](Core& c) { Set(c, 1, "ONE", 100); },
+         [](Core& c) { Set(c, 1, "TWO", 100); }, "1=ONE@100 2=2@100 3=3@100"},
+        {"added on both sides", [](Core& c) { Set(c, 4, "4", 300); }, [](Core& c) { Set(c, 5, "5", 400); },
+         "1=1@100 2=2@100 3=3@100 5=5@400 4=4@300"},
+        {"forgotten here", [](Core&) {}, [](Core& c) { Forget(c, 3); }, "1=1@100 2=2@100"},
+        {"forgotten here, changed there", [](Core& c) { Set(c, 3, "NEW", 100); }, [](Core& c) { Forget(c, 3); },
+         "1=1@100 2=2@100 3=NEW@100"},
+        {"added there, nothing here", [](Core& c) { Set(c, 4, "4", 300); }, [](Core&) {},
+         "1=1@100 2=2@100 3=3@100 4=4@300"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Start();
+        c.there(*there);
+        SaveDatabase(*there);
+        c.here(*here);
+        SaveDatabase(*here);
+        EXPECT_EQ(Stored(), c.stored);
+        // The desktop program's memory holds what it wrote: its next save changes nothing.
+        SaveDatabase(*here);
+        EXPECT_EQ(Stored(), c.stored);
+    }
+}
+
+TEST_F(DatabaseMergeTest, BeyondThirtyTwoRecordsTheOnesSeenLongestAgoGo) {
+    Start();
+    for (int n = 4; n < 20; ++n) Set(*there, n, "t", 300 + n);
+    SaveDatabase(*there);
+    for (int n = 20; n < 36; ++n) Set(*here, n, "h", 400 + n);
+    SaveDatabase(*here);
+    EXPECT_EQ(here->db.historyCount, kMaxHistory);
+    EXPECT_EQ(FindHistoryByMacText(*here, MacOf(3)), 0);
+    EXPECT_NE(FindHistoryByMacText(*here, MacOf(4)), 0);
+}
+
+TEST_F(DatabaseMergeTest, NamesListedPasswordsAndAFileThatDoesNotDecode) {
+    Start();
+    auto& list = here->views.main.powerlineDevices;
+    list.present = true;
+    SetupPowerlineDeviceList(*here);
+    const int row = list.AppendRow(0);
+    list.SetCell(row, 3, MacOf(1));
+    list.SetCell(row, 4, "1");
+    std::strcpy(there->link.tables[3].networkName, "Upstairs");
+    Set(*there, 1, "NEW", 100);
+    SaveDatabase(*there);
+    SaveDatabase(*here);
+    EXPECT_STREQ(here->link.tables[3].networkName, "Upstairs");
+    // The list shows the password taken in, so the next history update keeps it.
+    EXPECT_EQ(list.Cell(row, 4), "NEW");
+
+    // Something else put a file there that does not read as a database: it is kept aside.
+    const std::vector<std::uint8_t> garbage(5000, 0x5A);
+    WriteBytes(kDatabaseFile, garbage);
+    SaveDatabase(*here);
+    EXPECT_EQ(ReadBytes(kDamagedDatabaseFile), garbage);
+    EXPECT_EQ(std::filesystem::status(dir / kDamagedDatabaseFile).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_EQ(Stored(), "1=NEW@100 2=2@100 3=3@100");
+}
+
+}  // namespace
+}  // namespace zentrel::test
