@@ -70,8 +70,12 @@ bool DeleteSelectedHistory(Core& core) {
         return false;
     }
     if (Show(core, "Are you sure to delete it?", "Attention!", MsgButtons::YesNo) == MsgAnswer::No) return false;
-    const int position = row + 1;
-    if (position > core.db.historyCount) return false;
+    // Row r shows record r + 1, unless a save took in another program's change since the list
+    // was built: then the record is the one of the MAC the row shows.
+    int position = row + 1;
+    if (position > core.db.historyCount || !SameMac(core.db.history[static_cast<std::size_t>(row)].mac, mac.data()))
+        position = FindHistoryByMac(core, mac.data());
+    if (position <= 0) return false;
     DeleteHistoryRecord(core, position);
     return true;
 }

@@ -72,6 +72,21 @@ TEST_F(HistoryListTest, DeletingTheSelectedRowRemovesItsRecordAndStation) {
     EXPECT_FALSE(IsMacSet(stations[2].stationMac));
 }
 
+// A save can take in another program's change after the list was built: Delete removes the
+// device the row shows, not whichever record now stands at the row's position.
+TEST_F(HistoryListTest, DeleteFollowsTheRowsDeviceWhenTheHistoryMovedUnderTheList) {
+    AddRecord(MacOf(1), "X");
+    AddRecord(MacOf(2), "Y");
+    AddRecord(MacOf(3), "Z");
+    FillHistoryList();
+    DeleteHistoryRecord(*core, 1);  // gone by another program's hand
+    views.diagnostics.history.SelectRow(1);
+    EXPECT_TRUE(DeleteSelectedHistory(*core));
+    EXPECT_EQ(Labels(), (std::vector<std::string>{"Z"}));
+    EXPECT_FALSE(DeleteSelectedHistory(*core));  // the row's device is no longer recorded
+    EXPECT_EQ(Labels(), (std::vector<std::string>{"Z"}));
+}
+
 TEST_F(HistoryListTest, DeleteRulesAndTheirMessages) {
     struct Case {
         const char* name;
