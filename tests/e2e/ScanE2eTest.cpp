@@ -46,34 +46,6 @@ protected:
         run.out = ReadText(dir + "/scan.out");
         return run;
     }
-
-    void Write(const std::string& name, const std::string& bytes) {
-        std::ofstream out(lab->Directory() + "/" + name, std::ios::binary | std::ios::trunc);
-        out << bytes;
-    }
-
-    // OEMPrefs.dat with the defaults but `ticks` ticks per phase, so cycles come quickly.
-    void WriteFastPrefs(int ticks) {
-        std::string b(267, '\0');
-        auto put16 = [&](std::size_t at, int v) {
-            b[at] = static_cast<char>(v & 0xFF);
-            b[at + 1] = static_cast<char>((v >> 8) & 0xFF);
-        };
-        put16(0, ticks);
-        put16(10, 24);   // showIcons
-        put16(14, 1);
-        put16(16, 1);    // autoScan
-        put16(18, 10);
-        put16(20, 310);
-        put16(22, 80);
-        put16(24, 25);
-        put16(26, 1);
-        put16(28, 1);
-        put16(30, 1);    // use12HourClock
-        b.replace(32, 7, "http://");
-        b.replace(96, 15, "Zentrel Utility");
-        Write("OEMPrefs.dat", b);
-    }
 };
 
 void ExpectStationRows(const std::string& out, int first, int last) {
