@@ -46,10 +46,11 @@ install: build
 	install -m 0755 $(BUILD)/src/app/zentrel $(DESTDIR)$(BINDIR)/zentrel
 	@if [ -x $(BUILD)/tools/plcsim/plcsim ]; then install -m 0755 $(BUILD)/tools/plcsim/plcsim $(DESTDIR)$(BINDIR)/plcsim; fi
 	@if [ -x $(BUILD)/src/ui/zentrel-utility ]; then $(MAKE) --no-print-directory install-desktop; fi
-	# Raw Ethernet needs CAP_NET_RAW, promiscuous mode CAP_NET_ADMIN; grant them as capture tools do.
-	-setcap cap_net_raw,cap_net_admin+ep $(DESTDIR)$(BINDIR)/zentrel
-	-@if [ -f $(DESTDIR)$(BINDIR)/zentrel-utility ]; then setcap cap_net_raw,cap_net_admin+ep $(DESTDIR)$(BINDIR)/zentrel-utility; fi
-	-@if [ -f $(DESTDIR)$(BINDIR)/plcsim ]; then setcap cap_net_raw,cap_net_admin+ep $(DESTDIR)$(BINDIR)/plcsim; fi
+	# Raw Ethernet needs CAP_NET_RAW and nothing more: a packet socket joins promiscuous mode
+	# without CAP_NET_ADMIN. Grant it as capture tools do.
+	-setcap cap_net_raw+ep $(DESTDIR)$(BINDIR)/zentrel
+	-@if [ -f $(DESTDIR)$(BINDIR)/zentrel-utility ]; then setcap cap_net_raw+ep $(DESTDIR)$(BINDIR)/zentrel-utility; fi
+	-@if [ -f $(DESTDIR)$(BINDIR)/plcsim ]; then setcap cap_net_raw+ep $(DESTDIR)$(BINDIR)/plcsim; fi
 
 # The desktop program, its launcher (which gives it a per-user data directory holding the default
 # images), the desktop entry and the icon drawn by tools/make_icon.py.

@@ -13,13 +13,34 @@ bool LengthInRange(const std::string& text) {
     return n >= 4 && n <= 24;
 }
 
-void Refuse(Messages& messages, const char* text, const char* caption, MsgIcon icon, MsgOwner owner) {
+void Refuse(Messages& messages, EntryRule rule) {
     Message m;
-    m.text = text;
-    m.caption = caption;
-    m.icon = icon;
     m.buttons = MsgButtons::Ok;
-    m.owner = owner;
+    m.icon = MsgIcon::Error;
+    m.owner = MsgOwner::None;
+    switch (rule) {
+        case EntryRule::DevicePassword:
+            m.text = "The Device Password Entered is Invalid.\nPlease check it and try again.";
+            m.caption = "Invalid Entry";
+            break;
+        case EntryRule::NetworkName:
+            m.text =
+                "The Network Name Entered is Invalid.\nPlease Enter a Network Name between 4 and 24 "
+                "characters";
+            m.caption = "Invalid Entry";
+            break;
+        case EntryRule::DevicePasswordFormat:
+            m.text = "Bad password format";
+            m.caption = "Quorvan Utility";
+            m.icon = MsgIcon::None;
+            break;
+        case EntryRule::NamePresent:
+            m.text = "Please enter another name.";
+            m.caption = "Attention!";
+            m.icon = MsgIcon::Warning;
+            m.owner = MsgOwner::Dialog;
+            break;
+    }
     messages.Show(m);
 }
 
@@ -27,16 +48,13 @@ void Refuse(Messages& messages, const char* text, const char* caption, MsgIcon i
 
 bool CheckDevicePassword(Messages& messages, const std::string& text) {
     if (LengthInRange(text)) return true;
-    Refuse(messages, "The Device Password Entered is Invalid.\nPlease check it and try again.", "Invalid Entry",
-           MsgIcon::Error, MsgOwner::None);
+    Refuse(messages, EntryRule::DevicePassword);
     return false;
 }
 
 bool CheckNetworkName(Messages& messages, const std::string& text) {
     if (LengthInRange(text)) return true;
-    Refuse(messages,
-           "The Network Name Entered is Invalid.\nPlease Enter a Network Name between 4 and 24 characters",
-           "Invalid Entry", MsgIcon::Error, MsgOwner::None);
+    Refuse(messages, EntryRule::NetworkName);
     return false;
 }
 
@@ -53,20 +71,30 @@ int CheckPasswordCharacters(Messages& messages, const std::string& text) {
 bool CheckDevicePasswordFormat(Messages& messages, const std::string& text) {
     const auto typed = Typed(text);
     if (typed.size() == 19 && typed[4] == '-' && typed[9] == '-' && typed[14] == '-') return true;
-    Refuse(messages, "Bad password format", "Quorvan Utility", MsgIcon::None, MsgOwner::None);
+    Refuse(messages, EntryRule::DevicePasswordFormat);
     return false;
 }
 
 bool CheckNotPlaceholder(Messages& messages, const std::string& text) {
     if (Typed(text) != kDevicePasswordPlaceholder) return true;
-    Refuse(messages, "Please enter a Password.", "Attention!", MsgIcon::Warning, MsgOwner::Dialog);
+    Message m;
+    m.text = "Please enter a Password.";
+    m.caption = "Attention!";
+    m.icon = MsgIcon::Warning;
+    m.owner = MsgOwner::Dialog;
+    messages.Show(m);
     return false;
 }
 
 bool CheckNamePresent(Messages& messages, const std::string& text) {
     if (!Typed(text).empty()) return true;
-    Refuse(messages, "Please enter another name.", "Attention!", MsgIcon::Warning, MsgOwner::Dialog);
+    Refuse(messages, EntryRule::NamePresent);
     return false;
+}
+
+bool CheckFits(Messages& messages, bool fits, EntryRule rule) {
+    if (!fits) Refuse(messages, rule);
+    return fits;
 }
 
 }  // namespace zentrel

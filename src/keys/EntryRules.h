@@ -29,4 +29,10 @@ bool CheckNotPlaceholder(Messages& messages, const std::string& text);
 // False, with a warning owned by the dialog, for an empty network name.
 bool CheckNamePresent(Messages& messages, const std::string& text);
 
+// The rules above, by the field they guard.
+enum class EntryRule { DevicePassword, NetworkName, DevicePasswordFormat, NamePresent };
+// Text typed with a character that has no 8-bit form (`fits` false) has no bytes a rule could
+// test: it is refused with the message of the rule that guards its field. True when it fits.
+bool CheckFits(Messages& messages, bool fits, EntryRule rule);
+
 }  // namespace zentrel

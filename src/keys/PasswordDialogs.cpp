@@ -80,9 +80,11 @@ bool OpenSetPasswordDialog(Core& core) {
 }
 
 SetPasswordOutcome ConfirmSetPassword(Core& core) {
-    const std::string password =
-        ClipFieldText(core.views.FieldText(Form::SetPassword, kPasswordField), kPasswordMaxChars);
-    if (!CheckDevicePasswordFormat(core.messages, password)) return SetPasswordOutcome::StaysOpen;
+    const FieldState& field = core.views.Field(Form::SetPassword, kPasswordField);
+    const std::string password = ClipFieldText(field.text, kPasswordMaxChars);
+    if (!CheckFits(core.messages, field.fits, EntryRule::DevicePasswordFormat) ||
+        !CheckDevicePasswordFormat(core.messages, password))
+        return SetPasswordOutcome::StaysOpen;
 
     const Mac mac = core.pages.setPasswordMac;
     int record = FindHistoryByMac(core, mac.data());
@@ -124,12 +126,18 @@ void OpenAddRemoteDialog(Core& core) {
 
 AddRemoteOutcome ConfirmAddRemote(Core& core) {
     // The name has no length rule here; the derivation itself uses only its first 64 bytes.
-    const std::string name = ClipFieldText(core.views.FieldText(Form::AddRemote, kAddRemoteNameField), kNameMaxChars);
-    if (!CheckNamePresent(core.messages, name)) return AddRemoteOutcome::StaysOpen;
-    const std::string password =
-        ClipFieldText(core.views.FieldText(Form::AddRemote, kPasswordField), kPasswordMaxChars);
+    // A name that cannot be hashed as typed gets the one message this name has: choose another.
+    const FieldState& nameField = core.views.Field(Form::AddRemote, kAddRemoteNameField);
+    const std::string name = ClipFieldText(nameField.text, kNameMaxChars);
+    if (!CheckFits(core.messages, nameField.fits, EntryRule::NamePresent) ||
+        !CheckNamePresent(core.messages, name))
+        return AddRemoteOutcome::StaysOpen;
+    const FieldState& passwordField = core.views.Field(Form::AddRemote, kPasswordField);
+    const std::string password = ClipFieldText(passwordField.text, kPasswordMaxChars);
     if (!CheckNotPlaceholder(core.messages, password)) return AddRemoteOutcome::StaysOpen;
-    if (!CheckDevicePassword(core.messages, password)) return AddRemoteOutcome::StaysOpen;
+    if (!CheckFits(core.messages, passwordField.fits, EntryRule::DevicePassword) ||
+        !CheckDevicePassword(core.messages, password))
+        return AddRemoteOutcome::StaysOpen;
 
     const std::string nmk = NmkText(name);
     const std::string dak = DakText(password);

@@ -115,9 +115,11 @@ SetNameOutcome SetNetworkName(Core& core, SetNameScope scope, const RemoteProgre
     // Taken once: every successful confirmation empties the tables, but the list keeps its rows.
     const int count = CurrentStationTable(core).stationCount;
 
-    const std::string name =
-        ClipFieldText(core.views.FieldText(Form::Privacy, kPrivacyNameField), kPrivacyNameMaxChars);
-    if (!CheckNetworkName(core.messages, name)) return SetNameOutcome::Refused;
+    const FieldState& field = core.views.Field(Form::Privacy, kPrivacyNameField);
+    const std::string name = ClipFieldText(field.text, kPrivacyNameMaxChars);
+    if (!CheckFits(core.messages, field.fits, EntryRule::NetworkName) ||
+        !CheckNetworkName(core.messages, name))
+        return SetNameOutcome::Refused;
     // A name with control or 8-bit characters is still applied, only not remembered.
     if (CheckPasswordCharacters(core.messages, name)) WriteNetworkName(CurrentStationTable(core), name);
 

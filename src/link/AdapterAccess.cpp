@@ -39,8 +39,8 @@ std::string ProgramPath() {
 std::string PermissionNoticeText() {
     const std::string program = ProgramPath();
     return "Cannot open the network adapters for raw Ethernet: this program lacks the CAP_NET_RAW "
-           "and CAP_NET_ADMIN capabilities, so no powerline device can be found. Grant them once with\n"
-           "  sudo setcap cap_net_raw,cap_net_admin+ep " +
+           "capability, so no powerline device can be found. Grant it once with\n"
+           "  sudo setcap cap_net_raw+ep " +
            program + "\nor run the command with sudo.";
 }
 

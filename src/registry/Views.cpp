@@ -50,12 +50,21 @@ void ListModel::SelectRow(int row) {
 void Views::PresetField(Form form, int id, const std::string& text) {
     auto& f = fields_[{form, id}];
     f.text = text;
+    f.fits = true;
     f.allSelected = true;
 }
 
 void Views::SetFieldText(Form form, int id, const std::string& text) {
     auto& f = fields_[{form, id}];
     f.text = text;
+    f.fits = true;
+    f.allSelected = false;
+}
+
+void Views::TypeFieldText(Form form, int id, const std::string& text, bool fits) {
+    auto& f = fields_[{form, id}];
+    f.text = text;
+    f.fits = fits;
     f.allSelected = false;
 }
 

@@ -67,6 +67,9 @@ enum class Form { Privacy, SetPassword, AddRemote };
 
 struct FieldState {
     std::string text;
+    // False when what was typed held a character that has no 8-bit form: the field's entry rule
+    // refuses it, whatever `text` now holds.
+    bool fits = true;
     bool allSelected = false;
     bool focused = false;
 };
@@ -86,6 +89,9 @@ public:
     // Sets the text without selecting it.
     virtual void SetFieldText(Form form, int id, const std::string& text);
     virtual void FocusField(Form form, int id);
+    // What the user typed, in the 8-bit form the edge made of it; `fits` false when it held a
+    // character that has none.
+    void TypeFieldText(Form form, int id, const std::string& text, bool fits);
     // What the user typed (the edit controls push their text into the model).
     std::string FieldText(Form form, int id) const;
     const FieldState& Field(Form form, int id) const;

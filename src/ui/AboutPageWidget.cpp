@@ -7,6 +7,7 @@
 #include "report/HostInfo.h"
 #include "ui/CBmp.h"
 #include "ui/DialogUnits.h"
+#include "ui/UiText.h"
 
 namespace zentrel::ui {
 
@@ -20,9 +21,11 @@ AboutPageWidget::AboutPageWidget(UiContext& ctx, QWidget* parent) : SheetPage(ct
     du.Place(version, 186, 69, 68, 8);
     title = new QLabel(this);
     title->setObjectName("title");
+    title->setTextFormat(Qt::PlainText);
     du.Place(title, 51, 69, 90, 8);
     legalNotice = new QLabel(this);
     legalNotice->setObjectName("legalNotice");
+    legalNotice->setTextFormat(Qt::PlainText);
     du.Place(legalNotice, 51, 81, 259, 8);
     link = new QPushButton(this);
     link->setObjectName("link");
@@ -34,18 +37,18 @@ AboutPageWidget::AboutPageWidget(UiContext& ctx, QWidget* parent) : SheetPage(ct
 
     openLink = [](const QString& address) { QDesktopServices::openUrl(QUrl::fromUserInput(address)); };
     connect(link, &QPushButton::clicked, this, [this] {
-        if (openLink) openLink(QString::fromStdString(ctx_.core.prefs.webAddress));
+        if (openLink) openLink(FromCore(ctx_.core.prefs.webAddress));
     });
 }
 
 void AboutPageWidget::Initialise() {
     const auto& prefs = ctx_.core.prefs;
-    title->setText(QString::fromStdString(prefs.title));
+    title->setText(FromCore(prefs.title));
     if (!prefs.webAddress.empty()) {
-        link->setText(QString::fromStdString(prefs.webAddress));
+        link->setText(FromCore(prefs.webAddress));
         link->show();
     }
-    legalNotice->setText(QString::fromStdString(prefs.legalNotice));
+    legalNotice->setText(FromCore(prefs.legalNotice));
     version->setText(programVersion);
 }
 

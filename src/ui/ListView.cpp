@@ -2,6 +2,8 @@
 
 #include <QHeaderView>
 
+#include "ui/UiText.h"
+
 namespace zentrel::ui {
 
 namespace {
@@ -65,7 +67,7 @@ void ListView::Render() {
     QStringList headers;
     for (int c = 0; c < columns; ++c) {
         const auto& col = model_.columns[static_cast<std::size_t>(c)];
-        headers << QString::fromStdString(col.header);
+        headers << FromCore(col.header);
         if (col.width > 0) {
             if (columnWidth(c) != col.width) setColumnWidth(c, col.width);
         } else {
@@ -91,7 +93,7 @@ void ListView::Render() {
     for (int r = 0; r < rows; ++r) {
         const auto& row = model_.rows[static_cast<std::size_t>(r)];
         for (int c = 0; c < columns; ++c) {
-            const QString text = QString::fromStdString(model_.Cell(r, c));
+            const QString text = FromCore(model_.Cell(r, c));
             auto* it = item(r, c);
             if (!it) {
                 it = new QTableWidgetItem(text);

@@ -5,6 +5,7 @@
 #include "registry/MainPage.h"
 #include "ui/CBmp.h"
 #include "ui/DialogUnits.h"
+#include "ui/UiText.h"
 
 namespace zentrel::ui {
 
@@ -62,6 +63,7 @@ MainPageWidget::MainPageWidget(UiContext& ctx, QWidget* parent) : SheetPage(ctx,
     networkType->setObjectName("networkType");
     networkType->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     du.Place(networkType, 236, 68, 150, 8);
+    for (QLabel* l : {connection, scanning, stationCount, networkType}) l->setTextFormat(Qt::PlainText);
 
     powerlineList = new ListView(view.powerlineDevices, this);
     powerlineList->setObjectName("powerlineDeviceList");
@@ -124,14 +126,14 @@ void MainPageWidget::Destroy() {
 
 void MainPageWidget::Render() {
     const auto& view = ctx_.views.main;
-    ccoMac->setText(QString::fromStdString(view.ccoMac));
-    nid->setText(QString::fromStdString(view.nid));
-    ccoTei->setText(QString::fromStdString(view.ccoTei));
-    snid->setText(QString::fromStdString(view.snid));
-    connection->setText(QString::fromStdString(view.connection));
-    scanning->setText(QString::fromStdString(view.scanning));
-    networkType->setText(QString::fromStdString(view.networkType));
-    stationCount->setText(QString::fromStdString(view.stationCountText));
+    ccoMac->setText(FromCore(view.ccoMac));
+    nid->setText(FromCore(view.nid));
+    ccoTei->setText(FromCore(view.ccoTei));
+    snid->setText(FromCore(view.snid));
+    connection->setText(FromCore(view.connection));
+    scanning->setText(FromCore(view.scanning));
+    networkType->setText(FromCore(view.networkType));
+    stationCount->setText(FromCore(view.stationCountText));
     localList->Render();
     powerlineList->Render();
 }

@@ -7,6 +7,8 @@
 #include <QProgressDialog>
 #include <QVBoxLayout>
 
+#include "ui/UiText.h"
+
 namespace zentrel::ui {
 
 namespace {
@@ -80,7 +82,7 @@ void PrivacyPageWidget::Activate() {
 void PrivacyPageWidget::Deactivate() { DeactivatePrivacyPage(ctx_.core); }
 
 QString PrivacyPageWidget::ProgressText(const RemoteProgress& progress) {
-    return QString("device %1 of %2\n%3").arg(progress.index).arg(progress.count).arg(QString::fromStdString(progress.mac));
+    return QString("device %1 of %2\n%3").arg(progress.index).arg(progress.count).arg(FromCore(progress.mac));
 }
 
 void PrivacyPageWidget::Apply(SetNameScope scope) {

@@ -8,6 +8,7 @@
 
 #include "ui/AddRemoteDialog.h"
 #include "ui/SetPasswordDialog.h"
+#include "ui/UiText.h"
 
 namespace zentrel::ui {
 
@@ -16,7 +17,7 @@ PropertySheet::PropertySheet(UiContext& ctx, QWidget* parent)
                           Qt::WindowCloseButtonHint),
       ctx_(ctx) {
     setObjectName("propertySheet");
-    setWindowTitle(QString::fromStdString(ctx_.core.prefs.title));
+    setWindowTitle(FromCore(ctx_.core.prefs.title));
     const QString iconPath = ctx_.FilePath("logo.ico");
     if (QFileInfo::exists(iconPath)) {
         const QIcon icon(iconPath);

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "ui/UiText.h"
+
 namespace zentrel::ui {
 
 bool QtMessages::AutoAnswerFromEnvironment() {
@@ -14,8 +16,8 @@ bool QtMessages::AutoAnswerFromEnvironment() {
 
 std::unique_ptr<QMessageBox> QtMessages::BuildBox(const Message& message, QWidget* owner) {
     auto box = std::make_unique<QMessageBox>(owner);
-    box->setWindowTitle(QString::fromStdString(message.caption));
-    box->setText(QString::fromStdString(message.text));
+    box->setWindowTitle(FromCore(message.caption));
+    box->setText(FromCore(message.text));
     box->setTextFormat(Qt::PlainText);
     switch (message.icon) {
         case MsgIcon::None: box->setIcon(QMessageBox::NoIcon); break;

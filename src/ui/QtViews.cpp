@@ -1,12 +1,14 @@
 #include "ui/QtViews.h"
 
+#include "ui/UiText.h"
+
 namespace zentrel::ui {
 
 void QtViews::PresetField(Form form, int id, const std::string& text) {
     Views::PresetField(form, id, text);
     auto it = edits_.find({form, id});
     if (it == edits_.end() || !it->second) return;
-    it->second->setText(QString::fromStdString(text));
+    it->second->setText(FromCoreField(text));
     it->second->selectAll();
 }
 
@@ -14,7 +16,7 @@ void QtViews::SetFieldText(Form form, int id, const std::string& text) {
     Views::SetFieldText(form, id, text);
     auto it = edits_.find({form, id});
     if (it == edits_.end() || !it->second) return;
-    it->second->setText(QString::fromStdString(text));
+    it->second->setText(FromCoreField(text));
     it->second->deselect();
 }
 
@@ -32,16 +34,22 @@ void QtViews::FocusField(Form form, int id) {
     }
 }
 
+void QtViews::Type(Form form, int id, const QString& typed) {
+    std::string text;
+    const bool fits = ToCore(typed, text);
+    TypeFieldText(form, id, text, fits);
+}
+
 void QtViews::BindField(Form form, int id, QLineEdit* edit) {
     edits_[{form, id}] = edit;
-    edit->setText(QString::fromStdString(FieldText(form, id)));
+    edit->setText(FromCoreField(FieldText(form, id)));
     connect(edit, &QLineEdit::textEdited, this,
-            [this, form, id](const QString& text) { Views::SetFieldText(form, id, text.toStdString()); });
+            [this, form, id](const QString& text) { Type(form, id, text); });
 }
 
 void QtViews::SyncFields() {
     for (auto& [key, edit] : edits_) {
-        if (edit) Views::SetFieldText(key.first, key.second, edit->text().toStdString());
+        if (edit) Type(key.first, key.second, edit->text());
     }
 }
 

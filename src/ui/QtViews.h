@@ -28,6 +28,8 @@ Q_SIGNALS:
     void changed();
 
 private:
+    void Type(Form form, int id, const QString& typed);
+
     std::map<std::pair<Form, int>, QPointer<QLineEdit>> edits_;
 };
 

@@ -1,6 +1,7 @@
 #include "ui/SetPasswordDialog.h"
 
 #include "keys/PasswordDialogs.h"
+#include "ui/UiText.h"
 
 namespace zentrel::ui {
 
@@ -11,6 +12,7 @@ SetPasswordDialog::SetPasswordDialog(UiContext& ctx, QWidget* owner)
     AddPasswordAndHelp();
     status = new QLabel(this);
     status->setObjectName("status");
+    for (QLabel* l : {tei, mac, status}) l->setTextFormat(Qt::PlainText);
     layout_->addWidget(status);
     AddButtons();
 
@@ -19,9 +21,9 @@ SetPasswordDialog::SetPasswordDialog(UiContext& ctx, QWidget* owner)
 }
 
 void SetPasswordDialog::Render() {
-    tei->setText(QString::fromStdString(ctx_.views.setPasswordTei));
-    mac->setText(QString::fromStdString(ctx_.views.setPasswordMac));
-    status->setText(QString::fromStdString(ctx_.views.setPasswordStatus));
+    tei->setText(FromCore(ctx_.views.setPasswordTei));
+    mac->setText(FromCore(ctx_.views.setPasswordMac));
+    status->setText(FromCore(ctx_.views.setPasswordStatus));
 }
 
 bool SetPasswordDialog::Open() {

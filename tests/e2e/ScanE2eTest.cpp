@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -92,6 +93,31 @@ TEST_F(ScanE2e, TheThirdNetworkInfoAttemptIsTaken) {
     const CliResult run = Zentrel("scan");
     EXPECT_EQ(run.status, 0);
     ExpectStationRows(run.out, 0, 2);
+}
+
+// The install step grants cap_net_raw alone: with it, and nothing more, an unprivileged user
+// finds the local device and every station, promiscuous capture included.
+TEST_F(ScanE2e, AnUnprivilegedUserWithCapNetRawAloneFindsEveryStation) {
+    E2E_PREPARE(1);
+    if (std::system("command -v setcap >/dev/null && command -v setpriv >/dev/null") != 0) {
+        GTEST_SKIP() << "setcap (libcap2-bin) or setpriv (util-linux) is missing";
+    }
+    std::string error;
+    ASSERT_TRUE(lab->StartSim(0, {}, error)) << error;
+    const std::string home = lab->Directory() + "/nobody";
+    const std::string program = lab->Directory() + "/zentrel";
+    std::filesystem::create_directories(home);
+    ASSERT_EQ(::chown(home.c_str(), 65534, 65534), 0);
+    std::filesystem::copy_file(ZENTREL_CLI, program);
+    ASSERT_EQ(std::system(("setcap cap_net_raw+ep '" + program + "'").c_str()), 0);
+
+    const std::string command = "cd '" + home + "' && setpriv --reuid=65534 --regid=65534 --clear-groups '" +
+                                program + "' scan >out 2>err";
+    const int raw = std::system(command.c_str());
+    const std::string out = ReadText(home + "/out");
+    EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 0) << out << ReadText(home + "/err");
+    EXPECT_NE(out.find("3 Powerline Devices detected"), std::string::npos) << out;
+    ExpectStationRows(out, 0, 2);
 }
 
 // The report file line by line against the layout of its formats; the date, the host's own

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "../unit/ScanFixture.h"
+#include "keys/KeyDerivation.h"
 #include "ui/DesktopApp.h"
 #include "ui/PropertySheet.h"
 
@@ -21,6 +22,7 @@ protected:
             if (IsAv(frame, 0xA050) && adapter < static_cast<int>(devices.size()) &&
                 devices[static_cast<std::size_t>(adapter)].present) {
                 ++setKeyRequests;
+                if (frame.size() >= 37) lastNmk = KeyText(&frame[21]);
                 const std::uint8_t status = failSetKeys > 0 ? 1 : 0;
                 if (failSetKeys > 0) --failSetKeys;
                 const Mac source{frame[6], frame[7], frame[8], frame[9], frame[10], frame[11]};
@@ -59,6 +61,7 @@ protected:
     std::unique_ptr<ui::DesktopApp> app;
     std::unique_ptr<ui::PropertySheet> sheet;
     int setKeyRequests = 0;
+    std::string lastNmk;  // of the last set-key request, as KeyText
     int failSetKeys = 0;
 };
 

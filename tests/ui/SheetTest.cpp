@@ -148,6 +148,41 @@ TEST_F(SheetFixture, AboutLinkHiddenForAnEmptyAddress) {
     EXPECT_FALSE(sheet->aboutPage->link->isVisible());
 }
 
+// Texts are 8-bit in the core: typed "é" is the byte 0xE9 the key is made from, a character
+// beyond Latin-1 is refused by the field's rule, and a stored 0xA9 shows as "©", never as markup.
+TEST_F(SheetFixture, TypedAndStoredTextsAreEightBitInTheCore) {
+    AddAdapter(true, {Station(2, 2, 50)});
+    MakeSheet([](Core& c) {
+        c.prefs.title = "Zentrel\xA9";
+        c.prefs.legalNotice = "<b>\xA9 2024</b>";
+    });
+    Start();
+    sheet->mainPage->scan->click();
+    EXPECT_EQ(sheet->windowTitle(), QString::fromUtf8("Zentrel\u00A9"));
+    ShowTab(3);
+    EXPECT_EQ(sheet->aboutPage->title->text(), QString::fromUtf8("Zentrel\u00A9"));
+    EXPECT_EQ(sheet->aboutPage->legalNotice->text(), QString::fromUtf8("<b>\u00A9 2024</b>"));
+    EXPECT_EQ(sheet->aboutPage->legalNotice->textFormat(), Qt::PlainText);
+
+    ShowTab(1);
+    auto* name = sheet->privacyPage->name;
+    name->clear();
+    for (const QString key : {"C", "a", "f", "\u00E9", "N", "e", "t"}) {
+        QTest::sendKeyEvent(QTest::Click, name, Qt::Key_unknown, key, Qt::NoModifier);
+    }
+    EXPECT_EQ(app->views.FieldText(Form::Privacy, kPrivacyNameField), "Caf\xE9Net");
+    sheet->privacyPage->setLocal->click();
+    EXPECT_EQ(lastNmk, NmkText("Caf\xE9Net"));
+
+    const int sent = setKeyRequests;
+    QTest::sendKeyEvent(QTest::Click, name, Qt::Key_unknown, QString::fromUtf8("\u03A9"), Qt::NoModifier);
+    sheet->privacyPage->setLocal->click();
+    EXPECT_EQ(setKeyRequests, sent);
+    EXPECT_EQ(
+        LastShown().text,
+        "The Network Name Entered is Invalid.\nPlease Enter a Network Name between 4 and 24 characters");
+}
+
 TEST_F(SheetFixture, ScanFillsThePowerlineListAndTheStatus) {
     AddAdapter(true, {Station(2, 2, 50), Station(3, 3, 100)});
     MakeSheet();

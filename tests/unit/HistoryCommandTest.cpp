@@ -69,7 +69,7 @@ TEST_F(HistoryCommandTest, PrintsTheHistoryTheProgramSaved) {
     EXPECT_EQ(r.out,
               "TEI\tMAC Address\tPassword\tSpeed(Mbps)\tLast Seen\n"
               "0A\t00:B0:52:00:00:01\t\tlocal device\tNov 14 10:13 PM\n"
-              "Device \"2\"\t\t00:B0:52:00:00:02\tPASS\\WORD-\x01\xE9\t44\tNov 14 11:13 PM\n");
+              "Device \"2\"\t\t00:B0:52:00:00:02\tPASS\\WORD-\x01\xC3\xA9\t44\tNov 14 11:13 PM\n");
 
     Use24HourClock();
     const auto r24 = Run("");

@@ -104,10 +104,12 @@ TEST(KeyDerivation, KeyTextIsThirtyTwoUpperCaseDigits) {
     EXPECT_EQ(KeyText(key), "00010A107F80ABCDEFFF5AA50990FE0F");
 }
 
-// Runs the command-line program through the shell; returns its exit status and stdout.
-int RunCli(const std::string& arguments, std::string& out) {
+// Runs the command-line program through the shell, in the locale given; returns its exit status
+// and stdout.
+int RunCli(const std::string& arguments, std::string& out, const std::string& locale = "C.UTF-8") {
     out.clear();
-    std::FILE* pipe = popen((std::string(ZENTREL_CLI) + " " + arguments + " 2>/dev/null").c_str(), "r");
+    const std::string command = "LC_ALL=" + locale + " " + ZENTREL_CLI + " " + arguments + " 2>/dev/null";
+    std::FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return -1;
     for (int c; (c = std::fgetc(pipe)) != EOF;) out += static_cast<char>(c);
     const int status = pclose(pipe);
@@ -128,6 +130,18 @@ TEST(KeyCommand, PrintsKeyOfTheTextByteForByte) {
     EXPECT_EQ(out, DakText("-dash") + "\n");
     EXPECT_EQ(RunCli("key nmk ''", out), 0);
     EXPECT_EQ(out, NmkText("") + "\n");
+}
+
+TEST(KeyCommand, TakesTheLocalesCharactersAsOneByteEach) {
+    std::string out;
+    // The C locale reads arguments as UTF-8 too: terminals send it whatever the locale says.
+    for (const char* locale : {"C.UTF-8", "C"}) {
+        SCOPED_TRACE(locale);
+        EXPECT_EQ(RunCli("key nmk 'Caf\xC3\xA9Net'", out, locale), 0);
+        EXPECT_EQ(out, NmkText("Caf\xE9Net") + "\n");
+        EXPECT_EQ(RunCli("key dak '\xCE\xA9mega-pass'", out, locale), 1);
+        EXPECT_EQ(out, "");
+    }
 }
 
 TEST(KeyCommand, UsageErrorsExitWithTwo) {

@@ -1,11 +1,11 @@
-#include "keys/PasswordDialogs.h"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
 
 #include "KeyChangeFixture.h"
+#include "keys/PasswordDialogs.h"
+#include "keys/PrivacyPage.h"
 #include "link/ScanCycle.h"
 #include "registry/Database.h"
 
@@ -228,6 +228,46 @@ TEST_F(PasswordDialogsTest, AddRemoteWatchesTheSlotAfterTheStationsAndWaits200ms
             const std::uint32_t waited = messages.shownAtMs[0] - start;
             EXPECT_GE(waited, c.status == kSilent ? 552u : 202u);
         }
+    }
+}
+
+// Text typed with a character that has no byte (fits false) is refused by its field's rule, even
+// when the bytes left in the field would pass; nothing is stored or sent.
+TEST_F(PasswordDialogsTest, TextWithACharacterBeyondLatin1IsRefusedByItsFieldsRule) {
+    SelectDevice();
+    struct Case {
+        Form form;
+        int field;
+        std::string message;
+    } cases[] = {
+        {Form::Privacy, kPrivacyNameField,
+         "The Network Name Entered is Invalid.\nPlease Enter a Network Name between 4 and 24 characters"},
+        {Form::SetPassword, kPasswordField, "Bad password format"},
+        {Form::AddRemote, kAddRemoteNameField, "Please enter another name."},
+        {Form::AddRemote, kPasswordField,
+         "The Device Password Entered is Invalid.\nPlease check it and try again."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        ASSERT_TRUE(OpenSetPasswordDialog(*core));
+        OpenAddRemoteDialog(*core);
+        views.SetFieldText(Form::AddRemote, kPasswordField, kGoodPassword);
+        views.SetFieldText(Form::Privacy, kPrivacyNameField, "GoodName");
+        views.SetFieldText(Form::SetPassword, kPasswordField, kGoodPassword);
+        views.TypeFieldText(c.form, c.field, c.form == Form::SetPassword ? "abcd-EFGH-1234-xy9?" : "Good?",
+                            false);
+        messages.shown.clear();
+        requests.clear();
+        const bool open = c.form == Form::Privacy
+                              ? SetNetworkName(*core, SetNameScope::LocalOnly) == SetNameOutcome::Refused
+                          : c.form == Form::SetPassword ? !Closes(ConfirmSetPassword(*core))
+                                                        : !Closes(ConfirmAddRemote(*core));
+        CancelSetPassword(*core);
+        EXPECT_TRUE(open);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].text, c.message);
+        EXPECT_TRUE(requests.empty());
+        EXPECT_EQ(core->db.historyCount, 0);
     }
 }
 

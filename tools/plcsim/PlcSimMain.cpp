@@ -227,7 +227,7 @@ int main(int argc, char** argv) {
     if (!capture) {
         std::fprintf(stderr, "plcsim: cannot capture on %s: %s\n", interfaceName.c_str(), error.c_str());
         if (failure == zentrel::OpenFailure::Permission)
-            std::fprintf(stderr, "plcsim: run it as root or grant it cap_net_raw,cap_net_admin\n");
+            std::fprintf(stderr, "plcsim: run it as root or grant it cap_net_raw\n");
         if (log) std::fclose(log);
         return 1;
     }

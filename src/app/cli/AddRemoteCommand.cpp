@@ -2,6 +2,7 @@
 // device on the powerline network holds PASSWORD joins the network NAME.
 #include <cstdio>
 
+#include "cli/CliText.h"
 #include "cli/Command.h"
 #include "cli/ScanSession.h"
 #include "keys/PasswordDialogs.h"
@@ -38,8 +39,13 @@ int Run(const std::vector<std::string>& args) {
     ScanOnce(core);
 
     OpenAddRemoteDialog(core);
-    core.views.SetFieldText(Form::AddRemote, kAddRemoteNameField, positional[0]);
-    core.views.SetFieldText(Form::AddRemote, kPasswordField, positional[1]);
+    const auto type = [&core](int id, const std::string& argument) {
+        std::string text;
+        const bool fits = ArgumentText(argument, text);
+        core.views.TypeFieldText(Form::AddRemote, id, text, fits);
+    };
+    type(kAddRemoteNameField, positional[0]);
+    type(kPasswordField, positional[1]);
     const AddRemoteOutcome outcome = ConfirmAddRemote(core);
     if (!Closes(outcome)) CancelAddRemote(core);
     DestroyMainPage(core);

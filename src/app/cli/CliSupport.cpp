@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "cli/CliText.h"
+
 #ifdef ZENTREL_HAVE_PCAP
 #include "link/pcap/PcapWire.h"
 #endif
@@ -11,7 +13,7 @@ namespace zentrel::cli {
 MsgAnswer StderrMessages::Show(const Message& message) {
     ++shownCount;
     if (message.icon == MsgIcon::Warning || message.icon == MsgIcon::Error) ++warningsOrErrors;
-    std::fprintf(stderr, "%s: %s\n", message.caption.c_str(), message.text.c_str());
+    std::fprintf(stderr, "%s: %s\n", OutputText(message.caption).c_str(), OutputText(message.text).c_str());
     if (message.buttons == MsgButtons::YesNo) {
         std::fprintf(stderr, "(answered %s)\n", assumeYes_ ? "Yes" : "No; pass --yes to confirm");
         return assumeYes_ ? MsgAnswer::Yes : MsgAnswer::No;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/CliSupport.h"
+#include "cli/CliText.h"
 #include "cli/Command.h"
 #include "registry/Database.h"
 #include "registry/OemPrefs.h"
@@ -13,50 +14,6 @@
 
 namespace zentrel::cli {
 namespace {
-
-// A JSON string literal. Valid UTF-8 passes through; any other byte is taken as Latin-1, so that
-// whatever a label or password holds comes out as valid JSON.
-std::string JsonString(const std::string& s) {
-    std::string out = "\"";
-    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    const std::size_t n = s.size();
-    char buf[8];
-    for (std::size_t i = 0; i < n;) {
-        const unsigned char c = p[i];
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-            ++i;
-        } else if (c < 0x20 || c == 0x7F) {
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-            ++i;
-        } else if (c < 0x80) {
-            out += static_cast<char>(c);
-            ++i;
-        } else {
-            std::size_t len = (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
-            bool valid = len != 0 && i + len <= n;
-            for (std::size_t k = 1; valid && k < len; ++k) valid = (p[i + k] & 0xC0) == 0x80;
-            if (valid) {
-                std::uint32_t cp = c & (0x7F >> len);
-                for (std::size_t k = 1; k < len; ++k) cp = (cp << 6) | (p[i + k] & 0x3F);
-                const std::uint32_t minimum = len == 2 ? 0x80 : len == 3 ? 0x800 : 0x10000;
-                valid = cp >= minimum && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
-            }
-            if (valid) {
-                out.append(s, i, len);
-                i += len;
-            } else {
-                out += static_cast<char>(0xC0 | (c >> 6));
-                out += static_cast<char>(0x80 | (c & 0x3F));
-                ++i;
-            }
-        }
-    }
-    out += '"';
-    return out;
-}
 
 // ISO 8601 in UTC, or null for a time the calendar cannot hold.
 std::string IsoTime(std::int64_t seconds) {
@@ -112,9 +69,10 @@ int Run(const std::vector<std::string>& args) {
         for (int i = 0; i < count; ++i) {
             const HistoryRecord& r = core.db.history[static_cast<std::size_t>(i)];
             const std::string speed = r.speed == 0xFF ? "local device" : std::to_string(r.speed);
-            std::printf("%s\t%s\t%s\t%s\t%s\n", RecordText(r.label, sizeof r.label).c_str(), FormatMac(r.mac).c_str(),
-                        RecordText(r.password, sizeof r.password).c_str(), speed.c_str(),
-                        FormatLastSeen(core, r.lastSeen).c_str());
+            std::printf("%s\t%s\t%s\t%s\t%s\n", OutputText(RecordText(r.label, sizeof r.label)).c_str(),
+                        FormatMac(r.mac).c_str(),
+                        OutputText(RecordText(r.password, sizeof r.password)).c_str(), speed.c_str(),
+                        OutputText(FormatLastSeen(core, r.lastSeen)).c_str());
         }
     }
     return ctx.messages.warningsOrErrors ? kExitFailure : kExitOk;

@@ -63,6 +63,11 @@ void PrintHelp() {
     std::puts("Files (plc.data, OEMPrefs.dat, OUIList.txt, scan.log) are read from and written");
     std::puts("to the current directory, as the desktop program does.");
     std::puts("");
+    std::puts("Network names and passwords are stored and hashed as 8-bit text, one byte per");
+    std::puts("character: an argument is read in the locale's character set (UTF-8 under the C");
+    std::puts("locale) and must fit Latin-1; a byte that is no character of that set is taken");
+    std::puts("as it is. Stored texts are printed as UTF-8, read as Windows-1252.");
+    std::puts("");
     std::puts("Commands:");
     auto commands = CommandTable();
     std::sort(commands.begin(), commands.end(),

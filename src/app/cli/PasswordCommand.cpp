@@ -2,6 +2,7 @@
 // after one scan. The password is stored in plc.data and used by `zentrel set-name --all`.
 #include <cstdio>
 
+#include "cli/CliText.h"
 #include "cli/Command.h"
 #include "cli/ScanSession.h"
 #include "keys/PasswordDialogs.h"
@@ -53,7 +54,9 @@ int Run(const std::vector<std::string>& args) {
     }
     list.SelectRow(row);
     if (!OpenSetPasswordDialog(core)) return kExitFailure;
-    core.views.SetFieldText(Form::SetPassword, kPasswordField, positional[1]);
+    std::string password;
+    const bool fits = ArgumentText(positional[1], password);
+    core.views.TypeFieldText(Form::SetPassword, kPasswordField, password, fits);
     const SetPasswordOutcome outcome = ConfirmSetPassword(core);
     if (!Closes(outcome)) CancelSetPassword(core);
     DestroyMainPage(core);

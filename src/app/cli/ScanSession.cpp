@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "cli/CliText.h"
 #include "link/ScanCycle.h"
 #include "registry/Database.h"
 #include "registry/MainPage.h"
@@ -17,25 +18,8 @@
 namespace zentrel::cli {
 namespace {
 
-std::string JsonString(const std::string& text) {
-    std::string out = "\"";
-    for (const unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20 || c >= 0x7F) {
-            // Device texts are untrusted bytes: anything outside printable ASCII is escaped, so
-            // the output stays valid JSON whatever a device sends.
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
-
+// A core text for a line of the picture: control characters as '?', so a device cannot move the
+// cursor or break the columns. Still 8-bit: the whole picture becomes UTF-8 at the end.
 std::string Printable(const std::string& text) {
     std::string out;
     for (const unsigned char c : text) out += (c < 0x20 || c == 0x7F) ? '?' : static_cast<char>(c);
@@ -122,7 +106,7 @@ std::string MainPageText(const Core& core) {
     out += view.stationCountText + "\n";
 
     const auto& list = view.powerlineDevices;
-    if (list.columns.empty()) return out;
+    if (list.columns.empty()) return OutputText(out);
     std::vector<std::size_t> widths;
     for (const int sub : list.columnOrder) {
         std::size_t width = list.columns[static_cast<std::size_t>(sub)].header.size();
@@ -144,7 +128,7 @@ std::string MainPageText(const Core& core) {
     for (int row = 0; row < list.RowCount(); ++row) {
         emit([&](int sub) { return Printable(list.Cell(row, sub)); });
     }
-    return out;
+    return OutputText(out);
 }
 
 std::string MainPageJson(const Core& core) {

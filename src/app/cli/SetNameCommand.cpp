@@ -3,6 +3,7 @@
 // the desktop program would show.
 #include <cstdio>
 
+#include "cli/CliText.h"
 #include "cli/Command.h"
 #include "cli/ScanSession.h"
 #include "keys/PrivacyPage.h"
@@ -48,7 +49,9 @@ int Run(const std::vector<std::string>& args) {
     if (usePublic) {
         UseDefaultNetworkName(core);
     } else {
-        core.views.SetFieldText(Form::Privacy, kPrivacyNameField, names.front());
+        std::string name;
+        const bool fits = ArgumentText(names.front(), name);
+        core.views.TypeFieldText(Form::Privacy, kPrivacyNameField, name, fits);
     }
     const SetNameOutcome outcome = SetNetworkName(
         core, all ? SetNameScope::AllDevices : SetNameScope::LocalOnly, [](const RemoteProgress& p) {
