@@ -104,6 +104,8 @@ void PrintConfig(const plcsim::SimConfig& config) {
                 FormatMac(local.mac).c_str(), local.firmware.c_str(), HexText(local.nmk.data(), 16).c_str(),
                 local.snid, local.tei, local.role, local.restartMs);
     if (local.nid) std::printf("nid = %s\n", HexText(local.nid->data(), 7).c_str());
+    if (local.ccoMac) std::printf("cco_mac = %s\n", FormatMac(*local.ccoMac).c_str());
+    if (local.ccoTei) std::printf("cco_tei = %d\n", *local.ccoTei);
     for (const plcsim::SimStation& station : config.stations)
         std::printf(
             "[station]\nmac = %s\ntei = %d\nbridged_mac = %s\ntx_rate = %d\nrx_rate = %d\npassword = %s\nnmk = %s\n"
