@@ -2,10 +2,8 @@
 // (plctool, int6k, hpavkey) reads and changes the simulated network as it would a real local
 // device, and tshark dissects every frame plcsim sends. The toolkit is a black box here: only its
 // commands and what they print are used.
-#include <sys/time.h>
 #include <sys/wait.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -81,19 +79,14 @@ std::string KeyLines(const std::string& dump) {
     return kept;
 }
 
-bool Installed(const char* program) {
-    return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
-}
-
 class ToolkitE2e : public E2eTest {
 protected:
     // Empty when every program is there; otherwise the reason to skip.
     static std::string MissingTools(const std::vector<const char*>& programs) {
-        for (const char* program : programs) {
-            if (!Installed(program))
-                return std::string(program) +
-                       " is not installed (Debian packages plc-utils, plc-utils-extra and tshark; make deps "
-                       "installs them)";
+        for (const std::string program : programs) {
+            if (std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) != 0)
+                return program + " is not installed (Debian packages plc-utils, plc-utils-extra and tshark; "
+                                 "make deps installs them)";
         }
         return {};
     }
@@ -242,30 +235,20 @@ TEST_F(ToolkitE2e, SetKeyChangesKeysAsSetNameDoes) {
     EXPECT_EQ(KeyLines(StopAndDump()), toolkitState);
 }
 
-// A capture file of the frames received on the host end, for tshark.
-class PcapFile {
-public:
-    explicit PcapFile(const std::string& path) : file_(std::fopen(path.c_str(), "wb")) {
-        const std::uint32_t header[6] = {0xA1B2C3D4, 0x00040002, 0, 0, 65535, 1};  // Ethernet
-        if (file_) std::fwrite(header, sizeof header, 1, file_);
-    }
-    ~PcapFile() {
-        if (file_) std::fclose(file_);
-    }
-    bool Ok() const { return file_ != nullptr; }
-    void Add(const std::vector<std::uint8_t>& frame) {
-        timeval now{};
-        ::gettimeofday(&now, nullptr);
+// A classic pcap file (Ethernet) of the frames, for tshark.
+bool WritePcap(const std::string& path, const std::vector<std::vector<std::uint8_t>>& frames) {
+    std::ofstream file(path, std::ios::binary);
+    const std::uint32_t header[6] = {0xA1B2C3D4, 0x00040002, 0, 0, 65535, 1};
+    file.write(reinterpret_cast<const char*>(header), sizeof header);
+    std::uint32_t second = 0;
+    for (const auto& frame : frames) {
         const auto length = static_cast<std::uint32_t>(frame.size());
-        const std::uint32_t record[4] = {static_cast<std::uint32_t>(now.tv_sec), static_cast<std::uint32_t>(now.tv_usec),
-                                         length, length};
-        std::fwrite(record, sizeof record, 1, file_);
-        std::fwrite(frame.data(), 1, frame.size(), file_);
+        const std::uint32_t record[4] = {++second, 0, length, length};
+        file.write(reinterpret_cast<const char*>(record), sizeof record);
+        file.write(reinterpret_cast<const char*>(frame.data()), static_cast<std::streamsize>(frame.size()));
     }
-
-private:
-    std::FILE* file_;
-};
+    return static_cast<bool>(file);
+}
 
 TEST_F(ToolkitE2e, EveryFramePlcsimSendsDissectsCleanly) {
     TOOLKIT_PREPARE("plctool", "int6k", "tshark");
@@ -285,27 +268,17 @@ TEST_F(ToolkitE2e, EveryFramePlcsimSendsDissectsCleanly) {
     Tool("plctool", "-M -K " + NmkText("NewName") + " local");
 
     // The toolkit has read every reply, so they all wait in the capture already.
-    const std::string path = lab->Directory() + "/replies.pcap";
-    int frames = 0;
-    {
-        PcapFile file(path);
-        ASSERT_TRUE(file.Ok());
-        std::vector<std::uint8_t> frame;
-        for (int idle = 0; idle < 50;) {
-            const int fetched = capture->Fetch(frame);
-            ASSERT_GE(fetched, 0);
-            if (fetched == 0) {
-                ++idle;
-                continue;
-            }
-            idle = 0;
-            if (frame.size() >= 14 && Hex(frame.data() + 6, 6) == "00B0525A0001") {
-                file.Add(frame);
-                ++frames;
-            }
-        }
+    std::vector<std::vector<std::uint8_t>> replies;
+    std::vector<std::uint8_t> frame;
+    for (int idle = 0; idle < 50;) {
+        const int fetched = capture->Fetch(frame);
+        ASSERT_GE(fetched, 0);
+        idle = fetched == 0 ? idle + 1 : 0;
+        if (fetched == 1 && frame.size() >= 14 && Hex(frame.data() + 6, 6) == "00B0525A0001") replies.push_back(frame);
     }
-    EXPECT_EQ(frames, 6) << "version, two network-info and three set-key confirmations";
+    EXPECT_EQ(replies.size(), 6u) << "version, two network-info and three set-key confirmations";
+    const std::string path = lab->Directory() + "/replies.pcap";
+    ASSERT_TRUE(WritePcap(path, replies));
 
     int status = -1;
     const std::string dissection = Run("tshark -r '" + path + "' -V", &status);
