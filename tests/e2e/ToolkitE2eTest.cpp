@@ -96,7 +96,10 @@ protected:
         const std::string outPath = lab->Directory() + "/tool.out";
         const int raw = std::system(("cd '" + lab->Directory() + "' && " + command + " >'" + outPath + "' 2>&1").c_str());
         if (status) *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        return ReadText(outPath);
+        std::string out = ReadText(outPath);
+        // Shows in a failure message why a command printed nothing.
+        if (raw != 0) out += "[" + command + ": wait status " + std::to_string(raw) + "]\n";
+        return out;
     }
 
     // A toolkit command on the host end of the veth pair. Each read waits out its timeout for
