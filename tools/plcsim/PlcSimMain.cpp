@@ -76,7 +76,7 @@ const char kHelp[] =
     "  cco_mac = ...            default: the local device's MAC\n"
     "  cco_tei = ...            default: the local device's TEI\n"
     "  restart_ms = 1500        silence after it took a new NMK of its own\n"
-    "  [station]                one section per remote station\n"
+    "  [station]                one section per remote station; they replace the default ones\n"
     "  mac = 00:B0:52:5A:00:02\n"
     "  tei = 2\n"
     "  bridged_mac = 02:00:00:AA:BB:C2\n"
