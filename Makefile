@@ -9,6 +9,8 @@ DATADIR ?= $(PREFIX)/share
 
 PACKAGES := build-essential cmake pkg-config libpcap-dev libgtest-dev libgmock-dev \
             libbenchmark-dev libssl-dev qt6-base-dev iproute2 python3 libcap2-bin
+# Independent HomePlug AV software that the end-to-end tests drive plcsim with.
+PACKAGES += plc-utils plc-utils-extra tshark python3-scapy
 
 .PHONY: all deps configure build test demo install install-desktop clean fuzz sanitize
 

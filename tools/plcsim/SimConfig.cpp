@@ -159,7 +159,11 @@ bool ParseConfig(const std::string& text, SimConfig& config, std::string& error)
         if (section == Section::Local) {
             SimLocal& local = parsed.local;
             if (key == "mac") ok = ParseMac(value, local.mac);
-            else if (key == "firmware") local.firmware = value;
+            else if (key == "firmware") {
+                // The version confirmation carries it with its NUL in a 64-byte field.
+                ok = value.size() <= 63;
+                local.firmware = value;
+            }
             else if (key == "nid") {
                 Nid nid{};
                 ok = ParseHexBytes(value, nid.data(), nid.size());

@@ -18,8 +18,17 @@ constexpr std::uint8_t kManagementMac[6] = {0x00, 0xB0, 0x52, 0x00, 0x00, 0x01};
 constexpr std::size_t kMinimumFrame = 60;
 constexpr std::size_t kSetKeyEnd = 60;  // the request's payload runs to byte 59
 constexpr std::uint8_t kNoStationMatched = 0x01;
+constexpr std::size_t kVersionField = 64;  // the firmware text's fixed field, NUL-padded
+constexpr std::size_t kMaximumFrame = 1514;
+// A station record of the HomePlug AV 1.1 network-info confirmation.
+constexpr std::size_t kV11StationSize = 24;
 
 bool Same(const std::uint8_t* a, const std::uint8_t* b, std::size_t n) { return std::memcmp(a, b, n) == 0; }
+
+void PutLe16(std::vector<std::uint8_t>& frame, unsigned value) {
+    frame.push_back(static_cast<std::uint8_t>(value & 0xFF));
+    frame.push_back(static_cast<std::uint8_t>(value >> 8));
+}
 
 }  // namespace
 
@@ -79,16 +88,16 @@ void Simulator::HandleFrame(std::span<const std::uint8_t> frame, std::int64_t no
     }
     if (etherType != kEtherTypeAv || frame.size() < 17) return;
     const std::uint16_t mmtype = static_cast<std::uint16_t>(frame[15] | (frame[16] << 8));
+    // The local device answers at its own MAC and, like a real one, at the local management
+    // address, whatever its own MAC is.
     const std::uint8_t* destination = frame.data();
-    const bool toLocal = Same(destination, config_.local.mac.data(), 6);
+    if (!Same(destination, config_.local.mac.data(), 6) && !Same(destination, kManagementMac, 6)) return;
     switch (mmtype) {
         case kVersionRequest:
-            if (!toLocal && !Same(destination, kManagementMac, 6)) return;
             ++counters_.versionRequests;
             if (Answering(nowMs)) AnswerVersion(frame, nowMs, out);
             break;
         case kNetworkInfoRequest:
-            if (!toLocal) return;
             ++counters_.networkInfoRequests;
             if (networkInfoToIgnore_ > 0) {
                 --networkInfoToIgnore_;
@@ -98,7 +107,6 @@ void Simulator::HandleFrame(std::span<const std::uint8_t> frame, std::int64_t no
             if (Answering(nowMs)) AnswerNetworkInfo(frame, nowMs, out);
             break;
         case kSetKeyRequest:
-            if (!toLocal) return;
             ++counters_.setKeyRequests;
             if (Answering(nowMs)) AnswerSetKey(frame, nowMs, out);
             break;
@@ -112,38 +120,65 @@ void Simulator::AnswerVersion(std::span<const std::uint8_t> frame, std::int64_t 
     std::copy_n(frame.data() + 6, 6, lastRequester_.begin());
     std::vector<std::uint8_t> reply = Header(frame.data() + 6, kVersionRequest | 1);
     const std::string& firmware = config_.local.firmware;
-    const std::size_t textLength = std::min<std::size_t>(firmware.size(), 250);
+    const std::size_t textLength = std::min(firmware.size(), kVersionField - 1);
     reply.push_back(0x00);  // status
     reply.push_back(0x01);  // device kind
     reply.push_back(static_cast<std::uint8_t>(textLength + 1));
+    // The text and its NUL in a fixed field, then the "upgradable" flag (not upgradable).
     reply.insert(reply.end(), firmware.begin(), firmware.begin() + static_cast<std::ptrdiff_t>(textLength));
+    reply.resize(reply.size() + kVersionField - textLength, 0x00);
     reply.push_back(0x00);
     Reply(std::move(reply), nowMs, out);
 }
 
 void Simulator::AnswerNetworkInfo(std::span<const std::uint8_t> frame, std::int64_t nowMs,
                                   std::vector<OutFrame>& out) {
+    const std::uint8_t mmv = frame[14];
+    if (mmv > 1) return;  // a later layout we cannot know
     std::copy_n(frame.data() + 6, 6, lastRequester_.begin());
     const SimLocal& local = config_.local;
+    const Mac cco = local.ccoMac ? *local.ccoMac : local.mac;
+    const std::uint8_t ccoTei = local.ccoTei ? *local.ccoTei : local.tei;
+    // HomePlug AV 1.1 puts the fragment fields (one fragment: zero) between MMTYPE and OUI, five
+    // reserved bytes after the OUI, reserved room in the records and 16-bit rates.
+    const bool v11 = mmv == 1;
     std::vector<std::uint8_t> reply = Header(frame.data() + 6, kNetworkInfoRequest | 1);
+    if (v11) {
+        reply[14] = 0x01;
+        reply.insert(reply.begin() + 17, 2, 0x00);
+        reply.insert(reply.end(), 5, 0x00);
+    }
     reply.push_back(0x01);  // one network
     reply.insert(reply.end(), nid_.begin(), nid_.end());
+    if (v11) reply.insert(reply.end(), 2, 0x00);
     reply.push_back(local.snid);
     reply.push_back(local.tei);
+    if (v11) reply.insert(reply.end(), 4, 0x00);
     reply.push_back(local.role);
-    const Mac cco = local.ccoMac ? *local.ccoMac : local.mac;
     reply.insert(reply.end(), cco.begin(), cco.end());
-    reply.push_back(local.ccoTei ? *local.ccoTei : local.tei);
+    reply.push_back(ccoTei);
+    if (v11) reply.insert(reply.end(), 3, 0x00);
     const std::size_t countAt = reply.size();
     reply.push_back(0);
+    if (v11) reply.insert(reply.end(), 5, 0x00);
     std::uint8_t count = 0;
     for (const SimStation& station : config_.stations) {
         if (!Listed(station, nowMs)) continue;
+        if (v11 && reply.size() + kV11StationSize > kMaximumFrame) break;  // what fits in one frame
         reply.insert(reply.end(), station.mac.begin(), station.mac.end());
         reply.push_back(station.tei);
+        if (v11) reply.insert(reply.end(), 3, 0x00);
         reply.insert(reply.end(), station.bridgedMac.begin(), station.bridgedMac.end());
-        reply.push_back(station.txRate);
-        reply.push_back(station.rxRate);
+        if (v11) {
+            PutLe16(reply, station.txRate);
+            reply.push_back(0x00);  // coupling: primary both ways
+            reply.push_back(0x00);
+            PutLe16(reply, station.rxRate);
+            reply.insert(reply.end(), 2, 0x00);
+        } else {
+            reply.push_back(station.txRate);
+            reply.push_back(station.rxRate);
+        }
         ++count;
     }
     reply[countAt] = count;
@@ -156,12 +191,19 @@ void Simulator::SetLocalNmk(const Key& nmk) {
 }
 
 void Simulator::AnswerSetKey(std::span<const std::uint8_t> frame, std::int64_t nowMs, std::vector<OutFrame>& out) {
-    if (frame.size() < kSetKeyEnd) return;  // too short to carry the keys: not a request we know
+    // Too short to carry the keys, or a later version whose payload sits elsewhere: not a request
+    // we know, and reading it at these offsets would store a wrong key.
+    if (frame.size() < kSetKeyEnd || frame[14] != 0) return;
     Key nmk{};
     std::copy_n(frame.data() + 21, nmk.size(), nmk.begin());
     Key dak{};
     std::copy_n(frame.data() + 44, dak.size(), dak.begin());
     const bool dakGiven = std::any_of(frame.data() + 38, frame.data() + 60, [](std::uint8_t b) { return b != 0; });
+    // Bytes 38..43 name the remote station: all ones (or zero) for whichever holds that DAK, or
+    // one station's MAC, which must then also match.
+    const std::uint8_t* target = frame.data() + 38;
+    const bool anyStation = std::all_of(target, target + 6, [](std::uint8_t b) { return b == 0xFF; }) ||
+                            std::all_of(target, target + 6, [](std::uint8_t b) { return b == 0x00; });
 
     std::uint8_t status = config_.faults.setKeyStatusAll;
     bool restartLocal = false;
@@ -174,6 +216,7 @@ void Simulator::AnswerSetKey(std::span<const std::uint8_t> frame, std::int64_t n
             for (std::size_t i = 0; i < config_.stations.size(); ++i) {
                 SimStation& station = config_.stations[i];
                 if (DakFromPassword(station.password) != dak) continue;
+                if (!anyStation && !Same(target, station.mac.data(), 6)) continue;
                 matched = true;
                 if (station.setKeyStatus != 0) {
                     if (status == 0) status = station.setKeyStatus;

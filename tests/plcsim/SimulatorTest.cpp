@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -28,13 +29,16 @@ std::vector<std::uint8_t> Request(const Mac& destination, std::uint16_t mmtype, 
     return frame;
 }
 
-std::vector<std::uint8_t> SetKey(const Mac& local, const Key& nmk, const Key* dak) {
+const Mac kAnyStation{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+
+// Without a DAK: the local device's own key. With one: the remote station named at bytes 38..43.
+std::vector<std::uint8_t> SetKey(const Mac& local, const Key& nmk, const Key* dak, const Mac& target = kAnyStation) {
     std::vector<std::uint8_t> frame = Request(local, 0xA050);
     frame[20] = 0x01;
     std::memcpy(frame.data() + 21, nmk.data(), 16);
     frame[37] = dak ? 0x00 : 0x0F;
     if (dak) {
-        std::memset(frame.data() + 38, 0xFF, 6);
+        std::memcpy(frame.data() + 38, target.data(), 6);
         std::memcpy(frame.data() + 44, dak->data(), 16);
     }
     return frame;
@@ -73,49 +77,84 @@ TEST(SimKeysTest, DefaultNetworkKeyAndNid) {
     EXPECT_EQ(other[6] & 0xF0, 0);
 }
 
-TEST_F(SimulatorTest, VersionAnsweredAtManagementAndOwnAddressOnly) {
-    Simulator sim(config);
+// The local device answers at its own MAC and at the management address, and nowhere else.
+TEST_F(SimulatorTest, AnsweredAtOwnAndManagementAddressOnly) {
     const struct {
         Mac destination;
         bool answered;
-    } cases[] = {{kManagement, true}, {config.local.mac, true}, {Mac{0x00, 0xB0, 0x52, 0x5A, 0x00, 0x02}, false},
-                 {Mac{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, false}};
+    } cases[] = {{kManagement, true}, {config.local.mac, true}, {config.stations[0].mac, false}, {kAnyStation, false}};
     for (const auto& c : cases) {
-        const auto reply = Exchange(sim, Request(c.destination, 0xA000), 10);
-        ASSERT_EQ(!reply.empty(), c.answered) << FormatMac(c.destination);
-        if (reply.empty()) continue;
-        EXPECT_EQ(0, std::memcmp(reply.data(), kHost.data(), 6));
-        EXPECT_EQ(0, std::memcmp(reply.data() + 6, config.local.mac.data(), 6));
-        EXPECT_EQ(reply[12], 0x88);
-        EXPECT_EQ(reply[13], 0xE1);
-        EXPECT_EQ(reply[15], 0x01);
-        EXPECT_EQ(reply[16], 0xA0);
-        EXPECT_EQ(reply[20], 0x00);
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(reply.data() + 23)), config.local.firmware);
-        EXPECT_GE(reply.size(), 60u);
+        for (const std::uint16_t mmtype : {0xA000, 0xA038, 0xA050}) {
+            Simulator sim(config);  // a local set-key makes the device restart
+            const auto reply = Exchange(sim, Request(c.destination, mmtype), 10);
+            ASSERT_EQ(!reply.empty(), c.answered) << FormatMac(c.destination) << " " << mmtype;
+            if (reply.empty()) continue;
+            EXPECT_EQ(HexText(reply.data(), 14), HexText(kHost.data(), 6) + "00B0525A000188E1");
+            EXPECT_EQ(reply[15] | (reply[16] << 8), mmtype + 1);
+        }
     }
-    EXPECT_EQ(sim.Counters().versionRequests, 2);
 }
 
-TEST_F(SimulatorTest, NetworkInfoLayout) {
+TEST_F(SimulatorTest, VersionLayout) {
+    config.local.firmware = "FW-1";
     Simulator sim(config);
-    EXPECT_TRUE(Exchange(sim, Request(kManagement, 0xA038), 0).empty()) << "only the device's own MAC";
-    const auto reply = Exchange(sim, Request(config.local.mac, 0xA038), 0);
-    ASSERT_EQ(reply.size(), 39u + 3 * 15);
-    EXPECT_EQ(reply[15], 0x39);
-    EXPECT_EQ(HexText(reply.data() + 21, 7), "B0F2E695666B03");
-    EXPECT_EQ(reply[28], config.local.snid);
-    EXPECT_EQ(reply[29], config.local.tei);
-    EXPECT_EQ(0, std::memcmp(reply.data() + 31, config.local.mac.data(), 6));  // CCo
-    EXPECT_EQ(reply[37], config.local.tei);
-    ASSERT_EQ(reply[38], 3);
-    const SimStation& first = config.stations[0];
-    const std::uint8_t* record = reply.data() + 39;
-    EXPECT_EQ(0, std::memcmp(record, first.mac.data(), 6));
-    EXPECT_EQ(record[6], first.tei);
-    EXPECT_EQ(0, std::memcmp(record + 7, first.bridgedMac.data(), 6));
-    EXPECT_EQ(record[13], first.txRate);
-    EXPECT_EQ(record[14], first.rxRate);
+    const auto reply = Exchange(sim, Request(kManagement, 0xA000), 0);
+    // Status, device kind, text length, then the text in a 64-byte field and the upgradable byte.
+    ASSERT_EQ(reply.size(), 23u + 64 + 1);
+    EXPECT_EQ(HexText(reply.data() + 14, 13), "0001A000B05200010546572D31");
+    EXPECT_EQ(std::count(reply.begin() + 27, reply.end(), 0), 64 - 4 + 1);
+}
+
+TEST_F(SimulatorTest, NetworkInfoLayouts) {
+    config.local.ccoMac = Mac{0x00, 0xB0, 0x52, 0x5A, 0x00, 0x09};
+    config.local.ccoTei = 9;
+    config.stations[2].txRate = 0xFE;
+    Simulator sim(config);
+    const struct {
+        std::uint8_t mmv;
+        std::string head;  // from byte 14 up to the first station record
+        std::size_t recordSize;
+        std::string lastRecord;
+    } cases[] = {
+        {0, "0039A000B05201B0F2E695666B03070102" "00B0525A000909" "03", 15,
+         "00B0525A000404" "020000AABBC4" "FE30"},
+        // HomePlug AV 1.1: fragment fields after MMTYPE, reserved room, 16-bit rates.
+        {1, "0139A0" "0000" "00B052" "0000000000" "01" "B0F2E695666B03" "0000" "0701" "00000000" "02"
+            "00B0525A0009" "09" "000000" "03" "0000000000",
+         24, "00B0525A000404" "000000" "020000AABBC4" "FE00" "0000" "3000" "0000"},
+    };
+    for (const auto& c : cases) {
+        auto request = Request(kManagement, 0xA038);
+        request[14] = c.mmv;
+        const auto reply = Exchange(sim, request, 0);
+        const std::size_t recordsAt = 14 + c.head.size() / 2;
+        ASSERT_EQ(reply.size(), recordsAt + 3 * c.recordSize) << int(c.mmv);
+        EXPECT_EQ(HexText(reply.data() + 14, recordsAt - 14), c.head) << int(c.mmv);
+        EXPECT_EQ(HexText(reply.data() + recordsAt + 2 * c.recordSize, c.recordSize), c.lastRecord) << int(c.mmv);
+    }
+    // Versions after 1.1 are not answered in a layout they would misread.
+    auto request = Request(kManagement, 0xA038);
+    request[14] = 0x02;
+    EXPECT_TRUE(Exchange(sim, request, 0).empty());
+}
+
+// Every reply fits in one Ethernet frame, the 1.1 form's longer records included.
+TEST_F(SimulatorTest, NetworkInfoOfAFullNetworkFitsOneFrame) {
+    std::string error;
+    std::string text;
+    for (int i = 0; i < 98; ++i) text += "[station]\n";
+    ASSERT_TRUE(ParseConfig(text, config, error)) << error;
+    Simulator sim(config);
+    for (const std::uint8_t mmv : {0, 1}) {
+        auto request = Request(config.local.mac, 0xA038);
+        request[14] = mmv;
+        const auto reply = Exchange(sim, request, 0);
+        const std::size_t countAt = mmv == 0 ? 38 : 54, recordSize = mmv == 0 ? 15 : 24;
+        ASSERT_GT(reply.size(), countAt) << int(mmv);
+        EXPECT_LE(reply.size(), 1514u) << int(mmv);
+        EXPECT_EQ(reply[countAt], mmv == 0 ? 98 : 60) << int(mmv);
+        EXPECT_EQ(reply.size(), countAt + 1 + (mmv == 0 ? 0 : 5) + reply[countAt] * recordSize) << int(mmv);
+    }
 }
 
 TEST_F(SimulatorTest, KeysMoveStationsBetweenNetworks) {
@@ -132,8 +171,9 @@ TEST_F(SimulatorTest, KeysMoveStationsBetweenNetworks) {
     reply = Exchange(sim, Request(config.local.mac, 0xA038), 200);
     EXPECT_EQ(ListedMacs(reply), (std::vector<Mac>{config.stations[0].mac, config.stations[2].mac}));
 
-    // The local device takes the new key, restarts, and comes back with a new NID and station 1 only.
-    reply = Exchange(sim, SetKey(config.local.mac, newNmk, nullptr), 300);
+    // The local device takes the new key through the management address, restarts, and comes
+    // back with a new NID and station 1 only.
+    reply = Exchange(sim, SetKey(kManagement, newNmk, nullptr), 300);
     ASSERT_FALSE(reply.empty());
     EXPECT_EQ(reply[20], 0x00);
     EXPECT_TRUE(Exchange(sim, Request(kManagement, 0xA000), 300 + config.local.restartMs - 1).empty());
@@ -162,36 +202,44 @@ TEST_F(SimulatorTest, SetKeyStatuses) {
         std::uint8_t allStatus;
         std::uint8_t station0Status;
         const Key* dak;
+        Mac target;
         std::uint8_t expected;
         bool station0Moves;
     } cases[] = {
-        {"no station has that DAK", 0, 0, &unknownDak, 0x01, false},
-        {"station configured to fail", 0, 7, &dak0, 7, false},
-        {"every set-key fails", 9, 0, &dak0, 9, false},
-        {"every set-key fails, local too", 9, 0, nullptr, 9, false},
-        {"success", 0, 0, &dak0, 0, true},
+        {"no station has that DAK", 0, 0, &unknownDak, kAnyStation, 0x01, false},
+        {"station configured to fail", 0, 7, &dak0, kAnyStation, 7, false},
+        {"every set-key fails", 9, 0, &dak0, kAnyStation, 9, false},
+        {"every set-key fails, local too", 9, 0, nullptr, kAnyStation, 9, false},
+        {"success", 0, 0, &dak0, kAnyStation, 0, true},
+        {"success, station named by its MAC", 0, 0, &dak0, config.stations[0].mac, 0, true},
+        {"the named station does not hold that DAK", 0, 0, &dak0, config.stations[1].mac, 0x01, false},
     };
     for (const Case& c : cases) {
         SimConfig local = config;
         local.faults.setKeyStatusAll = c.allStatus;
         local.stations[0].setKeyStatus = c.station0Status;
         Simulator sim(local);
-        const auto reply = Exchange(sim, SetKey(local.local.mac, nmk, c.dak), 0);
+        const auto reply = Exchange(sim, SetKey(kManagement, nmk, c.dak, c.target), 0);
         ASSERT_FALSE(reply.empty()) << c.name;
         EXPECT_EQ(reply[20], c.expected) << c.name;
         EXPECT_EQ(sim.Config().stations[0].nmk == nmk, c.station0Moves) << c.name;
+        EXPECT_EQ(sim.Config().stations[1].nmk, local.stations[1].nmk) << c.name;
         EXPECT_EQ(sim.Config().local.nmk, local.local.nmk) << c.name;
         // A failed local request leaves the device answering.
         EXPECT_FALSE(Exchange(sim, Request(kManagement, 0xA000), 1).empty()) << c.name;
     }
 }
 
-TEST_F(SimulatorTest, ShortSetKeyIsIgnored) {
+// Too short to hold the keys, or a later version whose payload sits elsewhere: no key is taken.
+TEST_F(SimulatorTest, UnreadableSetKeyIsIgnored) {
     Simulator sim(config);
-    auto frame = SetKey(config.local.mac, config.local.nmk, nullptr);
-    frame.resize(59);
-    EXPECT_TRUE(Exchange(sim, frame, 0).empty());
-    EXPECT_EQ(sim.Counters().setKeyRequests, 1);
+    auto shortFrame = SetKey(config.local.mac, NmkFromNetworkName("Other"), nullptr);
+    shortFrame.resize(59);
+    auto laterVersion = SetKey(config.local.mac, NmkFromNetworkName("Other"), nullptr);
+    laterVersion[14] = 0x01;
+    for (const auto& frame : {shortFrame, laterVersion}) EXPECT_TRUE(Exchange(sim, frame, 0).empty());
+    EXPECT_EQ(sim.Config().local.nmk, config.local.nmk);
+    EXPECT_EQ(sim.Counters().setKeyRequests, 2);
 }
 
 TEST_F(SimulatorTest, Faults) {
@@ -207,19 +255,6 @@ TEST_F(SimulatorTest, Faults) {
     EXPECT_EQ(out[0].dueMs, 140);
     EXPECT_TRUE(Exchange(sim, Request(kManagement, 0xA000), 5000).empty());
     EXPECT_EQ(sim.Counters().networkInfoIgnored, 2);
-}
-
-TEST_F(SimulatorTest, HomePlug10ProbesCountedNotAnswered) {
-    Simulator sim(config);
-    std::vector<std::uint8_t> probe(60, 0);
-    std::memcpy(probe.data(), config.stations[0].mac.data(), 6);
-    probe[12] = 0x88;
-    probe[13] = 0x7B;
-    probe[14] = 0x01;
-    probe[15] = 0x07;
-    EXPECT_TRUE(Exchange(sim, probe, 0).empty());
-    EXPECT_TRUE(Exchange(sim, std::vector<std::uint8_t>(probe.begin(), probe.begin() + 14), 0).empty());
-    EXPECT_EQ(sim.Counters().homePlug10Probes, 2);
 }
 
 TEST_F(SimulatorTest, BurstAlternatesEtherTypesAtTheRate) {
@@ -298,6 +333,8 @@ TEST(SimConfigTest, ErrorsNameTheLineAndKeepTheConfig) {
         {"[station]\ncolour = red\n", "line 2: unknown key colour"},
         {"[local]\nnmk = 50D3\n", "line 2: bad value for nmk"},
         {"[local]\njust words\n", "line 2: expected key = value"},
+        {"[local]\nfirmware = 0123456789012345678901234567890123456789012345678901234567890123\n",
+         "line 2: bad value for firmware"},
     };
     for (const auto& c : cases) {
         SimConfig config = DefaultConfig();

@@ -1,0 +1,307 @@
+// Other HomePlug AV software against plcsim: the open toolkit packaged in Debian as plc-utils
+// (plctool, int6k, hpavkey) reads and changes the simulated network as it would a real local
+// device, and tshark dissects every frame plcsim sends. The toolkit is a black box here: only its
+// commands and what they print are used.
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "E2eFixture.h"
+#include "keys/KeyDerivation.h"
+
+namespace zentrel::e2e {
+namespace {
+
+const char kLocalMac[] = "00:B0:52:5A:00:01";
+const char kFirmware[] = "TOOLKIT-LAB-FW-2.7";
+const char kNid[] = "0A:1B:2C:3D:4E:5F:06";
+
+struct SimStation {
+    const char* mac;
+    const char* bridged;
+    int tx;
+    int rx;
+    const char* password;
+};
+// Listed: the first three. The fourth is in another network and must not be.
+const SimStation kStations[] = {
+    {"00:B0:52:5A:00:02", "02:00:00:AA:BB:C2", 200, 150, "ALFA-BRAV-OCHA-RLIE"},
+    {"00:B0:52:5A:00:03", "02:00:00:AA:BB:C3", 9, 250, "DELT-AECH-OFOX-TROT"},
+    {"00:B0:52:5A:00:04", "02:00:00:AA:BB:C4", 120, 7, "GOLF-HOTE-LIND-IAJU"},
+    {"00:B0:52:5A:00:05", "02:00:00:AA:BB:C5", 60, 60, "HHHH-IIII-JJJJ-KKKK"},
+};
+
+// What plctool and int6k print for a network-info confirmation, as key/value maps.
+struct Listing {
+    std::map<std::string, std::string> network;
+    std::vector<std::map<std::string, std::string>> stations;
+};
+
+Listing ParseListing(const std::string& text) {
+    Listing listing;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const std::size_t start = line.find_first_not_of(" \t");
+        const std::size_t equals = line.find(" = ");
+        if (start == std::string::npos || equals == std::string::npos) continue;
+        const std::string key = line.substr(start, equals - start);
+        const std::string value = line.substr(equals + 3);
+        if (key.rfind("network->", 0) == 0) {
+            listing.network[key.substr(9)] = value;
+        } else if (key.rfind("station->", 0) == 0) {
+            if (key == "station->MAC") listing.stations.emplace_back();
+            if (!listing.stations.empty()) listing.stations.back()[key.substr(9)] = value;
+        }
+    }
+    return listing;
+}
+
+// The number a rate field starts with ("082 mbps Primary" -> 82); -1 when there is none.
+int Rate(const std::map<std::string, std::string>& station, const std::string& key) {
+    const auto it = station.find(key);
+    if (it == station.end()) return -1;
+    return std::atoi(it->second.c_str());
+}
+
+// The "local" and "station" lines of plcsim's state dump.
+std::string KeyLines(const std::string& dump) {
+    std::istringstream lines(dump);
+    std::string line, kept;
+    while (std::getline(lines, line)) {
+        if (line.rfind("local ", 0) == 0 || line.rfind("station ", 0) == 0) kept += line + "\n";
+    }
+    return kept;
+}
+
+class ToolkitE2e : public E2eTest {
+protected:
+    // Empty when every program is there; otherwise the reason to skip.
+    static std::string MissingTools(const std::vector<const char*>& programs) {
+        for (const std::string program : programs) {
+            if (std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) != 0)
+                return program + " is not installed (Debian packages plc-utils, plc-utils-extra and tshark; "
+                                 "make deps installs them)";
+        }
+        return {};
+    }
+
+    // Runs a command in the host namespace; stdout and stderr together.
+    std::string Run(const std::string& command, int* status = nullptr) {
+        const std::string outPath = lab->Directory() + "/tool.out";
+        const int raw = std::system(("cd '" + lab->Directory() + "' && " + command + " >'" + outPath + "' 2>&1").c_str());
+        if (status) *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        std::string out = ReadText(outPath);
+        // Shows in a failure message why a command printed nothing.
+        if (raw != 0) out += "[" + command + ": wait status " + std::to_string(raw) + "]\n";
+        return out;
+    }
+
+    // A toolkit command on the host end of the veth pair. Each read waits out its timeout for
+    // further replies, so the timeout bounds the test's time, and a second is ample on a veth.
+    std::string Tool(const std::string& program, const std::string& args) {
+        return Run(program + " -i " + lab->HostInterface(0) + " -t 1000 " + args);
+    }
+
+    std::string Zentrel(const std::string& args) { return Run("'" ZENTREL_CLI "' " + args); }
+
+    bool StartLab(bool restarts) {
+        std::string text = std::string("[local]\nmac = ") + kLocalMac + "\nfirmware = " + kFirmware +
+                           "\nnid = 0A1B2C3D4E5F06\nsnid = 11\n";
+        // Without restart times every key change shows in the very next answer.
+        if (!restarts) text += "restart_ms = 0\n";
+        for (const SimStation& s : kStations) {
+            text += std::string("[station]\nmac = ") + s.mac + "\nbridged_mac = " + s.bridged +
+                    "\ntx_rate = " + std::to_string(s.tx) + "\nrx_rate = " + std::to_string(s.rx) +
+                    "\npassword = " + s.password + "\n";
+        }
+        text += "network = Elsewhere\n";  // the last station only
+        const std::string path = lab->Directory() + "/sim.ini";
+        std::ofstream(path) << text;
+        std::string error;
+        if (!lab->StartSim(0, {"--config", path}, error)) {
+            ADD_FAILURE() << error;
+            return false;
+        }
+        return true;
+    }
+
+    // plcsim's state when it ends.
+    std::string StopAndDump() {
+        EXPECT_EQ(lab->StopSim(0), 0);
+        return ReadText(lab->SimOutputPath(0));
+    }
+};
+
+#define TOOLKIT_PREPARE(...)                                                    \
+    do {                                                                        \
+        const std::string missing = MissingTools({__VA_ARGS__});                \
+        if (!missing.empty()) GTEST_SKIP() << missing;                          \
+        E2E_PREPARE(1);                                                         \
+    } while (0)
+
+TEST_F(ToolkitE2e, ReadsFirmwareNetworkAndEveryStation) {
+    TOOLKIT_PREPARE("plctool", "int6k");
+    ASSERT_TRUE(StartLab(true));
+    const struct {
+        const char* program;
+        std::string args;
+        bool firmware;
+        bool network;
+    } cases[] = {
+        {"plctool", "-r local", true, false},
+        {"plctool", "-m local", false, true},
+        {"plctool", std::string("-m ") + kLocalMac, false, true},
+        {"int6k", "-r -m local", true, true},
+    };
+    for (const auto& c : cases) {
+        const std::string what = std::string(c.program) + " " + c.args;
+        const std::string out = Tool(c.program, c.args);
+        const std::size_t firmwareAt = out.find(kFirmware);
+        EXPECT_EQ(firmwareAt != std::string::npos, c.firmware) << what << "\n" << out;
+        if (firmwareAt != std::string::npos) {
+            const std::size_t lineStart = out.rfind('\n', firmwareAt);
+            EXPECT_NE(out.substr(lineStart == std::string::npos ? 0 : lineStart, firmwareAt).find(kLocalMac),
+                      std::string::npos)
+                << what << ": the version line names the device\n" << out;
+        }
+        Listing listing = ParseListing(out);
+        if (!c.network) {
+            EXPECT_TRUE(listing.network.empty()) << what << "\n" << out;
+            continue;
+        }
+        EXPECT_EQ(listing.network["NID"], kNid) << what << "\n" << out;
+        EXPECT_EQ(listing.network["SNID"], "11") << what;
+        EXPECT_EQ(listing.network["CCO_DA"], kLocalMac) << what;
+        EXPECT_EQ(listing.network["STATIONS"], "3") << what;
+        ASSERT_EQ(listing.stations.size(), 3u) << what << "\n" << out;
+        for (std::size_t k = 0; k < 3; ++k) {
+            auto station = listing.stations[k];
+            EXPECT_EQ(station["MAC"], kStations[k].mac) << what;
+            EXPECT_EQ(station["TEI"], std::to_string(k + 2)) << what;
+            EXPECT_EQ(station["BDA"], kStations[k].bridged) << what;
+            EXPECT_EQ(Rate(station, "AvgPHYDR_TX"), kStations[k].tx) << what << " " << station["MAC"];
+            EXPECT_EQ(Rate(station, "AvgPHYDR_RX"), kStations[k].rx) << what << " " << station["MAC"];
+        }
+    }
+    // Both network-info layouts were asked for: plctool uses MMV 1, int6k MMV 0 (byte 14 of the
+    // request; MMTYPE 0xA038 is "38A0" at bytes 15..16 of the logged hex).
+    const std::string log = ReadText(lab->SimLogPath());
+    EXPECT_NE(log.find("88E10138A0"), std::string::npos) << log;
+    EXPECT_NE(log.find("88E10038A0"), std::string::npos) << log;
+}
+
+// plctool -J for each remote station whose password is known, then -M for the local device: the
+// same keys as `zentrel set-name NewName --all` leaves behind.
+TEST_F(ToolkitE2e, SetKeyChangesKeysAsSetNameDoes) {
+    TOOLKIT_PREPARE("plctool", "hpavkey");
+    ASSERT_TRUE(StartLab(false));
+    const std::string nmk = NmkText("NewName");
+    for (int k = 0; k < 2; ++k) {
+        const std::string out = Tool("plctool", std::string("-J ") + kStations[k].mac + " -D " +
+                                                    DakText(kStations[k].password) + " -K " + nmk + " local");
+        EXPECT_EQ(out.find("Failure"), std::string::npos) << out;
+    }
+    // The DAK of station 1 for station 2: refused, and station 1 keeps the key it has.
+    const std::string refused = Tool("plctool", std::string("-J ") + kStations[2].mac + " -D " +
+                                                    DakText(kStations[1].password) + " -K " + NmkText("Other") +
+                                                    " local");
+    EXPECT_NE(refused.find("Failure (0x01)"), std::string::npos) << refused;
+    const std::string local = Tool("plctool", "-M -K " + nmk + " local");
+    EXPECT_EQ(local.find("Failure"), std::string::npos) << local;
+
+    // The local device is in the new network, with the NID the toolkit derives for it, and the two
+    // stations moved with it.
+    std::string nid = Run("hpavkey -N NewName");
+    nid = nid.substr(0, nid.find_first_of("\r\n"));
+    ASSERT_EQ(nid.size(), 14u) << nid;
+    for (std::size_t at = 12; at >= 2; at -= 2) nid.insert(at, ":");
+    const std::string out = Tool("plctool", "-m local");
+    Listing listing = ParseListing(out);
+    EXPECT_EQ(listing.network["NID"], nid) << out;
+    ASSERT_EQ(listing.stations.size(), 2u) << out;
+    EXPECT_EQ(listing.stations[0]["MAC"], kStations[0].mac);
+    EXPECT_EQ(listing.stations[1]["MAC"], kStations[1].mac);
+    const std::string toolkitState = KeyLines(StopAndDump());
+    EXPECT_NE(toolkitState.find("nmk=" + nmk), std::string::npos) << toolkitState;
+
+    // The same network again, changed by the program itself.
+    ASSERT_TRUE(StartLab(false));
+    for (int k = 0; k < 2; ++k) Zentrel(std::string("password ") + kStations[k].mac + " " + kStations[k].password);
+    const std::string setName = Zentrel("set-name NewName --all");
+    EXPECT_NE(setName.find("successfully"), std::string::npos) << setName;
+    EXPECT_EQ(KeyLines(StopAndDump()), toolkitState);
+}
+
+// A classic pcap file (Ethernet) of the frames, for tshark.
+bool WritePcap(const std::string& path, const std::vector<std::vector<std::uint8_t>>& frames) {
+    std::ofstream file(path, std::ios::binary);
+    const std::uint32_t header[6] = {0xA1B2C3D4, 0x00040002, 0, 0, 65535, 1};
+    file.write(reinterpret_cast<const char*>(header), sizeof header);
+    std::uint32_t second = 0;
+    for (const auto& frame : frames) {
+        const auto length = static_cast<std::uint32_t>(frame.size());
+        const std::uint32_t record[4] = {++second, 0, length, length};
+        file.write(reinterpret_cast<const char*>(record), sizeof record);
+        file.write(reinterpret_cast<const char*>(frame.data()), static_cast<std::streamsize>(frame.size()));
+    }
+    return static_cast<bool>(file);
+}
+
+TEST_F(ToolkitE2e, EveryFramePlcsimSendsDissectsCleanly) {
+    TOOLKIT_PREPARE("plctool", "int6k", "tshark");
+    ASSERT_TRUE(StartLab(false));
+    static const BpfInstruction kPassAll[1] = {{0x06, 0, 0, 0xFFFFFFFF}};
+    OpenFailure failure = OpenFailure::None;
+    std::string error;
+    // Incoming frames only: what plcsim sent.
+    auto capture = wire.Open(WireAdapter{lab->HostInterface(0), ""}, kPassAll, failure, error);
+    ASSERT_TRUE(capture) << error;
+
+    Tool("plctool", "-r -m local");
+    Tool("int6k", "-m local");
+    Tool("plctool", std::string("-J ") + kStations[0].mac + " -D " + DakText(kStations[0].password) + " -K " +
+                        NmkText("NewName") + " local");
+    Tool("plctool", std::string("-J ") + kStations[0].mac + " -D " + DakText("WRNG-PASS-WORD-XXXX") + " local");
+    Tool("plctool", "-M -K " + NmkText("NewName") + " local");
+
+    // The toolkit has read every reply, so they all wait in the capture already.
+    std::vector<std::vector<std::uint8_t>> replies;
+    std::vector<std::uint8_t> frame;
+    for (int idle = 0; idle < 50;) {
+        const int fetched = capture->Fetch(frame);
+        ASSERT_GE(fetched, 0);
+        idle = fetched == 0 ? idle + 1 : 0;
+        if (fetched == 1 && frame.size() >= 14 && Hex(frame.data() + 6, 6) == "00B0525A0001") replies.push_back(frame);
+    }
+    EXPECT_EQ(replies.size(), 6u) << "version, two network-info and three set-key confirmations";
+    const std::string path = lab->Directory() + "/replies.pcap";
+    ASSERT_TRUE(WritePcap(path, replies));
+
+    int status = -1;
+    const std::string dissection = Run("tshark -r '" + path + "' -V", &status);
+    EXPECT_EQ(status, 0) << dissection;
+    EXPECT_EQ(dissection.find("Malformed"), std::string::npos) << dissection;
+    EXPECT_EQ(dissection.find("Expert Info (Error"), std::string::npos) << dissection;
+    const struct {
+        const char* text;
+        std::size_t count;
+    } expected[] = {
+        {"HomePlug AV protocol", 6},  {"GET_SW.CNF", 1}, {"NW_INFO.CNF", 2},
+        {"SET_KEY.CNF", 3},           {"Version: 1.1", 1}, {"Station MAC Address: ", 6},
+    };
+    for (const auto& e : expected) {
+        std::size_t count = 0;
+        for (std::size_t at = dissection.find(e.text); at != std::string::npos; at = dissection.find(e.text, at + 1))
+            ++count;
+        EXPECT_EQ(count, e.count) << e.text << "\n" << dissection;
+    }
+}
+
+}  // namespace
+}  // namespace zentrel::e2e
