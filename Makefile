@@ -6,13 +6,17 @@ JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
 BINDIR ?= $(PREFIX)/bin
 DATADIR ?= $(PREFIX)/share
+# ON: warnings are errors (make test and make sanitize set it; empty keeps what the build
+# directory was configured with, OFF for a new one).
+WERROR ?=
+WERROR_FLAG = $(if $(WERROR),-DZENTREL_WERROR=$(WERROR))
 
 PACKAGES := build-essential cmake pkg-config libpcap-dev libgtest-dev libgmock-dev \
             libbenchmark-dev libssl-dev qt6-base-dev iproute2 python3 libcap2-bin
 # Independent HomePlug AV software that the end-to-end tests drive plcsim with.
 PACKAGES += plc-utils plc-utils-extra tshark python3-scapy
 
-.PHONY: all deps configure build test demo install install-desktop clean fuzz sanitize
+.PHONY: all deps configure build test demo install install-desktop clean fuzz sanitize compile-release
 
 all: build
 
@@ -32,11 +36,12 @@ deps:
 	fi
 
 configure: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(WERROR_FLAG)
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
+test: WERROR = ON
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
@@ -85,9 +90,18 @@ fuzz:
 
 # Unit and end-to-end tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 SANITIZE_BUILD ?= build-asan
+sanitize: WERROR = ON
 sanitize: deps
-	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZENTREL_SANITIZE=ON \
+	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZENTREL_SANITIZE=ON $(WERROR_FLAG) \
 	  -DZENTREL_BUILD_UI=OFF -DZENTREL_BUILD_BENCH=OFF
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	cd $(SANITIZE_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
+
+# Every target compiled once more in the Release build type, where the optimiser finds warnings
+# the other types do not; compile only (CI runs the tests in the builds above).
+RELEASE_BUILD ?= build-release
+compile-release: WERROR = ON
+compile-release: deps
+	cmake -S . -B $(RELEASE_BUILD) -DCMAKE_BUILD_TYPE=Release $(WERROR_FLAG)
+	cmake --build $(RELEASE_BUILD) -j $(JOBS)

@@ -16,6 +16,7 @@ namespace {
 using Frame = std::span<const std::uint8_t>;
 
 constexpr std::size_t kMmHeaderBytes = 17;  // through the MMTYPE
+constexpr std::size_t kOuiOffset = 17;
 constexpr std::size_t kVersionTextOffset = 23;
 constexpr std::size_t kMaxVersionChars = 99;
 constexpr std::size_t kNetworkInfoFixedBytes = 39;  // through the record count
@@ -25,6 +26,14 @@ constexpr std::uint32_t kSetKeySettleMs = 2;
 
 std::uint16_t MmType(Frame frame) {
     return static_cast<std::uint16_t>(frame[15] | (frame[16] << 8));
+}
+
+// Every device of this family answers with its vendor OUI. Any host on the segment can send
+// confirmations too; one with another OUI never becomes the local device, a station list or a
+// key change's result.
+bool FromOurFamily(Frame frame) {
+    return frame.size() >= kOuiOffset + sizeof kVendorOui &&
+           std::memcmp(frame.data() + kOuiOffset, kVendorOui, sizeof kVendorOui) == 0;
 }
 
 void TakeVersion(Core& core, int adapter, Frame frame) {
@@ -93,7 +102,7 @@ void TakeNetworkInfo(Core& core, int adapter, Frame frame) {
 void TakeSetKeyStatus(Core& core, int adapter, Frame frame, std::uint8_t* status) {
     // The device needs a moment after answering before its state settles.
     core.clock.SleepMs(kSetKeySettleMs);
-    if (MmType(frame) != kMmSetKeyConfirm) return;
+    if (MmType(frame) != kMmSetKeyConfirm || !FromOurFamily(frame)) return;
     if (frame.size() < kSetKeyConfirmBytes) return;
     LinkState& link = core.link;
     const std::uint8_t result = frame[20];
@@ -125,10 +134,11 @@ bool HandleConfirmation(Core& core, int adapter, std::uint8_t* status) {
 
     switch (core.link.pendingRequestType) {
         case kMmVersionRequest:
-            if (MmType(frame) == kMmVersionConfirm) TakeVersion(core, adapter, frame);
+            if (MmType(frame) == kMmVersionConfirm && FromOurFamily(frame)) TakeVersion(core, adapter, frame);
             break;
         case kMmNetworkInfoRequest:
-            if (MmType(frame) == kMmNetworkInfoConfirm) TakeNetworkInfo(core, adapter, frame);
+            if (MmType(frame) == kMmNetworkInfoConfirm && FromOurFamily(frame))
+                TakeNetworkInfo(core, adapter, frame);
             break;
         case kMmSetKeyRequest:
             TakeSetKeyStatus(core, adapter, frame, status);

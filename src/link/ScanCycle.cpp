@@ -19,6 +19,7 @@ namespace {
 constexpr std::uint32_t kVersionTimeoutMs = 50;
 constexpr std::uint32_t kSetKeyTimeoutMs = 350;
 constexpr int kNetworkInfoAttempts = 3;
+constexpr int kLateLookFrames = 32;
 constexpr int kScanTimerIntervalMs = 25;
 constexpr int kCyclePhase = 7;
 constexpr int kProbePhase = 2;
@@ -58,6 +59,13 @@ bool ExchangeWait(Core& core, int adapter, std::uint32_t timeoutMs, std::uint8_t
         if (!consumed && core.link.pendingRequestType == kMmNetworkInfoRequest) core.clock.SleepMs(2);
         consumed = HandleConfirmation(core, adapter, status);
         if (!consumed) core.clock.SleepMs(1);
+    }
+    // A busy host may not run the program for a while during the wait, so that it looks again
+    // only after the time-out, with the confirmation already waiting in the capture. What is
+    // waiting then still counts: the frames that came in between are read, up to a few dozen, so
+    // that a flood cannot keep the wait going.
+    for (int n = 0; n < kLateLookFrames && !core.link.replyReceived; ++n) {
+        if (!HandleConfirmation(core, adapter, status)) break;
     }
     return core.link.replyReceived != 0;
 }

@@ -133,9 +133,9 @@ TEST_F(LinkE2e, ReceiveFrameWithNothingWaitingReturnsWithinMilliseconds) {
         EXPECT_FALSE(frame.has_value());
     }
     std::sort(durations.begin(), durations.end());
-    // About 1 ms each; the margins leave room for a loaded machine.
+    // About 1 ms each. A busy host holds single calls up for 100 ms and more, so the slowest say
+    // nothing; a longer read time-out makes most of them slow.
     EXPECT_LT(durations[kCalls / 2], 3.0);
-    EXPECT_LT(durations[kCalls - 1], 50.0);
     EXPECT_FALSE(ReceiveFrame(*core, 5).has_value()) << "closed slot";
 }
 

@@ -44,13 +44,15 @@ std::vector<std::uint8_t> SetKey(const Mac& local, const Key& nmk, const Key* da
     return frame;
 }
 
+Mac MacAt(const std::vector<std::uint8_t>& frame, std::size_t at) {
+    Mac mac{};
+    std::memcpy(mac.data(), frame.data() + at, 6);
+    return mac;
+}
+
 std::vector<Mac> ListedMacs(const std::vector<std::uint8_t>& reply) {
     std::vector<Mac> macs;
-    for (std::size_t k = 0; k < reply[38]; ++k) {
-        Mac mac{};
-        std::memcpy(mac.data(), reply.data() + 39 + 15 * k, 6);
-        macs.push_back(mac);
-    }
+    for (std::size_t k = 0; k < reply[38]; ++k) macs.push_back(MacAt(reply, 39 + 15 * k));
     return macs;
 }
 
@@ -292,6 +294,88 @@ TEST_F(SimulatorTest, BurstAboveOneFramePerMillisecondKeepsTheRate) {
         ASSERT_FALSE(out.empty());
         EXPECT_EQ(out[0].bytes[0] & 1, 0) << "the burst is never broadcast or multicast";
     }
+}
+
+// Each kind in turn: (ethertype or MMTYPE, source, OUI) of the frames after a host has asked.
+TEST_F(SimulatorTest, BurstKindsSendWhatTheyName) {
+    const Mac local = config.local.mac;
+    const std::string ours = "00B052", foreign = "0A0B0C";
+    struct Frame {
+        unsigned type;
+        Mac source;
+        std::string oui;
+    };
+    const struct {
+        const char* kinds;
+        std::vector<Frame> frames;
+    } cases[] = {
+        {"unrelated", {{0xA0FE, local, ours}, {0x887B, local, ""}}},
+        {"foreign", {{0xA001, kStrangerMac, foreign}, {0xA039, kStrangerMac, foreign}, {0xA051, kStrangerMac, foreign}}},
+        {"spoofed", {{0xA001, kStrangerMac, ours}, {0xA039, kStrangerMac, ours}, {0xA051, kStrangerMac, ours}}},
+        {"foreign,unrelated",
+         {{0xA0FE, local, ours}, {0x887B, local, ""}, {0xA001, kStrangerMac, foreign}, {0xA039, kStrangerMac, foreign},
+          {0xA051, kStrangerMac, foreign}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kinds);
+        ASSERT_TRUE(ParseBurstKinds(c.kinds, config.faults.burstKinds));
+        config.faults.burstRate = 1000;
+        Simulator sim(config);
+        ASSERT_FALSE(Exchange(sim, Request(kManagement, 0xA000), 0).empty());
+        out.clear();
+        sim.Tick(0, out);
+        sim.Tick(static_cast<std::int64_t>(2 * c.frames.size() - 1), out);
+        ASSERT_EQ(out.size(), 2 * c.frames.size());
+        for (std::size_t i = 0; i < out.size(); ++i) {
+            const std::vector<std::uint8_t>& bytes = out[i].bytes;
+            const Frame& expected = c.frames[i % c.frames.size()];
+            const bool av = bytes[13] == 0xE1;
+            EXPECT_EQ(av ? bytes[15] | bytes[16] << 8 : bytes[12] << 8 | bytes[13], expected.type) << i;
+            EXPECT_EQ(MacAt(bytes, 6), expected.source) << i;
+            EXPECT_EQ(av ? HexText(bytes.data() + 17, 3) : "", expected.oui) << i;
+            EXPECT_EQ(MacAt(bytes, 0), kHost) << i;
+        }
+    }
+    // What the forged confirmations say: the stranger is the device, with its own station.
+    ASSERT_TRUE(ParseBurstKinds("foreign", config.faults.burstKinds));
+    Simulator sim(config);
+    out.clear();
+    sim.Tick(0, out);
+    sim.Tick(2, out);
+    ASSERT_EQ(out.size(), 3u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(out[0].bytes.data() + 23)), "STRANGER-1.0");
+    EXPECT_EQ(ListedMacs(out[1].bytes), std::vector<Mac>{kStrangerStationMac});
+    EXPECT_EQ(out[2].bytes[20], 0x00) << "a key change reported a success";
+}
+
+TEST_F(SimulatorTest, BurstOfOtherMmtypesNeverSendsTheThreeConfirmations) {
+    config.faults.burstKinds = kBurstMmtypes;
+    config.faults.burstRate = 100000;
+    Simulator sim(config);
+    out.clear();
+    for (int ms = 0; ms < 700; ms += 10) sim.Tick(ms, out);  // 65536 frames and more
+    std::vector<bool> seen(65536);
+    for (const OutFrame& frame : out) seen[frame.bytes[15] | frame.bytes[16] << 8] = true;
+    for (unsigned mmtype = 0; mmtype < 65536; ++mmtype) {
+        const bool confirmation = mmtype == 0xA001 || mmtype == 0xA039 || mmtype == 0xA051;
+        EXPECT_EQ(seen[mmtype], !confirmation) << std::hex << mmtype;
+    }
+}
+
+TEST(SimConfigTest, BurstKinds) {
+    unsigned kinds = 0;
+    EXPECT_TRUE(ParseBurstKinds("mmtypes, spoofed", kinds));
+    EXPECT_EQ(kinds, kBurstMmtypes | kBurstSpoofed);
+    for (const char* bad : {"", "loud", "foreign,,unrelated", ",foreign"}) {
+        EXPECT_FALSE(ParseBurstKinds(bad, kinds)) << bad;
+        EXPECT_EQ(kinds, kBurstMmtypes | kBurstSpoofed);
+    }
+    SimConfig config = DefaultConfig();
+    std::string error;
+    ASSERT_TRUE(ParseConfig("[faults]\nburst_rate = 50\nburst_kind = foreign\n", config, error)) << error;
+    EXPECT_EQ(config.faults.burstKinds, kBurstForeign);
+    EXPECT_FALSE(ParseConfig("[faults]\nburst_kind = quiet\n", config, error));
+    EXPECT_EQ(error, "line 2: bad value for burst_kind: quiet");
 }
 
 TEST(SimConfigTest, IniFile) {

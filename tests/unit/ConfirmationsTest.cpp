@@ -2,6 +2,9 @@
 
 #include <cstring>
 #include <filesystem>
+#include <iterator>
+#include <string>
+#include <vector>
 
 #include "keys/KeyDerivation.h"
 #include "link/AdapterAccess.h"
@@ -97,7 +100,7 @@ TEST_F(ConfirmationsTest, NothingWaitingMeansNothingConsumed) {
 // Frames that a poll consumes without any effect, whatever request is pending.
 TEST_F(ConfirmationsTest, DropRules) {
     struct Case {
-        const char* what;
+        std::string what;
         std::int32_t pending;
         Bytes frame;
     };
@@ -116,7 +119,24 @@ TEST_F(ConfirmationsTest, DropRules) {
         {"no request pending", 0, VersionConfirm(kHost0, kLocal, "v1")},
         {"unknown pending type", 0xA070, NetworkInfoConfirm(kHost0, kLocal, {}, {})},
     };
-    for (const Case& c : cases) {
+    // Any host on the segment can send confirmations: one that carries another vendor's OUI
+    // (any of its three bytes different) counts for nothing, whatever request it seems to answer.
+    std::vector<Case> all(std::begin(cases), std::end(cases));
+    const Case answers[] = {
+        {"version", kMmVersionRequest, VersionConfirm(kHost0, kLocal, "v1")},
+        {"network info", kMmNetworkInfoRequest,
+         NetworkInfoConfirm(kHost0, kLocal, {}, {{kOtherLocal, 2, kHost1, 10, 10}})},
+        {"set-key", kMmSetKeyRequest, SetKeyConfirm(kHost0, kLocal, 0)},
+    };
+    for (const Case& c : answers) {
+        for (std::size_t at = 17; at < 20; ++at) {
+            Case foreign = c;
+            foreign.what = c.what + " with OUI byte " + std::to_string(at) + " changed";
+            foreign.frame[at] ^= 0x01;
+            all.push_back(foreign);
+        }
+    }
+    for (const Case& c : all) {
         SCOPED_TRACE(c.what);
         ResetLink(c.pending, 1);
         std::uint8_t status = 0x77;
@@ -189,7 +209,7 @@ TEST_F(ConfirmationsTest, VersionTextIsCutAtNinetyNineAndAtTheFrameEnd) {
         {"ABCDEFGH", 27, "ABCD"},  // no terminator before the end of the frame
         {"ABCDEFGH", 24, "A"},
         {"ABCDEFGH", 23, ""},  // shorter than 24: empty text
-        {"ABCDEFGH", 17, ""},
+        {"ABCDEFGH", 20, ""},  // ends with the OUI
         {"", std::nullopt, ""},
     };
     for (const Case& c : cases) {
@@ -305,7 +325,7 @@ TEST_F(ConfirmationsTest, TruncatedVersionAndSetKeyOfEveryLength) {
         ResetLink(kMmVersionRequest);
         Handle(0, Bytes(version.begin(),
                         version.begin() + static_cast<std::ptrdiff_t>(std::min(length, version.size()))));
-        EXPECT_EQ(core.link.replyReceived, length >= 17 ? 1 : 0);
+        EXPECT_EQ(core.link.replyReceived, length >= 20 ? 1 : 0);  // the OUI ends at byte 19
         const std::string text = Rec(0).firmwareVersion;
         EXPECT_EQ(text, std::string("VERSION").substr(0, length > 23 ? length - 23 : 0));
 

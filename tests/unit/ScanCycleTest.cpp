@@ -236,6 +236,29 @@ TEST_F(ScanCycleTest, ExchangeWaitEndsAtItsTimeOut) {
     }
 }
 
+// The host held the program up for 80 ms during the wait; the confirmation came 1 ms after the
+// request, behind a few unrelated frames, and is taken when the program looks again.
+TEST_F(ScanCycleTest, ExchangeWaitTakesAConfirmationThatCameInTimeWhenItLooksLate) {
+    AddAdapter(false);
+    MakeCore();
+    ASSERT_TRUE(EnumerateAdapters(*core));
+    ASSERT_TRUE(OpenCapture(*core, 0));
+    std::memcpy(core->link.tables[0].hostMac, HostMac(0).data(), 6);
+    core->link.pendingRequestType = kMmVersionRequest;
+    const Mac device{0x00, 0xB0, 0x52, 0x00, 0x01, 0x01};
+    for (int i = 0; i < 10; ++i) wire.DeliverAt(0, AvFrame(HostMac(0), device, 0xA0FE), clock.TickMs() + 1);
+    wire.DeliverAt(0, VersionConfirm(HostMac(0), device, "v"), clock.TickMs() + 1);
+    bool heldUp = false;
+    clock.onAdvance = [&](std::uint32_t) {
+        if (!heldUp) {
+            heldUp = true;
+            clock.Advance(80);
+        }
+    };
+    EXPECT_TRUE(ExchangeWait(*core, 0, 50, nullptr));
+    EXPECT_TRUE(heldUp);
+}
+
 TEST_F(ScanCycleTest, SetNetworkKeyReturnsTheStatusOrMinusOne) {
     AddAdapter(false);
     MakeCore();

@@ -54,7 +54,18 @@ const char kHelp[] =
     "      --delay MS           delay every reply by MS milliseconds\n"
     "      --setkey-status S    answer every set-key request with status S (non-zero: failure)\n"
     "      --fail-station MAC[=S]  a set-key request for that station fails with status S (default 1)\n"
-    "      --burst RATE         send RATE unrelated 0x88E1/0x887B frames per second\n"
+    "      --burst RATE         send RATE frames per second that nobody asked for, to the host that\n"
+    "                           last sent a request (before any, to 02:00:00:00:00:FE)\n"
+    "      --burst-kind KINDS   what the burst sends, a comma-separated list, in turn (default unrelated):\n"
+    "                             unrelated  vendor MMTYPE 0xA0FE and HomePlug 1.0 frames from the\n"
+    "                                        local device\n"
+    "                             foreign    version, network-info and set-key confirmations (0xA001,\n"
+    "                                        0xA039, 0xA051) with another vendor's OUI (0A 0B 0C)\n"
+    "                             mmtypes    every MMTYPE but those three in turn, with this family's OUI\n"
+    "                             spoofed    the three confirmations with this family's OUI\n"
+    "                           All but unrelated come from a stranger, 02:66:00:00:00:01: it names\n"
+    "                           itself as the device, lists its own station 02:66:00:00:00:02 and\n"
+    "                           reports every key change a success.\n"
     "      --stop-after SECONDS stop answering after SECONDS\n"
     "      --print-config       print the configuration in effect (INI) and exit\n"
     "  -h, --help               this text\n"
@@ -87,7 +98,7 @@ const char kHelp[] =
     "  restart_ms = 0           not listed this long after taking a new NMK\n"
     "  setkey_status = 0        non-zero: set-key requests for this station fail with it\n"
     "  [faults]                 the same as the options: ignore_network_info, delay_ms,\n"
-    "                           setkey_status, burst_rate, stop_after_s\n";
+    "                           setkey_status, burst_rate, burst_kind, stop_after_s\n";
 
 bool ReadFile(const std::string& path, std::string& text) {
     std::ifstream file(path, std::ios::binary);
@@ -132,7 +143,7 @@ int main(int argc, char** argv) {
     };
     std::vector<FailStation> failStations;
     plcsim::SimFaults faults;
-    bool faultsGiven[5] = {};
+    bool faultsGiven[6] = {};
     bool printConfig = false;
 
     auto usage = [](const char* what) {
@@ -179,6 +190,9 @@ int main(int argc, char** argv) {
                 }
                 if (!plcsim::ParseMac(stationArg, fail.mac)) return usage("bad MAC in --fail-station");
                 failStations.push_back(fail);
+            } else if (option == "--burst-kind") {
+                if (!plcsim::ParseBurstKinds(text, faults.burstKinds)) return usage("bad --burst-kind");
+                faultsGiven[5] = true;
             } else if (option == "--burst" || option == "--stop-after") {
                 char* end = nullptr;
                 const double amount = std::strtod(text, &end);
@@ -214,6 +228,7 @@ int main(int argc, char** argv) {
     if (faultsGiven[2]) config.faults.setKeyStatusAll = faults.setKeyStatusAll;
     if (faultsGiven[3]) config.faults.burstRate = faults.burstRate;
     if (faultsGiven[4]) config.faults.stopAfterSeconds = faults.stopAfterSeconds;
+    if (faultsGiven[5]) config.faults.burstKinds = faults.burstKinds;
     for (const FailStation& fail : failStations) {
         auto station = std::find_if(config.stations.begin(), config.stations.end(),
                                     [&](const plcsim::SimStation& s) { return s.mac == fail.mac; });

@@ -62,6 +62,29 @@ bool ParseMac(const std::string& text, Mac& mac) {
     return true;
 }
 
+bool ParseBurstKinds(const std::string& text, unsigned& kinds) {
+    static const struct {
+        const char* name;
+        unsigned bit;
+    } kNames[] = {{"unrelated", kBurstUnrelated}, {"foreign", kBurstForeign}, {"mmtypes", kBurstMmtypes},
+                  {"spoofed", kBurstSpoofed}};
+    unsigned parsed = 0;
+    std::istringstream items(text);
+    std::string item;
+    while (std::getline(items, item, ',')) {
+        item = Trim(item);
+        unsigned bit = 0;
+        for (const auto& known : kNames) {
+            if (item == known.name) bit = known.bit;
+        }
+        if (bit == 0) return false;
+        parsed |= bit;
+    }
+    if (parsed == 0) return false;
+    kinds = parsed;
+    return true;
+}
+
 bool ParseHexBytes(const std::string& text, std::uint8_t* out, std::size_t count) {
     if (text.size() != 2 * count) return false;
     for (std::size_t i = 0; i < count; ++i) {
@@ -203,6 +226,7 @@ bool ParseConfig(const std::string& text, SimConfig& config, std::string& error)
                 faults.ignoreNetworkInfo = static_cast<int>(number);
             } else if (key == "delay_ms") ok = msValue(faults.delayMs);
             else if (key == "setkey_status") ok = byteValue(faults.setKeyStatusAll);
+            else if (key == "burst_kind") ok = ParseBurstKinds(value, faults.burstKinds);
             else if (key == "burst_rate" || key == "stop_after_s") {
                 char* end = nullptr;
                 const double seconds = std::strtod(value.c_str(), &end);

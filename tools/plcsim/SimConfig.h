@@ -40,11 +40,23 @@ struct SimLocal {
     int restartMs = 0;  // silence after it took a new NMK of its own
 };
 
+// What the burst fault sends, any combination of these bits.
+enum BurstKind : unsigned {
+    kBurstUnrelated = 1,  // vendor MMTYPE 0xA0FE and HomePlug 1.0 frames, from the local device
+    kBurstForeign = 2,    // 0xA001, 0xA039 and 0xA051 confirmations with another vendor's OUI
+    kBurstMmtypes = 4,    // every other MMTYPE in turn, with this family's OUI
+    kBurstSpoofed = 8,    // 0xA001, 0xA039 and 0xA051 confirmations with this family's OUI
+};
+// The host on the segment that sends all but the unrelated kind, and the station it makes up.
+inline constexpr Mac kStrangerMac{0x02, 0x66, 0x00, 0x00, 0x00, 0x01};
+inline constexpr Mac kStrangerStationMac{0x02, 0x66, 0x00, 0x00, 0x00, 0x02};
+
 struct SimFaults {
     int ignoreNetworkInfo = 0;      // the first N network-info requests get no answer
     int delayMs = 0;                // every reply waits this long
     std::uint8_t setKeyStatusAll = 0;  // non-zero: every set-key request is answered with it
-    double burstRate = 0;           // unrelated 0x88E1/0x887B frames per second
+    double burstRate = 0;           // frames per second nobody asked for
+    unsigned burstKinds = kBurstUnrelated;  // what they are
     double stopAfterSeconds = 0;    // > 0: no reply at all after this many seconds
 };
 
@@ -61,6 +73,8 @@ SimConfig DefaultConfig();
 bool ParseConfig(const std::string& text, SimConfig& config, std::string& error);
 
 bool ParseMac(const std::string& text, Mac& mac);
+// A comma-separated list of unrelated, foreign, mmtypes, spoofed. False on an unknown or empty one.
+bool ParseBurstKinds(const std::string& text, unsigned& kinds);
 bool ParseHexBytes(const std::string& text, std::uint8_t* out, std::size_t count);
 std::string FormatMac(const Mac& mac);
 std::string HexText(const std::uint8_t* bytes, std::size_t count);

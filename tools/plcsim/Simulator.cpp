@@ -14,6 +14,11 @@ constexpr std::uint16_t kEtherType10 = 0x887B;
 constexpr std::uint16_t kVersionRequest = 0xA000;
 constexpr std::uint16_t kNetworkInfoRequest = 0xA038;
 constexpr std::uint16_t kSetKeyRequest = 0xA050;
+constexpr std::uint16_t kConfirmations[] = {kVersionRequest | 1, kNetworkInfoRequest | 1, kSetKeyRequest | 1};
+constexpr std::uint8_t kOurOui[3] = {0x00, 0xB0, 0x52};
+constexpr std::uint8_t kForeignOui[3] = {0x0A, 0x0B, 0x0C};
+constexpr std::uint16_t kBurstHomePlug10 = 0;
+constexpr std::uint16_t kBurstOtherMmtype = 1;
 constexpr std::uint8_t kManagementMac[6] = {0x00, 0xB0, 0x52, 0x00, 0x00, 0x01};
 constexpr std::size_t kMinimumFrame = 60;
 constexpr std::size_t kSetKeyEnd = 60;  // the request's payload runs to byte 59
@@ -37,6 +42,19 @@ Simulator::Simulator(SimConfig config)
       stationSilentUntil_(config_.stations.size(), 0),
       networkInfoToIgnore_(config_.faults.ignoreNetworkInfo) {
     nid_ = config_.local.nid ? *config_.local.nid : NidFromNmk(config_.local.nmk);
+    const unsigned kinds = config_.faults.burstKinds;
+    if ((kinds & kBurstUnrelated) || kinds == 0) {
+        // A vendor message nobody asked for: MMTYPE 0xA0FE is no confirmation the host expects.
+        burstSlots_.push_back({0xA0FE, false, true});
+        burstSlots_.push_back({kBurstHomePlug10, false, true});
+    }
+    for (const std::uint16_t mmtype : kConfirmations) {
+        if (kinds & kBurstForeign) burstSlots_.push_back({mmtype, true, false});
+    }
+    if (kinds & kBurstMmtypes) burstSlots_.push_back({kBurstOtherMmtype, true, true});
+    for (const std::uint16_t mmtype : kConfirmations) {
+        if (kinds & kBurstSpoofed) burstSlots_.push_back({mmtype, true, true});
+    }
 }
 
 bool Simulator::Listed(const SimStation& station, std::int64_t nowMs) const {
@@ -256,25 +274,64 @@ void Simulator::Tick(std::int64_t nowMs, std::vector<OutFrame>& out) {
         burstSinceStart_ = 1 - cap;  // the frames sent now count as the one due at the new start
     }
     for (long i = 0; i < owed; ++i) {
-        std::vector<std::uint8_t> frame;
-        if (counters_.burstFrames % 2 == 0) {
-            // A vendor message nobody asked for: MMTYPE 0xA0FE is no confirmation the host expects.
-            frame = Header(lastRequester_.data(), 0xA0FE);
-            frame.push_back(0x5A);
-        } else {
-            frame.assign(18, 0);
-            std::copy(lastRequester_.begin(), lastRequester_.end(), frame.begin());
-            std::copy(config_.local.mac.begin(), config_.local.mac.end(), frame.begin() + 6);
-            frame[12] = kEtherType10 >> 8;
-            frame[13] = kEtherType10 & 0xFF;
-            frame[14] = 0x01;
-            frame[15] = 0x07;
-        }
-        frame.resize(std::max(frame.size(), kMinimumFrame), 0);
-        out.push_back(OutFrame{nowMs, std::move(frame)});
+        out.push_back(OutFrame{nowMs, BurstFrame()});
         ++counters_.burstFrames;
         ++burstSinceStart_;
     }
+}
+
+std::vector<std::uint8_t> Simulator::BurstFrame() {
+    const BurstSlot slot = burstSlots_[static_cast<std::size_t>(counters_.burstFrames) % burstSlots_.size()];
+    std::vector<std::uint8_t> frame;
+    if (slot.mmtype == kBurstHomePlug10) {
+        frame.assign(18, 0);
+        std::copy(lastRequester_.begin(), lastRequester_.end(), frame.begin());
+        std::copy(config_.local.mac.begin(), config_.local.mac.end(), frame.begin() + 6);
+        frame[12] = kEtherType10 >> 8;
+        frame[13] = kEtherType10 & 0xFF;
+        frame[14] = 0x01;
+        frame[15] = 0x07;
+    } else if (slot.mmtype == kBurstOtherMmtype) {
+        // An odd step visits every MMTYPE once in 65536, in a scrambled order.
+        std::uint16_t mmtype = 0;
+        do {
+            mmtype = static_cast<std::uint16_t>(otherMmtypes_++ * 40503u);
+        } while (std::find(std::begin(kConfirmations), std::end(kConfirmations), mmtype) !=
+                 std::end(kConfirmations));
+        frame = StrangerFrame(mmtype, true);
+    } else if (slot.stranger) {
+        frame = StrangerFrame(slot.mmtype, slot.ourOui);
+    } else {
+        frame = Header(lastRequester_.data(), slot.mmtype);
+        frame.push_back(0x5A);
+    }
+    frame.resize(std::max(frame.size(), kMinimumFrame), 0);
+    return frame;
+}
+
+// What a stranger on the segment sends to the host: a version confirmation naming itself, a
+// network-info confirmation with its own made-up station, a set-key confirmation reporting
+// success; any other MMTYPE with nothing after the header.
+std::vector<std::uint8_t> Simulator::StrangerFrame(std::uint16_t mmtype, bool ourOui) const {
+    std::vector<std::uint8_t> frame = Header(lastRequester_.data(), mmtype);
+    std::copy(kStrangerMac.begin(), kStrangerMac.end(), frame.begin() + 6);
+    std::copy_n(ourOui ? kOurOui : kForeignOui, 3, frame.begin() + 17);
+    if (mmtype == (kVersionRequest | 1)) {
+        static const char kText[] = "STRANGER-1.0";
+        frame.insert(frame.end(), {0x00, 0x01, sizeof kText});
+        frame.insert(frame.end(), kText, kText + sizeof kText);
+    } else if (mmtype == (kNetworkInfoRequest | 1)) {
+        frame.insert(frame.end(), {0x01, 0x5E, 0x5E, 0x5E, 0x5E, 0x5E, 0x5E, 0x0E, 0x0E, 0x01, 0x02});
+        frame.insert(frame.end(), kStrangerMac.begin(), kStrangerMac.end());
+        frame.insert(frame.end(), {0x01, 0x01});  // CCo TEI, one station
+        frame.insert(frame.end(), kStrangerStationMac.begin(), kStrangerStationMac.end());
+        frame.push_back(0x02);
+        frame.insert(frame.end(), kStrangerMac.begin(), kStrangerMac.end());
+        frame.insert(frame.end(), {0x50, 0x50});
+    } else if (mmtype == (kSetKeyRequest | 1)) {
+        frame.push_back(0x00);
+    }
+    return frame;
 }
 
 std::string Simulator::DumpState(std::int64_t nowMs) const {

@@ -49,6 +49,8 @@ private:
     void AnswerNetworkInfo(std::span<const std::uint8_t> frame, std::int64_t nowMs, std::vector<OutFrame>& out);
     void AnswerSetKey(std::span<const std::uint8_t> frame, std::int64_t nowMs, std::vector<OutFrame>& out);
     void SetLocalNmk(const Key& nmk);
+    std::vector<std::uint8_t> BurstFrame();
+    std::vector<std::uint8_t> StrangerFrame(std::uint16_t mmtype, bool ourOui) const;
 
     SimConfig config_;
     Nid nid_{};
@@ -60,6 +62,15 @@ private:
     Mac lastRequester_{0x02, 0x00, 0x00, 0x00, 0x00, 0xFE};
     std::int64_t burstStartMs_ = -1;  // when the burst began, or began again after a stall
     long burstSinceStart_ = 0;        // frames sent since then
+    // The burst's frames, sent in turn. MMTYPE 0 stands for a HomePlug 1.0 frame, 1 for the next
+    // of the other MMTYPEs.
+    struct BurstSlot {
+        std::uint16_t mmtype;
+        bool stranger;
+        bool ourOui;
+    };
+    std::vector<BurstSlot> burstSlots_;
+    std::uint32_t otherMmtypes_ = 0;  // how many of the other MMTYPEs were sent
     SimCounters counters_;
 };
 

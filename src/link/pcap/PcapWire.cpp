@@ -20,7 +20,15 @@ static_assert(offsetof(BpfInstruction, k) == offsetof(bpf_insn, k));
 
 namespace {
 
-constexpr int kSnapLength = 65536;
+// Every frame we read is an ordinary Ethernet frame: 1514 bytes at most, checksum excluded.
+constexpr int kSnapLength = 1514;
+// The kernel's receive ring. libpcap makes each slot as long as the snapshot length (64 KB on an
+// interface with receive offloads when the snapshot is larger), and with 64 KB slots the default
+// 2 MB held 32 frames: a few milliseconds of a busy segment. While the program wrote plc.data or
+// slept after a send, the ring filled and the kernel dropped the confirmation it waited for.
+// 4 MB of 1514-byte slots hold about 2700 frames, half a second of 5000 frames per second.
+constexpr int kRingBytes = 4 * 1024 * 1024;
+constexpr std::size_t kMaxSendBytes = 65536;
 constexpr int kReadTimeoutMs = 1;
 
 class PcapCapture : public Capture {
@@ -31,7 +39,7 @@ public:
     PcapCapture& operator=(const PcapCapture&) = delete;
 
     bool Send(const std::uint8_t* frame, std::size_t length) override {
-        if (length > static_cast<std::size_t>(kSnapLength)) return false;
+        if (length > kMaxSendBytes) return false;
         return pcap_sendpacket(handle_, frame, static_cast<int>(length)) == 0;
     }
 
@@ -156,6 +164,7 @@ std::unique_ptr<Capture> PcapWire::Open(const WireAdapter& adapter, std::span<co
         return nullptr;
     };
     pcap_set_snaplen(handle, kSnapLength);
+    pcap_set_buffer_size(handle, kRingBytes);
     pcap_set_promisc(handle, 1);
     pcap_set_timeout(handle, kReadTimeoutMs);
     pcap_set_immediate_mode(handle, 1);
