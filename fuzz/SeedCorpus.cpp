@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "link/Frames.h"
-#include "registry/ByteReader.h"
+#include "base/ByteReader.h"
 #include "registry/Core.h"
 #include "registry/Database.h"
 #include "support/FakeClock.h"

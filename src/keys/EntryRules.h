@@ -4,7 +4,7 @@
 // any other state. Texts count up to their first zero byte, as the edit fields deliver them.
 #include <string>
 
-#include "registry/Messages.h"
+#include "base/Messages.h"
 
 namespace zentrel {
 

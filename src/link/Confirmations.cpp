@@ -6,7 +6,7 @@
 #include "link/AdapterAccess.h"
 #include "link/Frames.h"
 #include "link/StationOps.h"
-#include "registry/ByteReader.h"
+#include "base/ByteReader.h"
 #include "registry/Core.h"
 #include "registry/MainPage.h"
 

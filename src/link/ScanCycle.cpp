@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/HexText.h"
 #include "link/AdapterAccess.h"
 #include "link/Confirmations.h"
 #include "link/Frames.h"
@@ -26,12 +27,6 @@ constexpr int kProbePhase = 2;
 
 const char kNoDeviceText[] = "The HomePlug Adapter was not detected.\nPlease check your computer cables.";
 const char kScanningText[] = " Scanning...";
-
-std::string Hex2(unsigned value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%02X", value & 0xFFu);
-    return text;
-}
 
 bool ValidAdapter(int adapter) { return adapter >= 0 && adapter < kMaxAdapters; }
 
@@ -298,7 +293,7 @@ void RefreshStationLists(Core& core) {
             if (!ValidAdapter(adapter) || adapter >= count) continue;
             if (!core.link.adapters[static_cast<std::size_t>(adapter)].localFound) continue;
             const auto& table = core.link.tables[static_cast<std::size_t>(adapter)];
-            view.localDevices.SetCell(row, 0, Hex2(table.localTei));
+            view.localDevices.SetCell(row, 0, HexByte(table.localTei));
             view.localDevices.SetCell(row, 1, FormatMac(table.localMac));
         }
     }
@@ -319,7 +314,7 @@ void RefreshStationLists(Core& core) {
                   table.nid[3], table.nid[4], table.nid[5]);
     view.nid = nid;
     view.snid = std::to_string(table.snid);
-    view.ccoTei = Hex2(table.ccoTei);
+    view.ccoTei = HexByte(table.ccoTei);
 
     UpdateHistory(core);
 }
@@ -330,7 +325,7 @@ void InsertStationRow(Core& core, int slot) {
     auto& list = core.views.main.powerlineDevices;
     auto& entry = core.link.tables[static_cast<std::size_t>(current)].stations[slot];
     const int row = list.AppendRow(slot);
-    list.SetCell(row, 0, Hex2(entry.tei));
+    list.SetCell(row, 0, HexByte(entry.tei));
     list.SetCell(row, 3, FormatMac(entry.stationMac));
     list.SetCell(row, 2, FormatMac(entry.bridgedMac));
     list.SetCell(row, 1, std::to_string(SpeedFromRate(entry.avgTxRate)));

@@ -1,5 +1,5 @@
 #include "link/StationTable.h"
-#include "registry/ByteReader.h"
+#include "base/ByteReader.h"
 
 namespace zentrel {
 namespace {

@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "link/AdapterAccess.h"
-#include "link/Clock.h"
+#include "base/Clock.h"
 #include "link/ScanCycle.h"
 #include "link/StationTable.h"
 #include "link/Wire.h"
 #include "registry/Database.h"
-#include "registry/MacAddress.h"
+#include "base/MacAddress.h"
 #include "registry/MainPage.h"
-#include "registry/Messages.h"
+#include "base/Messages.h"
 #include "registry/OemPrefs.h"
 #include "registry/Views.h"
 

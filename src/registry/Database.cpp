@@ -7,8 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "registry/AtomicFile.h"
-#include "registry/ByteReader.h"
+#include "base/AtomicFile.h"
+#include "base/HexText.h"
+#include "base/ByteReader.h"
 #include "registry/Core.h"
 #include "registry/DatabaseMerge.h"
 
@@ -70,12 +71,6 @@ std::uint8_t SpeedFromText(const std::string& text) {
     // Reads the leading decimal number as a standard conversion does; only its low 8 bits are kept.
     const long long v = std::strtoll(text.c_str(), nullptr, 10);
     return static_cast<std::uint8_t>(static_cast<unsigned long long>(v) & 0xFF);
-}
-
-std::string TeiText(std::uint8_t tei) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%02X", tei);
-    return buf;
 }
 
 }  // namespace
@@ -302,14 +297,14 @@ void UpdateHistory(Core& core) {
             const int slot = NewHistorySlot(core);
             if (slot < 0) continue;
             HistoryRecord& rec = db.history[static_cast<std::size_t>(slot)];
-            SetRecordText(rec.label, sizeof rec.label, TeiText(t.localTei));
+            SetRecordText(rec.label, sizeof rec.label, HexByte(t.localTei));
             std::memcpy(rec.mac, t.localMac, 6);
             rec.speed = 0xFF;
             rec.localMark = 0xFF;
             rec.lastSeen = now;
         } else {
             HistoryRecord& rec = db.history[static_cast<std::size_t>(found) - 1];
-            SetRecordText(rec.label, sizeof rec.label, TeiText(t.localTei));
+            SetRecordText(rec.label, sizeof rec.label, HexByte(t.localTei));
             if (a == core.link.currentAdapter) {
                 rec.speed = 0xFF;
                 rec.localMark = 0xFF;

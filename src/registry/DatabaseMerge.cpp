@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "registry/ByteReader.h"
+#include "base/ByteReader.h"
 #include "registry/Core.h"
 
 namespace zentrel {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "base/HexText.h"
 #include "link/ScanCycle.h"
 #include "registry/Core.h"
 #include "registry/Database.h"
@@ -15,12 +16,6 @@ namespace {
 constexpr unsigned Rgb(unsigned r, unsigned g, unsigned b) { return r | (g << 8) | (b << 16); }
 
 constexpr int kPowerlineColumns = 5;
-
-std::string Hex2(unsigned value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%02X", value & 0xFFu);
-    return text;
-}
 
 }  // namespace
 
@@ -35,7 +30,7 @@ void FillLocalDeviceList(Core& core) {
         // The row remembers its adapter: rows exist only for adapters with a device, so a row
         // number is not an adapter number once an adapter without one comes first.
         const int row = list.AppendRow(i);
-        list.SetCell(row, 0, Hex2(table.localTei));
+        list.SetCell(row, 0, HexByte(table.localTei));
         list.SetCell(row, 1, FormatMac(table.localMac));
     }
     list.SelectRow(core.mainPage.selectedLocalRow);

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <span>
 
-#include "registry/AtomicFile.h"
-#include "registry/ByteReader.h"
+#include "base/AtomicFile.h"
+#include "base/ByteReader.h"
 #include "registry/Core.h"
 
 namespace zentrel {

@@ -5,7 +5,7 @@
 #include <bit>
 #include <cstring>
 
-#include "registry/ByteReader.h"
+#include "base/ByteReader.h"
 
 namespace zentrel {
 

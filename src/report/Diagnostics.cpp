@@ -6,8 +6,9 @@
 #include <cstring>
 #include <ctime>
 
+#include "base/HexText.h"
 #include "link/ScanCycle.h"
-#include "registry/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "registry/Core.h"
 #include "registry/Database.h"
 #include "registry/MainPage.h"
@@ -67,8 +68,6 @@ std::string Format(const char* format, auto... args) {
     std::snprintf(text, sizeof text, format, args...);
     return text;
 }
-
-std::string Hex2(unsigned value) { return Format("%02X", value & 0xFFu); }
 
 // The number at the start of a text, as a standard text-to-integer reading takes it.
 long LeadingNumber(const std::string& text) {
@@ -133,14 +132,14 @@ void RecordLocalDevices(Core& core, std::int64_t now) {
             const int slot = NewHistorySlot(core);
             if (slot < 0) continue;
             auto& record = core.db.history[static_cast<std::size_t>(slot)];
-            SetRecordText(record.label, sizeof record.label, Hex2(table.localTei));
+            SetRecordText(record.label, sizeof record.label, HexByte(table.localTei));
             std::memcpy(record.mac, table.localMac, 6);
             record.speed = 0xFF;
             record.localMark = 0xFF;
             record.lastSeen = now;
         } else {
             auto& record = core.db.history[static_cast<std::size_t>(position - 1)];
-            SetRecordText(record.label, sizeof record.label, Hex2(table.localTei));
+            SetRecordText(record.label, sizeof record.label, HexByte(table.localTei));
             if (k == core.link.currentAdapter) {
                 record.speed = 0xFF;
                 record.localMark = 0xFF;

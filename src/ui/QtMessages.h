@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "registry/Messages.h"
+#include "base/Messages.h"
 
 namespace zentrel::ui {
 

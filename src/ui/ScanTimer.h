@@ -4,7 +4,7 @@
 #include <QObject>
 #include <QTimer>
 
-#include "link/Clock.h"
+#include "base/Clock.h"
 
 namespace zentrel {
 struct Core;

@@ -1,11 +1,11 @@
 #pragma once
-// The desktop program's edge for the core's 8-bit texts (registry/TextCodec.h). Every text the
+// The desktop program's edge for the core's 8-bit texts (base/TextCodec.h). Every text the
 // core hands over is shown through FromCore; edit fields go both ways through FromCoreField and
 // QtViews, which hands typed text back through ToCore.
 #include <QString>
 #include <string>
 
-#include "registry/TextCodec.h"
+#include "base/TextCodec.h"
 
 namespace zentrel::ui {
 

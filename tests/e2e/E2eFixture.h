@@ -8,7 +8,7 @@
 #include <string>
 
 #include "NetnsLab.h"
-#include "link/Clock.h"
+#include "base/Clock.h"
 #include "link/pcap/PcapWire.h"
 #include "registry/Core.h"
 #include "registry/Views.h"

@@ -16,7 +16,7 @@
 
 #include "E2eFixture.h"
 #include "registry/Database.h"
-#include "registry/MacAddress.h"
+#include "base/MacAddress.h"
 
 extern char** environ;
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "link/Clock.h"
+#include "base/Clock.h"
 
 namespace zentrel::test {
 

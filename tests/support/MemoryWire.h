@@ -43,9 +43,9 @@
 #include <string>
 #include <vector>
 
-#include "link/Clock.h"
+#include "base/Clock.h"
 #include "link/Wire.h"
-#include "registry/MacAddress.h"
+#include "base/MacAddress.h"
 
 namespace zentrel::test {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "registry/Messages.h"
+#include "base/Messages.h"
 
 namespace zentrel::test {
 

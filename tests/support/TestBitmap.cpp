@@ -1,6 +1,6 @@
 #include "support/TestBitmap.h"
 
-#include "registry/ByteReader.h"
+#include "base/ByteReader.h"
 
 namespace zentrel::test {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "registry/MacAddress.h"
+#include "base/MacAddress.h"
 
 namespace zentrel::test {
 

@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "registry/ByteReader.h"
+#include "base/ByteReader.h"
 #include "registry/Database.h"
 #include "registry/OemPrefs.h"
 #include "report/BmpImage.h"

@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include "registry/ByteReader.h"
+#include "base/ByteReader.h"
 #include "report/BmpImage.h"
 #include "support/TestBitmap.h"
 

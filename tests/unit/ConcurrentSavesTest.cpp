@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "registry/Database.h"
-#include "registry/MacAddress.h"
+#include "base/MacAddress.h"
 #include "unit/RegistryFixture.h"
 
 namespace zentrel::test {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "registry/Database.h"
-#include "registry/MacAddress.h"
+#include "base/MacAddress.h"
 #include "report/HistoryList.h"
 #include "unit/RegistryFixture.h"
 

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "RegistryFixture.h"
-#include "registry/ByteReader.h"
+#include "base/ByteReader.h"
 #include "registry/Database.h"
 
 using namespace zentrel;

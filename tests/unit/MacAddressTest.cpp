@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "registry/MacAddress.h"
+#include "base/MacAddress.h"
 
 using namespace zentrel;
 

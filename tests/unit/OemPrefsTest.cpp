@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "RegistryFixture.h"
-#include "registry/ByteReader.h"
+#include "base/ByteReader.h"
 #include "registry/OemPrefs.h"
 
 using namespace zentrel;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "HashReference.h"
-#include "registry/TextCodec.h"
+#include "base/TextCodec.h"
 
 using namespace zentrel;
 

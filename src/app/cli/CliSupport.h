@@ -4,10 +4,10 @@
 #include <memory>
 #include <string>
 
-#include "link/Clock.h"
+#include "base/Clock.h"
 #include "link/Wire.h"
 #include "registry/Core.h"
-#include "registry/Messages.h"
+#include "base/Messages.h"
 #include "registry/Views.h"
 
 namespace zentrel::cli {

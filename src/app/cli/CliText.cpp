@@ -7,7 +7,7 @@
 #include <cstring>
 #include <cwchar>
 
-#include "registry/TextCodec.h"
+#include "base/TextCodec.h"
 
 namespace zentrel::cli {
 #ifdef __STDC_ISO_10646__

@@ -1,5 +1,5 @@
 #pragma once
-// The command line's edge for the core's 8-bit texts (registry/TextCodec.h): arguments come in
+// The command line's edge for the core's 8-bit texts (base/TextCodec.h): arguments come in
 // the locale's character set and become Latin-1; core texts go out as UTF-8.
 #include <string>
 

@@ -4,7 +4,7 @@
 // leaves the program refusing to start.
 #include <string>
 
-#include "registry/Messages.h"
+#include "base/Messages.h"
 
 namespace zentrel::app {
 

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "app/desktop/InstanceGuard.h"
-#include "link/Clock.h"
+#include "base/Clock.h"
 #include "registry/OemPrefs.h"
 #include "ui/DesktopApp.h"
 #include "ui/PropertySheet.h"

@@ -1,4 +1,4 @@
-#include "registry/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -1,4 +1,4 @@
-#include "registry/Messages.h"
+#include "base/Messages.h"
 
 #include <cstdio>
 

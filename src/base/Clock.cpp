@@ -1,4 +1,4 @@
-#include "link/Clock.h"
+#include "base/Clock.h"
 
 #include <chrono>
 #include <ctime>

@@ -1,4 +1,4 @@
-#include "registry/TextCodec.h"
+#include "base/TextCodec.h"
 
 #include <cstdint>
 

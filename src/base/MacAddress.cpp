@@ -1,4 +1,4 @@
-#include "registry/MacAddress.h"
+#include "base/MacAddress.h"
 
 #include <cstdio>
 #include <cstring>
