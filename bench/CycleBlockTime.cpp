@@ -8,10 +8,11 @@
 #include <filesystem>
 #include <vector>
 
-#include "link/ScanCycle.h"
+#include "pages/ScanCycle.h"
+#include "pages/Preferences.h"
 #include "link/pcap/PcapWire.h"
-#include "registry/Core.h"
-#include "registry/MainPage.h"
+#include "pages/Core.h"
+#include "pages/MainPage.h"
 #include "registry/OemPrefs.h"
 
 namespace {
@@ -46,7 +47,7 @@ int main(int argc, char** argv) {
     for (double v : ms) sum += v;
     std::printf("adapters %d, local device %s, listed stations %d: cycle mean %.1f ms, median %.1f ms, min %.1f ms, "
                 "max %.1f ms (%d cycles)\n",
-                core.access.adapterCount, core.link.adapters[0].localFound ? "yes" : "no",
+                core.link.access.adapterCount, core.link.adapters[0].localFound ? "yes" : "no",
                 core.views.main.powerlineDevices.RowCount(), sum / cycles, ms[ms.size() / 2], ms.front(), ms.back(), cycles);
     std::filesystem::remove_all(dir);
     return 0;

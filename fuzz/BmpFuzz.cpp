@@ -3,7 +3,7 @@
 #include <span>
 
 #include "FuzzSupport.h"
-#include "report/BmpImage.h"
+#include "registry/BmpImage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace zentrel;

@@ -16,8 +16,11 @@
 #include "link/AdapterAccess.h"
 #include "link/Confirmations.h"
 #include "link/Frames.h"
-#include "registry/Core.h"
-#include "report/HistoryList.h"
+#include "pages/Core.h"
+#include "pages/Preferences.h"
+#include "pages/Storage.h"
+#include "registry/HistoryPurge.h"
+#include "pages/HistoryList.h"
 #include "support/FakeClock.h"
 #include "support/MemoryWire.h"
 #include "support/RecordingMessages.h"
@@ -74,21 +77,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     int clears = 0;
     core.afterClearStationTables = [&clears](Core& c) {
         ++clears;
-        PurgeEmptyHistory(c);
+        PurgeEmptyHistory(c.db, c.link);
     };
 
     wire.AddAdapter("eth0", kHost0);
     wire.AddAdapter("eth1", kHost1);
-    if (!EnumerateAdapters(core)) fuzz::Fail("enumeration");
+    if (!EnumerateAdapters(core.link)) fuzz::Fail("enumeration");
     ExactCapture* captures[2] = {};
     for (int i = 0; i < 2; ++i) {
         const auto ui = static_cast<std::size_t>(i);
-        if (!OpenCapture(core, i)) fuzz::Fail("open");
-        std::memcpy(core.link.adapters[ui].hostMac, core.access.slots[ui].hostMac, 6);
-        std::memcpy(core.link.tables[ui].hostMac, core.access.slots[ui].hostMac, 6);
+        if (!OpenCapture(core.link, i)) fuzz::Fail("open");
+        std::memcpy(core.link.adapters[ui].hostMac, core.link.access.slots[ui].hostMac, 6);
+        std::memcpy(core.link.tables[ui].hostMac, core.link.access.slots[ui].hostMac, 6);
         auto exact = std::make_unique<ExactCapture>();
         captures[i] = exact.get();
-        core.access.slots[ui].handle = std::move(exact);
+        core.link.access.slots[ui].handle = std::move(exact);
     }
 
     core.link.pendingRequestType = kPending[data[0] & 3];
@@ -116,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int adapter = 0; adapter < 2; ++adapter) {
         std::uint8_t status = kUntouched;
         std::size_t consumed = 0;
-        while (HandleConfirmation(core, adapter, &status)) {
+        while (HandleConfirmation(core.link, adapter, &status)) {
             ++consumed;
             ZENTREL_FUZZ_CHECK(consumed <= frames);
             CheckInvariants(core);

@@ -8,7 +8,10 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "registry/Core.h"
+#include "pages/Core.h"
+#include "pages/Preferences.h"
+#include "pages/Storage.h"
+#include "registry/HistoryPurge.h"
 #include "registry/Database.h"
 #include "registry/DatabaseMerge.h"
 #include "support/FakeClock.h"

@@ -2,7 +2,10 @@
 #include <cstdint>
 
 #include "FuzzSupport.h"
-#include "registry/Core.h"
+#include "pages/Core.h"
+#include "pages/Preferences.h"
+#include "pages/Storage.h"
+#include "registry/HistoryPurge.h"
 #include "registry/OemPrefs.h"
 #include "support/FakeClock.h"
 #include "support/MemoryWire.h"

@@ -11,7 +11,10 @@
 
 #include "link/Frames.h"
 #include "base/ByteReader.h"
-#include "registry/Core.h"
+#include "pages/Core.h"
+#include "pages/Preferences.h"
+#include "pages/Storage.h"
+#include "registry/HistoryPurge.h"
 #include "registry/Database.h"
 #include "support/FakeClock.h"
 #include "support/MemoryWire.h"
@@ -93,7 +96,7 @@ void DatabaseSeeds(const fs::path& dir) {
     test::RecordingMessages messages;
     Views views;
     Core core(wire, messages, views, clock, nullptr, scratch);
-    ResetDatabase(core);
+    ResetDatabase(core.db, core.link);
     auto read = [&] {
         std::ifstream f(scratch / kDatabaseFile, std::ios::binary);
         return Bytes{std::istreambuf_iterator<char>(f), {}};

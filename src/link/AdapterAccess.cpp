@@ -5,7 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "registry/Core.h"
+#include "base/MacAddress.h"
+#include "link/Link.h"
 
 namespace zentrel {
 
@@ -46,8 +47,8 @@ std::string PermissionNoticeText() {
 
 }  // namespace
 
-bool EnumerateAdapters(Core& core) {
-    AdapterAccessState& s = core.access;
+bool EnumerateAdapters(Link& link) {
+    AdapterAccessState& s = link.access;
     s.deviceList.clear();
     s.deviceListHeld = false;
     s.adapterCount = 0;
@@ -59,7 +60,7 @@ bool EnumerateAdapters(Core& core) {
     }
 
     std::vector<WireAdapter> list;
-    if (!core.wire.ListAdapters(list)) return false;
+    if (!link.wire.ListAdapters(list)) return false;
     s.deviceList = std::move(list);
     s.deviceListHeld = true;
 
@@ -68,46 +69,46 @@ bool EnumerateAdapters(Core& core) {
         CaptureSlot& slot = s.slots[static_cast<std::size_t>(s.adapterCount)];
         std::uint8_t mac[6] = {};
         // A failed query still counts the adapter, with an all-zero address.
-        if (core.wire.QueryMac(s.deviceList[i], mac)) std::memcpy(slot.hostMac, mac, 6);
+        if (link.wire.QueryMac(s.deviceList[i], mac)) std::memcpy(slot.hostMac, mac, 6);
         ++s.adapterCount;
     }
     return true;
 }
 
-bool OpenCapture(Core& core, int adapter) {
+bool OpenCapture(Link& link, int adapter) {
     if (!ValidIndex(adapter)) return false;
-    AdapterAccessState& s = core.access;
+    AdapterAccessState& s = link.access;
     CaptureSlot& slot = s.slots[static_cast<std::size_t>(adapter)];
     if (slot.handle) return true;
     if (adapter >= s.adapterCount || static_cast<std::size_t>(adapter) >= s.deviceList.size()) {
-        CloseCapture(core, adapter);
+        CloseCapture(link, adapter);
         return false;
     }
     OpenFailure failure = OpenFailure::None;
     std::string error;
     slot.handle =
-        core.wire.Open(s.deviceList[static_cast<std::size_t>(adapter)], kHomePlugFilter, failure, error);
+        link.wire.Open(s.deviceList[static_cast<std::size_t>(adapter)], kHomePlugFilter, failure, error);
     if (!slot.handle) {
-        CloseCapture(core, adapter);
+        CloseCapture(link, adapter);
         if (failure == OpenFailure::Permission && !s.permissionNoticeGiven) {
             s.permissionNoticeGiven = true;
-            if (core.onPermissionNotice) core.onPermissionNotice(PermissionNoticeText());
+            if (link.events) link.events->PermissionNotice(PermissionNoticeText());
         }
         return false;
     }
     return true;
 }
 
-bool CloseCapture(Core& core, int adapter) {
-    if (ValidIndex(adapter)) core.access.slots[static_cast<std::size_t>(adapter)].handle.reset();
+bool CloseCapture(Link& link, int adapter) {
+    if (ValidIndex(adapter)) link.access.slots[static_cast<std::size_t>(adapter)].handle.reset();
     return true;
 }
 
-bool CloseAllCaptures(Core& core) {
-    AdapterAccessState& s = core.access;
+bool CloseAllCaptures(Link& link) {
+    AdapterAccessState& s = link.access;
     s.received.clear();
     s.receivedHeld = false;
-    for (int i = 0; i < kMaxAdapters; ++i) CloseCapture(core, i);
+    for (int i = 0; i < kMaxAdapters; ++i) CloseCapture(link, i);
     if (s.deviceListHeld) {
         s.deviceList.clear();
         s.deviceListHeld = false;
@@ -115,11 +116,11 @@ bool CloseAllCaptures(Core& core) {
     return true;
 }
 
-bool SendFrame(Core& core, int adapter, const std::uint8_t* frame, std::size_t length) {
+bool SendFrame(Link& link, int adapter, const std::uint8_t* frame, std::size_t length) {
     // The full length decides: a huge length must not wrap into a small, "valid" one.
     if (length > kMaxFrameBytes) return false;
     if (!ValidIndex(adapter)) return false;
-    Capture* capture = core.access.slots[static_cast<std::size_t>(adapter)].handle.get();
+    Capture* capture = link.access.slots[static_cast<std::size_t>(adapter)].handle.get();
     if (!capture) return false;
     if (length > 0 && !frame) return false;
     if (length < kMinFrameBytes) {
@@ -130,9 +131,9 @@ bool SendFrame(Core& core, int adapter, const std::uint8_t* frame, std::size_t l
     return capture->Send(frame, length);
 }
 
-std::optional<std::span<const std::uint8_t>> ReceiveFrame(Core& core, int adapter) {
+std::optional<std::span<const std::uint8_t>> ReceiveFrame(Link& link, int adapter) {
     if (!ValidIndex(adapter)) return std::nullopt;
-    AdapterAccessState& s = core.access;
+    AdapterAccessState& s = link.access;
     Capture* capture = s.slots[static_cast<std::size_t>(adapter)].handle.get();
     if (!capture) return std::nullopt;
     std::vector<std::uint8_t> frame;

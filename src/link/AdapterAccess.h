@@ -13,7 +13,7 @@
 
 namespace zentrel {
 
-struct Core;
+struct Link;
 
 struct CaptureSlot {
     std::unique_ptr<Capture> handle;  // null when closed
@@ -33,14 +33,14 @@ struct AdapterAccessState {
 // Passes ethertypes 0x887B and 0x88E1, whatever the addresses; drops everything else.
 extern const std::array<BpfInstruction, 7> kHomePlugFilter;
 
-bool EnumerateAdapters(Core& core);
-bool OpenCapture(Core& core, int adapter);
-bool CloseCapture(Core& core, int adapter);
-bool CloseAllCaptures(Core& core);
+bool EnumerateAdapters(Link& link);
+bool OpenCapture(Link& link, int adapter);
+bool CloseCapture(Link& link, int adapter);
+bool CloseAllCaptures(Link& link);
 // Pads below 60 bytes with zeros (never reading past `frame`), refuses above 1514, false
 // without an open capture.
-bool SendFrame(Core& core, int adapter, const std::uint8_t* frame, std::size_t length);
+bool SendFrame(Link& link, int adapter, const std::uint8_t* frame, std::size_t length);
 // One frame, or none. The view stays valid until the next ReceiveFrame or CloseAllCaptures.
-std::optional<std::span<const std::uint8_t>> ReceiveFrame(Core& core, int adapter);
+std::optional<std::span<const std::uint8_t>> ReceiveFrame(Link& link, int adapter);
 
 }  // namespace zentrel

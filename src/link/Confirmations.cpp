@@ -7,8 +7,8 @@
 #include "link/Frames.h"
 #include "link/StationOps.h"
 #include "base/ByteReader.h"
-#include "registry/Core.h"
-#include "registry/MainPage.h"
+#include "base/MacAddress.h"
+#include "link/Link.h"
 
 namespace zentrel {
 namespace {
@@ -36,8 +36,7 @@ bool FromOurFamily(Frame frame) {
            std::memcmp(frame.data() + kOuiOffset, kVendorOui, sizeof kVendorOui) == 0;
 }
 
-void TakeVersion(Core& core, int adapter, Frame frame) {
-    LinkState& link = core.link;
+void TakeVersion(Link& link, int adapter, Frame frame) {
     AdapterRecord& record = link.adapters[static_cast<std::size_t>(adapter)];
     StationTable& table = link.tables[static_cast<std::size_t>(adapter)];
 
@@ -65,9 +64,8 @@ void TakeVersion(Core& core, int adapter, Frame frame) {
     link.versionTaken[static_cast<std::size_t>(adapter)] = 1;
 }
 
-void TakeNetworkInfo(Core& core, int adapter, Frame frame) {
+void TakeNetworkInfo(Link& link, int adapter, Frame frame) {
     if (frame.size() < kNetworkInfoFixedBytes) return;  // too short to hold the network information
-    LinkState& link = core.link;
     StationTable& table = link.tables[static_cast<std::size_t>(adapter)];
 
     link.currentAdapter = adapter;
@@ -96,15 +94,14 @@ void TakeNetworkInfo(Core& core, int adapter, Frame frame) {
         entry.present = 1;
         ++table.stationCount;
     }
-    ShowNetworkStatus(core, 0);
+    if (link.events) link.events->NetworkStatusChanged();
 }
 
-void TakeSetKeyStatus(Core& core, int adapter, Frame frame, std::uint8_t* status) {
+void TakeSetKeyStatus(Link& link, int adapter, Frame frame, std::uint8_t* status) {
     // The device needs a moment after answering before its state settles.
-    core.clock.SleepMs(kSetKeySettleMs);
+    link.clock.SleepMs(kSetKeySettleMs);
     if (MmType(frame) != kMmSetKeyConfirm || !FromOurFamily(frame)) return;
     if (frame.size() < kSetKeyConfirmBytes) return;
-    LinkState& link = core.link;
     const std::uint8_t result = frame[20];
     if (status) *status = result;
     link.replyReceived = 1;
@@ -116,13 +113,13 @@ void TakeSetKeyStatus(Core& core, int adapter, Frame frame, std::uint8_t* status
         static_cast<std::size_t>(link.setKeyResultIndex) < link.setKeyResults.size()) {
         link.setKeyResults[static_cast<std::size_t>(link.setKeyResultIndex)] = 1;
     }
-    ClearStationTables(core);
+    ClearStationTables(link);
 }
 
 }  // namespace
 
-bool HandleConfirmation(Core& core, int adapter, std::uint8_t* status) {
-    const auto received = ReceiveFrame(core, adapter);
+bool HandleConfirmation(Link& link, int adapter, std::uint8_t* status) {
+    const auto received = ReceiveFrame(link, adapter);
     if (!received) return false;
     const Frame frame = *received;
 
@@ -132,16 +129,16 @@ bool HandleConfirmation(Core& core, int adapter, std::uint8_t* status) {
     static constexpr std::uint8_t kBroadcast[6] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
     if (SameMac(frame.data(), kBroadcast)) return true;
 
-    switch (core.link.pendingRequestType) {
+    switch (link.pendingRequestType) {
         case kMmVersionRequest:
-            if (MmType(frame) == kMmVersionConfirm && FromOurFamily(frame)) TakeVersion(core, adapter, frame);
+            if (MmType(frame) == kMmVersionConfirm && FromOurFamily(frame)) TakeVersion(link, adapter, frame);
             break;
         case kMmNetworkInfoRequest:
             if (MmType(frame) == kMmNetworkInfoConfirm && FromOurFamily(frame))
-                TakeNetworkInfo(core, adapter, frame);
+                TakeNetworkInfo(link, adapter, frame);
             break;
         case kMmSetKeyRequest:
-            TakeSetKeyStatus(core, adapter, frame, status);
+            TakeSetKeyStatus(link, adapter, frame, status);
             break;
         default:
             break;

@@ -5,9 +5,9 @@
 
 namespace zentrel {
 
-struct Core;
+struct Link;
 
 // Returns whether a frame was consumed. `status` receives the set-key status byte only.
-bool HandleConfirmation(Core& core, int adapter, std::uint8_t* status);
+bool HandleConfirmation(Link& link, int adapter, std::uint8_t* status);
 
 }  // namespace zentrel

@@ -3,7 +3,8 @@
 #include <cstring>
 
 #include "link/AdapterAccess.h"
-#include "registry/Core.h"
+#include "base/MacAddress.h"
+#include "link/Link.h"
 
 namespace zentrel {
 namespace {
@@ -37,9 +38,9 @@ void KeyFromText(const std::string& text, std::uint8_t* out) {
     }
 }
 
-void SendAvRequest(Core& core, int adapter, std::uint8_t (&buffer)[kAvFrameBytes], std::int32_t mmType) {
-    core.link.pendingRequestType = mmType;
-    SendFrame(core, adapter, buffer, kAvFrameBytes);
+void SendAvRequest(Link& link, int adapter, std::uint8_t (&buffer)[kAvFrameBytes], std::int32_t mmType) {
+    link.pendingRequestType = mmType;
+    SendFrame(link, adapter, buffer, kAvFrameBytes);
 }
 
 }  // namespace
@@ -56,27 +57,27 @@ void BuildHomePlug10Header(std::uint8_t (&buffer)[kHomePlug10FrameBytes], const 
     WriteEthernetHeader(buffer, source, destination, kEtherTypeHomePlug10);
 }
 
-void SendVersionRequest(Core& core, int adapter) {
+void SendVersionRequest(Link& link, int adapter) {
     if (!ValidIndex(adapter)) return;
     std::uint8_t buffer[kAvFrameBytes];
-    BuildAvHeader(buffer, core.link.adapters[static_cast<std::size_t>(adapter)].hostMac, kLocalManagementMac);
+    BuildAvHeader(buffer, link.adapters[static_cast<std::size_t>(adapter)].hostMac, kLocalManagementMac);
     WriteMmHeader(buffer, kMmVersionRequest);
-    SendAvRequest(core, adapter, buffer, kMmVersionRequest);
+    SendAvRequest(link, adapter, buffer, kMmVersionRequest);
 }
 
-void SendNetworkInfoRequest(Core& core, int adapter) {
+void SendNetworkInfoRequest(Link& link, int adapter) {
     if (!ValidIndex(adapter)) return;
-    const AdapterRecord& record = core.link.adapters[static_cast<std::size_t>(adapter)];
+    const AdapterRecord& record = link.adapters[static_cast<std::size_t>(adapter)];
     std::uint8_t buffer[kAvFrameBytes];
     BuildAvHeader(buffer, record.hostMac, record.localMac);
     WriteMmHeader(buffer, kMmNetworkInfoRequest);
-    SendAvRequest(core, adapter, buffer, kMmNetworkInfoRequest);
+    SendAvRequest(link, adapter, buffer, kMmNetworkInfoRequest);
 }
 
-void SendSetKeyRequest(Core& core, int adapter, const std::string& nmkText, int mode,
+void SendSetKeyRequest(Link& link, int adapter, const std::string& nmkText, int mode,
                        const std::string* dakText) {
     if (!ValidIndex(adapter)) return;
-    const AdapterRecord& record = core.link.adapters[static_cast<std::size_t>(adapter)];
+    const AdapterRecord& record = link.adapters[static_cast<std::size_t>(adapter)];
     std::uint8_t buffer[kAvFrameBytes];
     BuildAvHeader(buffer, record.hostMac, record.localMac);
     WriteMmHeader(buffer, kMmSetKeyRequest);
@@ -87,27 +88,27 @@ void SendSetKeyRequest(Core& core, int adapter, const std::string& nmkText, int 
         KeyFromText(*dakText, buffer + 44);
         std::memset(buffer + 38, 0xFF, 6);
     }
-    SendAvRequest(core, adapter, buffer, kMmSetKeyRequest);
+    SendAvRequest(link, adapter, buffer, kMmSetKeyRequest);
 }
 
-void SendStationProbe(Core& core, int adapter, const std::uint8_t* source, const std::uint8_t* destination) {
+void SendStationProbe(Link& link, int adapter, const std::uint8_t* source, const std::uint8_t* destination) {
     std::uint8_t buffer[kHomePlug10FrameBytes];
     BuildHomePlug10Header(buffer, source, destination);
     buffer[14] = 0x01;  // one management entry follows
     buffer[15] = 0x07;  // entry type 7, version 0
-    SendFrame(core, adapter, buffer, kHomePlug10FrameBytes);
+    SendFrame(link, adapter, buffer, kHomePlug10FrameBytes);
 }
 
-void ProbeStations(Core& core, int adapter) {
-    const int current = core.link.currentAdapter;
+void ProbeStations(Link& link, int adapter) {
+    const int current = link.currentAdapter;
     if (!ValidIndex(current)) return;
     std::uint8_t source[6];
-    std::memcpy(source, core.link.adapters[static_cast<std::size_t>(current)].hostMac, 6);
-    const StationTable& table = core.link.tables[static_cast<std::size_t>(current)];
+    std::memcpy(source, link.adapters[static_cast<std::size_t>(current)].hostMac, 6);
+    const StationTable& table = link.tables[static_cast<std::size_t>(current)];
     for (const StationEntry& entry : table.stations) {
         // An empty address would turn the probe into a broadcast.
         if (entry.present != 0 && IsMacSet(entry.stationMac)) {
-            SendStationProbe(core, adapter, source, entry.stationMac);
+            SendStationProbe(link, adapter, source, entry.stationMac);
         }
     }
 }

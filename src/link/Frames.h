@@ -6,7 +6,7 @@
 
 namespace zentrel {
 
-struct Core;
+struct Link;
 
 inline constexpr std::uint16_t kEtherTypeHomePlugAv = 0x88E1;
 inline constexpr std::uint16_t kEtherTypeHomePlug10 = 0x887B;
@@ -26,13 +26,13 @@ void BuildAvHeader(std::uint8_t (&buffer)[kAvFrameBytes], const std::uint8_t* so
 void BuildHomePlug10Header(std::uint8_t (&buffer)[kHomePlug10FrameBytes], const std::uint8_t* source,
                            const std::uint8_t* destination);
 
-void SendVersionRequest(Core& core, int adapter);
-void SendNetworkInfoRequest(Core& core, int adapter);
+void SendVersionRequest(Link& link, int adapter);
+void SendNetworkInfoRequest(Link& link, int adapter);
 // mode 1: local device only (byte 37 = 0x0F). A DAK text, when given, also addresses the
 // remote side to the broadcast address.
-void SendSetKeyRequest(Core& core, int adapter, const std::string& nmkText, int mode,
+void SendSetKeyRequest(Link& link, int adapter, const std::string& nmkText, int mode,
                        const std::string* dakText);
-void SendStationProbe(Core& core, int adapter, const std::uint8_t* source, const std::uint8_t* destination);
-void ProbeStations(Core& core, int adapter);
+void SendStationProbe(Link& link, int adapter, const std::uint8_t* source, const std::uint8_t* destination);
+void ProbeStations(Link& link, int adapter);
 
 }  // namespace zentrel

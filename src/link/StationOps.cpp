@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-#include "registry/Core.h"
+#include "base/MacAddress.h"
+#include "link/Link.h"
 
 namespace zentrel {
 namespace {
@@ -23,11 +24,11 @@ void DropStation(StationTable& table, StationEntry& entry) {
 
 }  // namespace
 
-void ClearStationTables(Core& core) {
+void ClearStationTables(Link& link) {
     for (int i = 0; i < kMaxAdapters; ++i) {
-        StationTable& table = core.link.tables[static_cast<std::size_t>(i)];
+        StationTable& table = link.tables[static_cast<std::size_t>(i)];
         table.stationCount = 0;
-        core.link.adapters[static_cast<std::size_t>(i)].localFound = 0;
+        link.adapters[static_cast<std::size_t>(i)].localFound = 0;
         for (StationEntry& entry : table.stations) {
             entry.rateValue = 0.0;
             entry.present = 0;
@@ -38,13 +39,13 @@ void ClearStationTables(Core& core) {
             entry.avgRxRate = 0;
         }
     }
-    if (core.afterClearStationTables) core.afterClearStationTables(core);
+    if (link.events) link.events->TablesCleared();
 }
 
-void AgeStations(Core& core) {
-    const int current = core.link.currentAdapter;
+void AgeStations(Link& link) {
+    const int current = link.currentAdapter;
     if (!ValidIndex(current)) return;
-    StationTable& table = core.link.tables[static_cast<std::size_t>(current)];
+    StationTable& table = link.tables[static_cast<std::size_t>(current)];
     for (StationEntry& entry : table.stations) {
         if (entry.present == 0) continue;
         const auto left = static_cast<std::int8_t>(entry.missesTillDrop - 1);
@@ -57,20 +58,20 @@ void AgeStations(Core& core) {
     }
 }
 
-LocalDevice LocalDeviceOf(const Core& core, int adapter) {
+LocalDevice LocalDeviceOf(const Link& link, int adapter) {
     LocalDevice device{};
     if (!ValidIndex(adapter)) return device;
-    const AdapterRecord& record = core.link.adapters[static_cast<std::size_t>(adapter)];
+    const AdapterRecord& record = link.adapters[static_cast<std::size_t>(adapter)];
     device.localAux = record.localAux;
     std::memcpy(device.localMac, record.localMac, 6);
     device.localFound = record.localFound;
     return device;
 }
 
-void RemoveStation(Core& core, const std::uint8_t* mac) {
-    const int current = core.link.currentAdapter;
+void RemoveStation(Link& link, const std::uint8_t* mac) {
+    const int current = link.currentAdapter;
     if (!ValidIndex(current) || !mac || !IsMacSet(mac)) return;
-    StationEntry* stations = core.link.tables[static_cast<std::size_t>(current)].stations;
+    StationEntry* stations = link.tables[static_cast<std::size_t>(current)].stations;
     for (int slot = 0; slot < kMaxStations; ++slot) {
         if (!SameMac(stations[slot].stationMac, mac)) continue;
         for (int k = slot; k + 1 < kMaxStations; ++k) stations[k] = stations[k + 1];

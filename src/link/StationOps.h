@@ -6,15 +6,15 @@
 
 namespace zentrel {
 
-struct Core;
+struct Link;
 
-// Empties every table's stations and flags (names, local MACs and network info stay), then has
-// the history drop records with an empty MAC and saves plc.data.
-void ClearStationTables(Core& core);
+// Empties every table's stations and flags (names, local MACs and network info stay), then tells
+// the link's events that the tables were cleared.
+void ClearStationTables(Link& link);
 // One aging pass over the current adapter's table.
-void AgeStations(Core& core);
-LocalDevice LocalDeviceOf(const Core& core, int adapter);
+void AgeStations(Link& link);
+LocalDevice LocalDeviceOf(const Link& link, int adapter);
 // Removes the station with that MAC from the current adapter's table, moving later entries up.
-void RemoveStation(Core& core, const std::uint8_t* mac);
+void RemoveStation(Link& link, const std::uint8_t* mac);
 
 }  // namespace zentrel

@@ -117,17 +117,5 @@ struct LocalDevice {
     std::int32_t localFound;
 };
 
-// Shared link state: one of each for the whole run.
-struct LinkState {
-    std::array<AdapterRecord, kMaxAdapters> adapters{};
-    StationTables tables{};
-    std::int32_t currentAdapter = 0;
-    std::int32_t pendingRequestType = 0;
-    std::uint8_t replyReceived = 0;
-    std::array<std::int32_t, kMaxAdapters> versionTaken{};
-    std::uint8_t setKeyLocalOnly = 0;
-    std::int32_t setKeyResultIndex = 0;
-    std::array<std::uint8_t, 34> setKeyResults{};
-};
 
 }  // namespace zentrel

@@ -8,42 +8,41 @@
 #include <cstring>
 
 #include "base/AtomicFile.h"
-#include "base/HexText.h"
 #include "base/ByteReader.h"
-#include "registry/Core.h"
+#include "base/HexText.h"
+#include "base/MacAddress.h"
+#include "link/Link.h"
 #include "registry/DatabaseMerge.h"
 
 namespace zentrel {
 namespace {
 
 constexpr std::size_t kMaxDatabaseBytes = kDatabaseBaseBytes + kHistoryRecordBytes * kMaxHistory;
-// Texts taken from the list views are read as through a 256-character buffer.
-constexpr std::size_t kListTextLimit = 255;
 constexpr char kRecoverText[] = "Unexpected condition reading database. Attempting to recover.";
 
-void Warn(Core& core, const char* caption, const std::string& more = {}) {
+void Warn(Messages& messages, const char* caption, const std::string& more = {}) {
     Message m;
     m.text = kRecoverText + more;
     m.caption = caption;
     m.icon = MsgIcon::Warning;
     m.buttons = MsgButtons::Ok;
     m.owner = MsgOwner::None;
-    core.messages.Show(m);
+    messages.Show(m);
 }
 
 // A damaged file is replaced by an empty one; the next save writes it whole again. What the
 // damaged file held (device passwords among it) is first kept beside it, owner-only, replacing an
 // older copy; when it cannot be kept the file stays as it is until the next save.
 // Returns true when the file was recreated (and its content, if any, kept).
-bool RecreateEmpty(Core& core, bool hadContent) {
-    const std::filesystem::path path = core.FilePath(kDatabaseFile);
+bool RecreateEmpty(DeviceDatabase& db, const std::filesystem::path& directory, bool hadContent) {
+    const std::filesystem::path path = directory / kDatabaseFile;
     if (hadContent) {
-        const std::filesystem::path kept = core.FilePath(kDamagedDatabaseFile);
+        const std::filesystem::path kept = directory / kDamagedDatabaseFile;
         if (std::rename(path.c_str(), kept.c_str()) != 0) return false;
         ::chmod(kept.c_str(), S_IRUSR | S_IWUSR);
     }
     WriteFileAtomically(path, {});
-    core.db.lastStored.emplace();
+    db.lastStored.emplace();
     return true;
 }
 
@@ -53,18 +52,8 @@ void RemoveRecord(DeviceDatabase& db, int index) {
     --db.historyCount;
 }
 
-bool ListShowsMac(const ListModel& list, int subItem, const std::string& macText) {
-    if (!list.present) return false;
-    for (int r = 0; r < list.RowCount(); ++r) {
-        if (list.Cell(r, subItem) == macText) return true;
-    }
-    return false;
-}
-
-std::string ListText(const ListModel& list, int row, int subItem) {
-    std::string s = list.Cell(row, subItem);
-    if (s.size() > kListTextLimit) s.resize(kListTextLimit);
-    return s;
+bool Shown(const std::vector<std::string>& shownMacs, const std::string& macText) {
+    return std::find(shownMacs.begin(), shownMacs.end(), macText) != shownMacs.end();
 }
 
 std::uint8_t SpeedFromText(const std::string& text) {
@@ -113,138 +102,157 @@ bool DecodeHistoryRecord(std::span<const std::uint8_t> bytes, HistoryRecord& rec
     return true;
 }
 
-void ResetDatabase(Core& core) {
-    core.link.tables = StationTables{};
-    for (auto& t : core.link.tables) std::memcpy(t.networkName, kDefaultNetworkName, sizeof kDefaultNetworkName);
+void ResetDatabase(DeviceDatabase& db, Link& link) {
+    link.tables = StationTables{};
+    for (auto& t : link.tables) std::memcpy(t.networkName, kDefaultNetworkName, sizeof kDefaultNetworkName);
     // Slots behind historyCount must be zero: new records are written into them field by field.
-    core.db.history = {};
-    core.db.historyCount = 0;
-    core.link.currentAdapter = 0;
+    db.history = {};
+    db.historyCount = 0;
+    link.currentAdapter = 0;
 }
 
-void LoadDatabase(Core& core) {
-    auto& db = core.db;
-    auto& views = core.views;
-    std::vector<std::uint8_t> bytes;
-    const bool read = ReadFilePrefix(core.FilePath(kDatabaseFile), kMaxDatabaseBytes, bytes);
-    db.lastStored = bytes;
-    if (!read) {
-        ResetDatabase(core);
-        ApplyListLayout(core, views.main.powerlineDevices);
-        return;
-    }
+DatabaseStatus DecodeDatabase(std::span<const std::uint8_t> bytes, DatabaseImage& image) {
     ByteReader r(bytes);
-    // Every path below ends in the layout being applied; a field cut short recreates the file.
-    auto fail = [&] {
-        RecreateEmpty(core, !bytes.empty());
-        ApplyListLayout(core, views.main.powerlineDevices);
-    };
-
     std::int32_t version = 0;
-    if (!r.I32(version)) return fail();
-    if (version < kDatabaseVersion) {
-        ResetDatabase(core);
-        // The first save would overwrite the file, and every device password in it.
-        const bool kept = RecreateEmpty(core, true);
-        Warn(core, "Attention!", kept ? " The previous database was kept as plc.data.damaged." : "");
-        return;
-    }
+    if (!r.I32(version)) return DatabaseStatus::Cut;
+    if (version < kDatabaseVersion) return DatabaseStatus::OldVersion;
+    image.version = version;
 
     std::int32_t adapter = 0;
-    if (!r.I32(adapter)) return fail();
-    core.link.currentAdapter = std::clamp(adapter, 0, kMaxAdapters - 1);
+    if (!r.I32(adapter)) return DatabaseStatus::Cut;
+    image.currentAdapter = std::clamp(adapter, 0, kMaxAdapters - 1);
 
-    std::span<const std::uint8_t> block(bytes);
-    if (r.Remaining() < kStationBlockBytes) return fail();
-    DecodeStationTables(block.subspan(r.Position(), kStationBlockBytes), core.link.tables);
+    if (r.Remaining() < kStationBlockBytes) return DatabaseStatus::Cut;
+    DecodeStationTables(bytes.subspan(r.Position(), kStationBlockBytes), image.tables);
     r.Skip(kStationBlockBytes);
 
     std::int32_t count = 0;
-    if (!r.I32(count)) return fail();
-    if (count < 0 || count > kMaxHistory) {
-        db.history = {};
-        db.historyCount = 0;
-        Warn(core, "Problem Occurred");
-        return fail();
-    }
-
-    db.history = {};
-    db.historyCount = 0;
+    if (!r.I32(count)) return DatabaseStatus::Cut;
+    image.history = {};
+    image.historyCount = 0;
+    if (count < 0 || count > kMaxHistory) return DatabaseStatus::BadCount;
     for (int i = 0; i < count; ++i) {
-        if (r.Remaining() < kHistoryRecordBytes) return fail();  // keeps the whole records read so far
-        DecodeHistoryRecord(block.subspan(r.Position(), kHistoryRecordBytes), db.history[static_cast<std::size_t>(i)]);
+        // The whole records read so far are kept.
+        if (r.Remaining() < kHistoryRecordBytes) return DatabaseStatus::Cut;
+        DecodeHistoryRecord(bytes.subspan(r.Position(), kHistoryRecordBytes), image.history[static_cast<std::size_t>(i)]);
         r.Skip(kHistoryRecordBytes);
-        db.historyCount = i + 1;
+        image.historyCount = i + 1;
     }
 
-    // The layout is taken entry by entry as far as the file goes; only the sort state is required.
-    ListLayout layout = db.listLayout;
-    for (auto& v : layout.columnOrder) {
+    // The layout is taken entry by entry as far as the bytes go; only the sort state is required.
+    for (auto& v : image.listLayout.columnOrder) {
         if (!r.I32(v)) break;
     }
-    for (auto& v : layout.columnWidths) {
+    for (auto& v : image.listLayout.columnWidths) {
         if (!r.I32(v)) break;
     }
-    db.listLayout = layout;
-
     std::int32_t ascending = 0, column = 0;
-    if (!r.I32(ascending)) return fail();
-    core.mainPage.sortAscending = ascending;
-    if (!r.I32(column)) return fail();
-    core.mainPage.sortColumn = column;
-
-    ApplyListLayout(core, views.main.powerlineDevices);
+    if (!r.I32(ascending)) return DatabaseStatus::Cut;
+    image.sortAscending = ascending;
+    if (!r.I32(column)) return DatabaseStatus::Cut;
+    image.sortColumn = column;
+    return DatabaseStatus::Whole;
 }
 
-void SaveDatabase(Core& core) {
-    auto& db = core.db;
+std::vector<std::uint8_t> EncodeDatabase(const DatabaseImage& image) {
+    const int count = std::clamp(image.historyCount, 0, kMaxHistory);
+    std::vector<std::uint8_t> out;
+    out.reserve(kDatabaseBaseBytes + kHistoryRecordBytes * static_cast<std::size_t>(count));
+    ByteWriter w(out);
+    w.I32(image.version);
+    w.I32(image.currentAdapter);
+    EncodeStationTables(image.tables, out);
+    w.I32(count);
+    for (int i = 0; i < count; ++i) EncodeHistoryRecord(image.history[static_cast<std::size_t>(i)], out);
+    for (auto v : image.listLayout.columnOrder) w.I32(v);
+    for (auto v : image.listLayout.columnWidths) w.I32(v);
+    w.I32(image.sortAscending);
+    w.I32(image.sortColumn);
+    return out;
+}
+
+DatabaseImage ImageOf(const DeviceDatabase& db, const Link& link) {
+    DatabaseImage image;
+    image.currentAdapter = link.currentAdapter;
+    image.tables = link.tables;
+    image.history = db.history;
+    image.historyCount = db.historyCount;
+    image.listLayout = db.listLayout;
+    image.sortAscending = db.sortAscending;
+    image.sortColumn = db.sortColumn;
+    return image;
+}
+
+void TakeImage(const DatabaseImage& image, DeviceDatabase& db, Link& link) {
+    link.currentAdapter = image.currentAdapter;
+    link.tables = image.tables;
+    db.history = image.history;
+    db.historyCount = image.historyCount;
+    db.listLayout = image.listLayout;
+    db.sortAscending = image.sortAscending;
+    db.sortColumn = image.sortColumn;
+}
+
+bool ReadDatabase(DeviceDatabase& db, Link& link, Messages& messages, const std::filesystem::path& directory) {
+    std::vector<std::uint8_t> bytes;
+    const bool read = ReadFilePrefix(directory / kDatabaseFile, kMaxDatabaseBytes, bytes);
+    db.lastStored = bytes;
+    if (!read) {
+        ResetDatabase(db, link);
+        return true;
+    }
+    DatabaseImage image = ImageOf(db, link);
+    const DatabaseStatus status = DecodeDatabase(bytes, image);
+    if (status == DatabaseStatus::OldVersion) {
+        ResetDatabase(db, link);
+        // The first save would overwrite the file, and every device password in it.
+        const bool kept = RecreateEmpty(db, directory, true);
+        Warn(messages, "Attention!", kept ? " The previous database was kept as plc.data.damaged." : "");
+        return false;
+    }
+    TakeImage(image, db, link);
+    if (status == DatabaseStatus::BadCount) Warn(messages, "Problem Occurred");
+    // A field cut short recreates the file.
+    if (status != DatabaseStatus::Whole) RecreateEmpty(db, directory, !bytes.empty());
+    return true;
+}
+
+StoredChanges WriteDatabase(DeviceDatabase& db, Link& link, const std::filesystem::path& directory) {
     db.historyCount = std::clamp(db.historyCount, 0, kMaxHistory);
-    if (db.historyCount >= 2) CompactHistory(core);
-    CaptureListLayout(core, core.views.main.powerlineDevices);
+    if (db.historyCount >= 2) CompactHistory(db);
 
     // `zentrel` and the desktop program may both work in this directory: what the other one
     // wrote since this one last read or wrote the file is taken in, not overwritten. The lock
     // keeps the other program from saving between this read and the write below.
-    const std::filesystem::path path = core.FilePath(kDatabaseFile);
-    const DirectoryLock lock(core.directory);
+    const std::filesystem::path path = directory / kDatabaseFile;
+    const DirectoryLock lock(directory);
+    StoredChanges changes;
     if (db.lastStored) {
         std::vector<std::uint8_t> onDisk;
         ReadFilePrefix(path, kMaxDatabaseBytes, onDisk);
-        if (onDisk != *db.lastStored) TakeInStoredChanges(core, *db.lastStored, onDisk);
+        if (onDisk != *db.lastStored) changes = TakeInStoredChanges(db, link, directory, *db.lastStored, onDisk);
     }
 
-    std::vector<std::uint8_t> out;
-    out.reserve(kDatabaseBaseBytes + kHistoryRecordBytes * static_cast<std::size_t>(db.historyCount));
-    ByteWriter w(out);
-    w.I32(kDatabaseVersion);
-    w.I32(core.link.currentAdapter);
-    EncodeStationTables(core.link.tables, out);
-    w.I32(db.historyCount);
-    for (int i = 0; i < db.historyCount; ++i) EncodeHistoryRecord(db.history[static_cast<std::size_t>(i)], out);
-    for (auto v : db.listLayout.columnOrder) w.I32(v);
-    for (auto v : db.listLayout.columnWidths) w.I32(v);
-    w.I32(core.mainPage.sortAscending);
-    w.I32(core.mainPage.sortColumn);
-
+    std::vector<std::uint8_t> out = EncodeDatabase(ImageOf(db, link));
     // A failed write leaves the previous file in place; there is no message for it.
     if (WriteFileAtomically(path, out)) db.lastStored = std::move(out);
+    return changes;
 }
 
-int FindHistoryByMac(const Core& core, const std::uint8_t* mac) {
-    const int count = std::clamp(core.db.historyCount, 0, kMaxHistory);
+int FindHistoryByMac(const DeviceDatabase& db, const std::uint8_t* mac) {
+    const int count = std::clamp(db.historyCount, 0, kMaxHistory);
     for (int i = 0; i < count; ++i) {
-        if (SameMac(core.db.history[static_cast<std::size_t>(i)].mac, mac)) return i + 1;
+        if (SameMac(db.history[static_cast<std::size_t>(i)].mac, mac)) return i + 1;
     }
     return 0;
 }
 
-int FindHistoryByMacText(const Core& core, const std::string& text) {
+int FindHistoryByMacText(const DeviceDatabase& db, const std::string& text) {
     const Mac mac = MacFromText(text);
-    return FindHistoryByMac(core, mac.data());
+    return FindHistoryByMac(db, mac.data());
 }
 
-void CompactHistory(Core& core) {
-    auto& db = core.db;
+void CompactHistory(DeviceDatabase& db) {
     auto& h = db.history;
     // Backward pass: a later record of the same MAC wins only when it was seen later, so among
     // equal times the one nearest the front stays.
@@ -263,8 +271,7 @@ void CompactHistory(Core& core) {
     }
 }
 
-int NewHistorySlot(Core& core) {
-    auto& db = core.db;
+int NewHistorySlot(DeviceDatabase& db, const std::vector<std::string>& shownMacs) {
     if (db.historyCount < 0) db.historyCount = 0;
     if (db.historyCount < kMaxHistory) {
         const int slot = db.historyCount;
@@ -272,29 +279,24 @@ int NewHistorySlot(Core& core) {
         ++db.historyCount;
         return slot;
     }
-    const auto& localList = core.views.main.localDevices;
-    const auto& powerList = core.views.main.powerlineDevices;
     int oldest = -1;
     for (int i = 0; i < kMaxHistory; ++i) {
         const auto& rec = db.history[static_cast<std::size_t>(i)];
-        const std::string text = FormatMac(rec.mac);
-        if (ListShowsMac(localList, 1, text) || ListShowsMac(powerList, 3, text)) continue;
+        if (Shown(shownMacs, FormatMac(rec.mac))) continue;
         if (oldest < 0 || rec.lastSeen < db.history[static_cast<std::size_t>(oldest)].lastSeen) oldest = i;
     }
     if (oldest >= 0) db.history[static_cast<std::size_t>(oldest)] = HistoryRecord{};
     return oldest;
 }
 
-void UpdateHistory(Core& core) {
-    auto& db = core.db;
-    const std::int64_t now = core.clock.Now();
-
+void UpdateHistory(DeviceDatabase& db, const Link& link, const std::vector<ListedStation>& listed,
+                   const std::vector<std::string>& shownMacs, std::int64_t now) {
     for (int a = 0; a < kMaxAdapters; ++a) {
-        const StationTable& t = core.link.tables[static_cast<std::size_t>(a)];
+        const StationTable& t = link.tables[static_cast<std::size_t>(a)];
         if (!IsMacSet(t.localMac)) continue;
-        const int found = FindHistoryByMac(core, t.localMac);
+        const int found = FindHistoryByMac(db, t.localMac);
         if (found == 0) {
-            const int slot = NewHistorySlot(core);
+            const int slot = NewHistorySlot(db, shownMacs);
             if (slot < 0) continue;
             HistoryRecord& rec = db.history[static_cast<std::size_t>(slot)];
             SetRecordText(rec.label, sizeof rec.label, HexByte(t.localTei));
@@ -305,7 +307,7 @@ void UpdateHistory(Core& core) {
         } else {
             HistoryRecord& rec = db.history[static_cast<std::size_t>(found) - 1];
             SetRecordText(rec.label, sizeof rec.label, HexByte(t.localTei));
-            if (a == core.link.currentAdapter) {
+            if (a == link.currentAdapter) {
                 rec.speed = 0xFF;
                 rec.localMark = 0xFF;
                 SetRecordText(rec.password, sizeof rec.password, "");
@@ -314,56 +316,22 @@ void UpdateHistory(Core& core) {
         }
     }
 
-    const ListModel& list = core.views.main.powerlineDevices;
-    if (list.present) {
-        for (int row = 0; row < list.RowCount(); ++row) {
-            const Mac mac = MacFromText(ListText(list, row, 3));
-            const int found = FindHistoryByMac(core, mac.data());
-            int slot = found - 1;
-            if (found == 0) {
-                slot = NewHistorySlot(core);
-                if (slot < 0) continue;
-            }
-            HistoryRecord& rec = db.history[static_cast<std::size_t>(slot)];
-            std::memcpy(rec.mac, mac.data(), 6);
-            SetRecordText(rec.label, sizeof rec.label, ListText(list, row, 0));
-            rec.speed = SpeedFromText(ListText(list, row, 1));
-            rec.localMark = 0;
-            rec.lastSeen = now;
-            SetRecordText(rec.password, sizeof rec.password, ListText(list, row, 4));
+    for (const ListedStation& station : listed) {
+        const Mac mac = MacFromText(station.mac);
+        const int found = FindHistoryByMac(db, mac.data());
+        int slot = found - 1;
+        if (found == 0) {
+            slot = NewHistorySlot(db, shownMacs);
+            if (slot < 0) continue;
         }
+        HistoryRecord& rec = db.history[static_cast<std::size_t>(slot)];
+        std::memcpy(rec.mac, mac.data(), 6);
+        SetRecordText(rec.label, sizeof rec.label, station.label);
+        rec.speed = SpeedFromText(station.speed);
+        rec.localMark = 0;
+        rec.lastSeen = now;
+        SetRecordText(rec.password, sizeof rec.password, station.password);
     }
-
-    SaveDatabase(core);
-}
-
-void ApplyListLayout(Core& core, ListModel& list) {
-    if (!list.present) return;
-    const auto& layout = core.db.listLayout;
-    // The order is taken only when it names each of the list's five columns once.
-    if (list.columns.size() == layout.columnOrder.size()) {
-        std::array<bool, 5> seen{};
-        bool valid = true;
-        for (auto v : layout.columnOrder) {
-            if (v < 0 || v >= 5 || seen[static_cast<std::size_t>(v)]) {
-                valid = false;
-                break;
-            }
-            seen[static_cast<std::size_t>(v)] = true;
-        }
-        if (valid) list.columnOrder.assign(layout.columnOrder.begin(), layout.columnOrder.end());
-    }
-    for (std::size_t i = 0; i < layout.columnWidths.size() && i < list.columns.size(); ++i)
-        list.columns[i].width = static_cast<std::int16_t>(layout.columnWidths[i] & 0xFFFF);
-}
-
-void CaptureListLayout(Core& core, const ListModel& list) {
-    if (!list.present) return;
-    auto& layout = core.db.listLayout;
-    if (list.columnOrder.size() == layout.columnOrder.size())
-        std::copy(list.columnOrder.begin(), list.columnOrder.end(), layout.columnOrder.begin());
-    for (std::size_t i = 0; i < layout.columnWidths.size() && i < list.columns.size(); ++i)
-        layout.columnWidths[i] = list.columns[i].width;
 }
 
 }  // namespace zentrel

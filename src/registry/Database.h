@@ -4,17 +4,19 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "base/Messages.h"
 #include "keys/KeyDerivation.h"
-#include "registry/Views.h"
+#include "link/StationTable.h"
 
 namespace zentrel {
 
-struct Core;
+struct Link;
 
 struct HistoryRecord {
     char label[32];
@@ -50,29 +52,84 @@ struct DeviceDatabase {
     std::array<HistoryRecord, kMaxHistory> history{};
     std::int32_t historyCount = 0;
     ListLayout listLayout;
+    // The powerline device list's sort state.
+    std::int32_t sortAscending = 1;
+    std::int32_t sortColumn = 1;
     std::int32_t selectedHistory = 0;  // 1-based record of the device in "Set Device Password"
     // plc.data as this program last read or wrote it (empty: missing or empty; none: never
     // loaded). A save that finds the file otherwise first takes in what another program changed.
     std::optional<std::vector<std::uint8_t>> lastStored;
 };
 
-void LoadDatabase(Core& core);
-void SaveDatabase(Core& core);
-void ResetDatabase(Core& core);
-void UpdateHistory(Core& core);
+// Everything plc.data holds, as plain data.
+struct DatabaseImage {
+    std::int32_t version = kDatabaseVersion;
+    std::int32_t currentAdapter = 0;
+    StationTables tables{};
+    std::array<HistoryRecord, kMaxHistory> history{};
+    std::int32_t historyCount = 0;
+    ListLayout listLayout;
+    std::int32_t sortAscending = 1;
+    std::int32_t sortColumn = 1;
+};
+
+enum class DatabaseStatus {
+    Whole,       // every field was read
+    OldVersion,  // a version before kDatabaseVersion: nothing was taken
+    Cut,         // the bytes end inside a required field: the fields before it were taken
+    BadCount,    // a history count outside 0..32: the history was emptied
+};
+
+// Reads plc.data's bytes into `image` field by field. Fields the bytes do not reach keep the
+// values `image` held; the current adapter is kept within 0..7 and every record's texts
+// terminated. The list layout is taken entry by entry as far as the bytes go.
+DatabaseStatus DecodeDatabase(std::span<const std::uint8_t> bytes, DatabaseImage& image);
+// The bytes a save writes: kDatabaseBaseBytes + 176 per record.
+std::vector<std::uint8_t> EncodeDatabase(const DatabaseImage& image);
+
+// The image of what the program holds, and back.
+DatabaseImage ImageOf(const DeviceDatabase& db, const Link& link);
+void TakeImage(const DatabaseImage& image, DeviceDatabase& db, Link& link);
+
+// Reads plc.data from `directory` into the database and the link's tables and current adapter.
+// A missing file resets both; a damaged one is kept as plc.data.damaged and recreated empty, with
+// a warning where the user would otherwise lose it unawares. Returns false when the list layout
+// must not be applied (a file of an older version).
+bool ReadDatabase(DeviceDatabase& db, Link& link, Messages& messages, const std::filesystem::path& directory);
+
+// What a save took in from another program's changes to the file.
+struct StoredChanges {
+    bool taken = false;          // history records were merged: listed passwords may be stale
+    bool layoutChanged = false;  // the list layout came from the file
+};
+// Writes plc.data into `directory` atomically, after taking in what another program changed
+// since this one last read or wrote it. A failed write leaves the previous file in place.
+StoredChanges WriteDatabase(DeviceDatabase& db, Link& link, const std::filesystem::path& directory);
+void ResetDatabase(DeviceDatabase& db, Link& link);
+
 // 1-based position of the first record with that MAC, 0 when none.
-int FindHistoryByMac(const Core& core, const std::uint8_t* mac);
-int FindHistoryByMacText(const Core& core, const std::string& text);
-void CompactHistory(Core& core);
-void ApplyListLayout(Core& core, ListModel& list);
-void CaptureListLayout(Core& core, const ListModel& list);
+int FindHistoryByMac(const DeviceDatabase& db, const std::uint8_t* mac);
+int FindHistoryByMacText(const DeviceDatabase& db, const std::string& text);
+void CompactHistory(DeviceDatabase& db);
 
 // Room for a record of a device the history does not hold yet. While there is room it is the
 // slot behind the last record; with 32 records it is the record with the oldest lastSeen among
-// those whose MAC neither the local nor the powerline device list shows. The slot comes back
-// zeroed and already counted in historyCount; -1 when every record belongs to a shown device (the
-// new device is then not recorded).
-int NewHistorySlot(Core& core);
+// those whose MAC text is not in `shownMacs` (the MACs the local and the powerline device lists
+// show). The slot comes back zeroed and already counted in historyCount; -1 when every record
+// belongs to a shown device (the new device is then not recorded).
+int NewHistorySlot(DeviceDatabase& db, const std::vector<std::string>& shownMacs);
+
+// A station as the powerline device list shows it: MAC, label (TEI text), speed text, password.
+struct ListedStation {
+    std::string mac;
+    std::string label;
+    std::string speed;
+    std::string password;
+};
+// Brings the history up to date with the local devices of the link's tables and the listed
+// stations, at time `now`.
+void UpdateHistory(DeviceDatabase& db, const Link& link, const std::vector<ListedStation>& listed,
+                   const std::vector<std::string>& shownMacs, std::int64_t now);
 
 // A record's text field up to its terminator, never past the field's width.
 std::string RecordText(const char* field, std::size_t width);

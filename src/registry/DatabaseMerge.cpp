@@ -8,7 +8,8 @@
 #include <cstring>
 
 #include "base/ByteReader.h"
-#include "registry/Core.h"
+#include "base/MacAddress.h"
+#include "link/Link.h"
 
 namespace zentrel {
 namespace {
@@ -78,17 +79,6 @@ void MergeHistory(const StoredState* base, const StoredState& disk, DeviceDataba
     db.historyCount = count;
 }
 
-// The list shows each device's stored password; UpdateHistory writes it back from there.
-void RefreshListedPasswords(Core& core) {
-    ListModel& list = core.views.main.powerlineDevices;
-    if (!list.present) return;
-    for (int row = 0; row < list.RowCount(); ++row) {
-        const int position = FindHistoryByMacText(core, list.Cell(row, 3));
-        const auto* record = position > 0 ? &core.db.history[static_cast<std::size_t>(position - 1)] : nullptr;
-        list.SetCell(row, 4, record ? RecordText(record->password, sizeof record->password) : std::string());
-    }
-}
-
 }  // namespace
 
 bool DecodeStoredState(std::span<const std::uint8_t> bytes, StoredState& state) {
@@ -117,36 +107,40 @@ bool DecodeStoredState(std::span<const std::uint8_t> bytes, StoredState& state) 
     return r.I32(state.sortAscending) && r.I32(state.sortColumn);
 }
 
-void TakeInStoredChanges(Core& core, const std::vector<std::uint8_t>& base, const std::vector<std::uint8_t>& onDisk) {
+StoredChanges TakeInStoredChanges(DeviceDatabase& db, Link& link, const std::filesystem::path& directory,
+                                  const std::vector<std::uint8_t>& base, const std::vector<std::uint8_t>& onDisk) {
+    StoredChanges changes;
     StoredState disk;
     if (!DecodeStoredState(onDisk, disk)) {
         // Whatever put it there, it may hold device passwords: keep it before the save replaces it.
         if (!onDisk.empty()) {
-            const auto kept = core.FilePath(kDamagedDatabaseFile);
-            if (std::rename(core.FilePath(kDatabaseFile).c_str(), kept.c_str()) == 0) ::chmod(kept.c_str(), S_IRUSR | S_IWUSR);
+            const auto kept = directory / kDamagedDatabaseFile;
+            const auto path = directory / kDatabaseFile;
+            if (std::rename(path.c_str(), kept.c_str()) == 0) ::chmod(kept.c_str(), S_IRUSR | S_IWUSR);
         }
-        return;
+        return changes;
     }
     StoredState was;
     const bool haveBase = DecodeStoredState(base, was);
-    MergeHistory(haveBase ? &was : nullptr, disk, core.db);
-    RefreshListedPasswords(core);
+    MergeHistory(haveBase ? &was : nullptr, disk, db);
+    changes.taken = true;
     // Without a base there is nothing to tell the other program's settings from ours: ours stay.
-    if (!haveBase) return;
+    if (!haveBase) return changes;
     for (int a = 0; a < kMaxAdapters; ++a) {
         const auto& name = disk.networkNames[static_cast<std::size_t>(a)];
         if (name != was.networkNames[static_cast<std::size_t>(a)])
-            std::memcpy(core.link.tables[static_cast<std::size_t>(a)].networkName, name.data(), name.size());
+            std::memcpy(link.tables[static_cast<std::size_t>(a)].networkName, name.data(), name.size());
     }
     if (disk.listLayout.columnOrder != was.listLayout.columnOrder ||
         disk.listLayout.columnWidths != was.listLayout.columnWidths) {
-        core.db.listLayout = disk.listLayout;
-        ApplyListLayout(core, core.views.main.powerlineDevices);
+        db.listLayout = disk.listLayout;
+        changes.layoutChanged = true;
     }
     if (disk.sortAscending != was.sortAscending || disk.sortColumn != was.sortColumn) {
-        core.mainPage.sortAscending = disk.sortAscending;
-        core.mainPage.sortColumn = disk.sortColumn;
+        db.sortAscending = disk.sortAscending;
+        db.sortColumn = disk.sortColumn;
     }
+    return changes;
 }
 
 }  // namespace zentrel

@@ -7,7 +7,6 @@
 
 #include "base/AtomicFile.h"
 #include "base/ByteReader.h"
-#include "registry/Core.h"
 
 namespace zentrel {
 namespace {
@@ -92,22 +91,12 @@ OemPrefs ParseOemPrefs(const std::uint8_t* data, std::size_t size) {
     return p;
 }
 
-void LoadOemPrefs(Core& core) {
+OemPrefs ReadOemPrefs(const std::filesystem::path& directory) {
     std::vector<std::uint8_t> bytes;
-    if (ReadFilePrefix(core.FilePath(kOemPrefsFile), kOemPrefsBytes, bytes)) {
-        core.prefs = ParseOemPrefs(bytes.data(), bytes.size());
-    } else {
-        core.prefs = OemPrefs{};
-        DefaultOemPrefs(core.prefs);
-    }
-    auto& p = core.prefs;
-    if (p.ticksPerPhase < 1) p.ticksPerPhase = 1;
-    core.mainPage.sortAscending = 1;
-    core.mainPage.sortColumn = 1;
-    // The scan cycle counts phases in 16 bits; a value whose low 16 bits are zero still needs a tick.
-    core.scan.ticksPerPhase = std::max<std::int32_t>(1, static_cast<std::uint16_t>(p.ticksPerPhase & 0xFFFF));
-    core.views.main.powerlineDevices.gridLines = (p.showIcons == 0);
-    core.scan.autoRefreshOff = (p.autoScan == 0) ? 1 : 0;
+    if (ReadFilePrefix(directory / kOemPrefsFile, kOemPrefsBytes, bytes)) return ParseOemPrefs(bytes.data(), bytes.size());
+    OemPrefs prefs;
+    DefaultOemPrefs(prefs);
+    return prefs;
 }
 
 QualityWording WordingForStyle(int qualityStyle) {
@@ -120,8 +109,6 @@ QualityWording WordingForStyle(int qualityStyle) {
         default: return {0, {}};
     }
 }
-
-void SelectQualityWording(Core& core) { core.quality = WordingForStyle(core.prefs.qualityStyle); }
 
 std::vector<VendorEntry> ParseVendorList(const std::uint8_t* data, std::size_t size) {
     std::vector<VendorEntry> vendors;
@@ -143,20 +130,19 @@ std::vector<VendorEntry> ParseVendorList(const std::uint8_t* data, std::size_t s
     return vendors;
 }
 
-void LoadVendorList(Core& core) {
-    core.vendors.clear();
-    const auto path = core.FilePath(kVendorListFile);
+std::vector<VendorEntry> ReadVendorList(const std::filesystem::path& directory) {
+    const auto path = directory / kVendorListFile;
     std::error_code ec;
     const auto length = std::filesystem::file_size(path, ec);
-    if (ec) return;
+    if (ec) return {};
     std::vector<std::uint8_t> bytes;
     // Only as many lines as the table has room for are read, so a huge file costs no more.
     const std::size_t limit = static_cast<std::size_t>(std::min<std::uintmax_t>(length, 16u << 20));
-    if (!ReadFilePrefix(path, limit, bytes)) return;
+    if (!ReadFilePrefix(path, limit, bytes)) return {};
     const std::size_t capacity = static_cast<std::size_t>(length / kVendorBytesPerLine);
     auto vendors = ParseVendorList(bytes.data(), bytes.size());
     if (vendors.size() > capacity) vendors.resize(capacity);
-    core.vendors = std::move(vendors);
+    return vendors;
 }
 
 }  // namespace zentrel

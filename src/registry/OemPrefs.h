@@ -2,12 +2,11 @@
 // OEM branding and tuning (OEMPrefs.dat) and the vendor list (OUIList.txt).
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace zentrel {
-
-struct Core;
 
 inline constexpr char kOemPrefsFile[] = "OEMPrefs.dat";
 inline constexpr char kVendorListFile[] = "OUIList.txt";
@@ -47,15 +46,13 @@ struct QualityWording {
 };
 
 void DefaultOemPrefs(OemPrefs& prefs);
-// Reads OEMPrefs.dat from the core's directory (defaults when missing), then applies the derived
-// settings to the core.
-void LoadOemPrefs(Core& core);
+// OEMPrefs.dat of `directory`; the defaults when it is missing.
+OemPrefs ReadOemPrefs(const std::filesystem::path& directory);
 // Parses the bytes of an OEMPrefs.dat; a short input leaves the missing fields zero.
 OemPrefs ParseOemPrefs(const std::uint8_t* data, std::size_t size);
 QualityWording WordingForStyle(int qualityStyle);
-void LoadVendorList(Core& core);
-// The Main page's choice of link-quality wording, from qualityStyle, into core.quality.
-void SelectQualityWording(Core& core);
+// OUIList.txt of `directory` (empty when missing): room for one entry per 20 bytes of the file.
+std::vector<VendorEntry> ReadVendorList(const std::filesystem::path& directory);
 // The vendor list parsed from the bytes of an OUIList.txt: room for size / 20 entries.
 std::vector<VendorEntry> ParseVendorList(const std::uint8_t* data, std::size_t size);
 

@@ -9,7 +9,6 @@
 #include <sstream>
 #include <vector>
 
-#include "registry/Core.h"
 
 namespace zentrel {
 namespace {
@@ -147,8 +146,8 @@ HostInformation FormatHostInformation(const HostFacts& facts, const std::string&
     };
 }
 
-HostInformation CollectHostInformation(const Core& core) {
-    return FormatHostInformation(ReadHostFacts(), core.prefs.title, core.captureLibraryVersion);
+HostInformation CollectHostInformation(const std::string& title, const std::string& libraryVersion) {
+    return FormatHostInformation(ReadHostFacts(), title, libraryVersion);
 }
 
 }  // namespace zentrel

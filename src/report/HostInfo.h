@@ -6,8 +6,6 @@
 
 namespace zentrel {
 
-struct Core;
-
 inline constexpr char programVersion[] = "3.0.91231";
 inline constexpr std::size_t kHostLineMax = 255;
 
@@ -26,8 +24,8 @@ HostFacts ReadHostFacts();
 // Lines from facts, the OEM title and the capture library's version text (empty: "not present").
 HostInformation FormatHostInformation(const HostFacts& facts, const std::string& title,
                                       const std::string& libraryVersion);
-// ReadHostFacts formatted with the core's title and capture library version.
-HostInformation CollectHostInformation(const Core& core);
+// ReadHostFacts formatted with the OEM title and the capture library's version text.
+HostInformation CollectHostInformation(const std::string& title, const std::string& libraryVersion);
 
 std::string FormatProcessor(const std::string& machine);
 std::string FormatOsPlatform(const std::string& osName, const std::string& kernelRelease);

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "registry/Core.h"
+#include "registry/OemPrefs.h"
 
 namespace zentrel {
 namespace {
@@ -24,12 +24,12 @@ std::string DateText(const std::tm& tm) {
 
 }  // namespace
 
-std::string FormatLastSeen(const Core& core, std::int64_t lastSeen) {
+std::string FormatLastSeen(const OemPrefs& prefs, std::int64_t lastSeen) {
     const std::time_t t = static_cast<std::time_t>(lastSeen);
     if (static_cast<std::int64_t>(t) != lastSeen) return "unknown";
     std::tm tm{};
     if (!localtime_r(&t, &tm)) return "unknown";
-    if (core.prefs.use12HourClock != 0) {
+    if (prefs.use12HourClock != 0) {
         // Hours up to 12 keep their number and read "AM": 00:30 is "00 .. AM", 12:30 is "12 .. AM".
         const char* suffix = "AM";
         if (tm.tm_hour > 12) {

@@ -6,10 +6,10 @@
 
 namespace zentrel {
 
-struct Core;
+struct OemPrefs;
 
 // "Jan 05 03:07 AM" (12-hour) or "Jan 05 15:07" (24-hour); "unknown" for a time the local
 // calendar cannot represent.
-std::string FormatLastSeen(const Core& core, std::int64_t lastSeen);
+std::string FormatLastSeen(const OemPrefs& prefs, std::int64_t lastSeen);
 
 }  // namespace zentrel

@@ -2,7 +2,8 @@
 
 #include <cstdio>
 
-#include "registry/Core.h"
+#include "base/MacAddress.h"
+#include "link/Link.h"
 
 namespace zentrel {
 
@@ -18,29 +19,25 @@ std::string StandardDateText(const std::tm& when) {
     return text;
 }
 
-void LogScanIfEnabled(Core& core) {
-    if (core.prefs.debugLevel > 2) WriteScanLog(core);
-}
-
-void WriteScanLog(Core& core) {
-    if (!core.scanLogFile) {
-        std::FILE* file = std::fopen(core.FilePath(kScanLogFile).c_str(), "w");
+void WriteScanLog(std::FILE*& logFile, const std::filesystem::path& path, const Link& link, std::int64_t now) {
+    if (!logFile) {
+        std::FILE* file = std::fopen(path.c_str(), "w");
         if (!file) return;  // tried again at the next cycle
-        core.scanLogFile = file;
-        const std::time_t now = static_cast<std::time_t>(core.clock.Now());
+        logFile = file;
+        const auto started = static_cast<std::time_t>(now);
         std::tm local{};
-        if (localtime_r(&now, &local)) {
+        if (localtime_r(&started, &local)) {
             std::fputs(StandardDateText(local).c_str(), file);
         } else {
             std::fputs("\n", file);
         }
         std::fputs("\tdevice\t\t\tpresent\tmisseTillDrop\n\n", file);
     }
-    std::FILE* file = core.scanLogFile;
-    int count = core.access.adapterCount;
+    std::FILE* file = logFile;
+    int count = link.access.adapterCount;
     if (count > kMaxAdapters) count = kMaxAdapters;
     for (int e = 0; e < count; ++e) {
-        const auto& table = core.link.tables[static_cast<std::size_t>(e)];
+        const auto& table = link.tables[static_cast<std::size_t>(e)];
         std::fprintf(file, "NIC #%d:\t%s\tPresent=%d\n", e, FormatMac(table.hostMac).c_str(),
                      static_cast<int>(table.localFound));
         if (!table.localFound) continue;

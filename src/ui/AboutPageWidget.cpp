@@ -3,7 +3,7 @@
 #include <QDesktopServices>
 #include <QPainter>
 
-#include "link/ScanCycle.h"
+#include "pages/ScanCycle.h"
 #include "report/HostInfo.h"
 #include "ui/CBmp.h"
 #include "ui/DialogUnits.h"

@@ -1,6 +1,6 @@
 #include "ui/AddRemoteDialog.h"
 
-#include "keys/PasswordDialogs.h"
+#include "pages/PasswordDialogs.h"
 
 namespace zentrel::ui {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <utility>
 
-#include "report/BmpImage.h"
+#include "registry/BmpImage.h"
 
 namespace zentrel::ui {
 

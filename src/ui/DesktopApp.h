@@ -3,7 +3,7 @@
 // program builds one on the host's wire; the GUI tests build one on the in-memory wire.
 #include <filesystem>
 
-#include "registry/Core.h"
+#include "pages/Core.h"
 #include "ui/QtMessages.h"
 #include "ui/QtViews.h"
 #include "ui/ScanTimer.h"

@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QShowEvent>
 
-#include "report/Diagnostics.h"
+#include "pages/DiagnosticsPage.h"
 #include "ui/DialogUnits.h"
 
 namespace zentrel::ui {

@@ -4,7 +4,7 @@
 #include <QTableWidget>
 #include <functional>
 
-#include "registry/Views.h"
+#include "pages/Views.h"
 
 namespace zentrel::ui {
 

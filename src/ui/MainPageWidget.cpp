@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "registry/MainPage.h"
+#include "pages/MainPage.h"
 #include "ui/CBmp.h"
 #include "ui/DialogUnits.h"
 #include "ui/UiText.h"

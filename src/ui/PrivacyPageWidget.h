@@ -3,7 +3,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "keys/PrivacyPage.h"
+#include "pages/PrivacyPage.h"
 #include "ui/SheetPage.h"
 
 namespace zentrel::ui {

@@ -7,7 +7,7 @@
 #include <map>
 #include <utility>
 
-#include "registry/Views.h"
+#include "pages/Views.h"
 
 namespace zentrel::ui {
 

@@ -1,7 +1,7 @@
 #include "ui/ScanTimer.h"
 
-#include "link/ScanCycle.h"
-#include "registry/Core.h"
+#include "pages/ScanCycle.h"
+#include "pages/Core.h"
 
 namespace zentrel::ui {
 

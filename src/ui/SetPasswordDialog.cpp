@@ -1,6 +1,6 @@
 #include "ui/SetPasswordDialog.h"
 
-#include "keys/PasswordDialogs.h"
+#include "pages/PasswordDialogs.h"
 #include "ui/UiText.h"
 
 namespace zentrel::ui {

@@ -2,7 +2,7 @@
 // What every page and dialog is handed: the core and the Qt sides of its interfaces.
 #include <QString>
 
-#include "registry/Core.h"
+#include "pages/Core.h"
 #include "ui/QtMessages.h"
 #include "ui/QtViews.h"
 #include "ui/ScanTimer.h"

@@ -10,8 +10,8 @@
 #include "NetnsLab.h"
 #include "base/Clock.h"
 #include "link/pcap/PcapWire.h"
-#include "registry/Core.h"
-#include "registry/Views.h"
+#include "pages/Core.h"
+#include "pages/Views.h"
 #include "support/RecordingMessages.h"
 
 namespace zentrel::e2e {

@@ -52,9 +52,9 @@ class ExchangeE2e : public E2eTest {
 protected:
     // Adapter 0 as the rescan leaves it: open, its MAC in the adapter record and station table.
     bool OpenAdapter() {
-        if (!EnumerateAdapters(*core) || core->access.adapterCount != 1 || !OpenCapture(*core, 0)) return false;
-        std::memcpy(core->link.adapters[0].hostMac, core->access.slots[0].hostMac, 6);
-        std::memcpy(core->link.tables[0].hostMac, core->access.slots[0].hostMac, 6);
+        if (!EnumerateAdapters(core->link) || core->link.access.adapterCount != 1 || !OpenCapture(core->link, 0)) return false;
+        std::memcpy(core->link.adapters[0].hostMac, core->link.access.slots[0].hostMac, 6);
+        std::memcpy(core->link.tables[0].hostMac, core->link.access.slots[0].hostMac, 6);
         return true;
     }
 
@@ -63,7 +63,7 @@ protected:
         std::uint8_t ignored = 0xEE;
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
         while (std::chrono::steady_clock::now() < end) {
-            HandleConfirmation(*core, 0, status ? status : &ignored);
+            HandleConfirmation(core->link, 0, status ? status : &ignored);
             if (core->link.replyReceived) return true;
         }
         return false;
@@ -72,13 +72,13 @@ protected:
     bool Version(int ms = 500) {
         core->link.replyReceived = 0;
         core->link.versionTaken.fill(0);
-        SendVersionRequest(*core, 0);
+        SendVersionRequest(core->link, 0);
         return AwaitReply(ms);
     }
 
     bool NetworkInfo(int ms = 500) {
         core->link.replyReceived = 0;
-        SendNetworkInfoRequest(*core, 0);
+        SendNetworkInfoRequest(core->link, 0);
         return AwaitReply(ms);
     }
 
@@ -148,7 +148,7 @@ TEST_F(ExchangeE2e, SetKeyMovesTheStationWithThatPasswordOutOfTheNetwork) {
     const std::string dak = DakText(kPasswords[1]);
     core->link.replyReceived = 0;
     core->link.setKeyLocalOnly = 1;  // keeps the confirmation from touching the history flags
-    SendSetKeyRequest(*core, 0, nmk, 0, &dak);
+    SendSetKeyRequest(core->link, 0, nmk, 0, &dak);
     std::uint8_t status = 0xEE;
     ASSERT_TRUE(AwaitReply(700, &status));
     EXPECT_EQ(status, 0);
@@ -161,7 +161,7 @@ TEST_F(ExchangeE2e, SetKeyMovesTheStationWithThatPasswordOutOfTheNetwork) {
     // A DAK that no station has is refused.
     const std::string unknown = DakText("NOBO-DYHA-STHI-SONE");
     core->link.replyReceived = 0;
-    SendSetKeyRequest(*core, 0, nmk, 0, &unknown);
+    SendSetKeyRequest(core->link, 0, nmk, 0, &unknown);
     status = 0;
     ASSERT_TRUE(AwaitReply(700, &status));
     EXPECT_NE(status, 0);

@@ -33,7 +33,7 @@ std::vector<std::vector<std::uint8_t>> Drain(Core& core, int ms) {
     std::vector<std::vector<std::uint8_t>> frames;
     const auto end = Clock::now() + std::chrono::milliseconds(ms);
     while (Clock::now() < end) {
-        if (auto frame = ReceiveFrame(core, 0)) frames.emplace_back(frame->begin(), frame->end());
+        if (auto frame = ReceiveFrame(core.link, 0)) frames.emplace_back(frame->begin(), frame->end());
     }
     return frames;
 }
@@ -53,7 +53,7 @@ class LinkE2e : public E2eTest {
 protected:
     // Adapter 0 open in the host namespace, a raw capture on the mains end.
     bool OpenBothEnds() {
-        if (!EnumerateAdapters(*core) || core->access.adapterCount < 1 || !OpenCapture(*core, 0)) {
+        if (!EnumerateAdapters(core->link) || core->link.access.adapterCount < 1 || !OpenCapture(core->link, 0)) {
             ADD_FAILURE() << "no adapter opened";
             return false;
         }
@@ -106,10 +106,10 @@ TEST_F(LinkE2e, ShortFramesArePaddedAndOversizedOnesRefused) {
     const auto shortFrame = Frame(peer, 0x887B, 18, 0x01);
     const auto fullFrame = Frame(peer, 0x88E1, 1514, 0x02);
     const auto tooLong = Frame(peer, 0x88E1, 1515, 0x03);
-    EXPECT_TRUE(SendFrame(*core, 0, shortFrame.data(), shortFrame.size()));
-    EXPECT_TRUE(SendFrame(*core, 0, fullFrame.data(), fullFrame.size()));
-    EXPECT_FALSE(SendFrame(*core, 0, tooLong.data(), tooLong.size()));
-    EXPECT_FALSE(SendFrame(*core, 1, shortFrame.data(), shortFrame.size())) << "no capture on adapter 1";
+    EXPECT_TRUE(SendFrame(core->link, 0, shortFrame.data(), shortFrame.size()));
+    EXPECT_TRUE(SendFrame(core->link, 0, fullFrame.data(), fullFrame.size()));
+    EXPECT_FALSE(SendFrame(core->link, 0, tooLong.data(), tooLong.size()));
+    EXPECT_FALSE(SendFrame(core->link, 1, shortFrame.data(), shortFrame.size())) << "no capture on adapter 1";
 
     std::vector<std::vector<std::uint8_t>> seen;
     for (auto& frame : Drain(*farEnd, 300))
@@ -128,7 +128,7 @@ TEST_F(LinkE2e, ReceiveFrameWithNothingWaitingReturnsWithinMilliseconds) {
     std::vector<double> durations;
     for (int i = 0; i < kCalls; ++i) {
         const auto start = Clock::now();
-        const auto frame = ReceiveFrame(*core, 0);
+        const auto frame = ReceiveFrame(core->link, 0);
         durations.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
         EXPECT_FALSE(frame.has_value());
     }
@@ -136,13 +136,13 @@ TEST_F(LinkE2e, ReceiveFrameWithNothingWaitingReturnsWithinMilliseconds) {
     // About 1 ms each. A busy host holds single calls up for 100 ms and more, so the slowest say
     // nothing; a longer read time-out makes most of them slow.
     EXPECT_LT(durations[kCalls / 2], 3.0);
-    EXPECT_FALSE(ReceiveFrame(*core, 5).has_value()) << "closed slot";
+    EXPECT_FALSE(ReceiveFrame(core->link, 5).has_value()) << "closed slot";
 }
 
 TEST_F(LinkE2e, TwoAdaptersComeInListOrderEachWithItsOwnMac) {
     E2E_PREPARE(2);
-    ASSERT_TRUE(EnumerateAdapters(*core));
-    ASSERT_EQ(core->access.adapterCount, 2) << "loopback and pseudo-devices are left out";
+    ASSERT_TRUE(EnumerateAdapters(core->link));
+    ASSERT_EQ(core->link.access.adapterCount, 2) << "loopback and pseudo-devices are left out";
 
     // The order is the capture library's.
     pcap_if_t* devices = nullptr;
@@ -155,17 +155,17 @@ TEST_F(LinkE2e, TwoAdaptersComeInListOrderEachWithItsOwnMac) {
     ASSERT_EQ(libraryOrder.size(), 2u);
 
     for (int i = 0; i < 2; ++i) {
-        const std::string& name = core->access.deviceList[static_cast<std::size_t>(i)].name;
+        const std::string& name = core->link.access.deviceList[static_cast<std::size_t>(i)].name;
         EXPECT_EQ(name, libraryOrder[static_cast<std::size_t>(i)]);
         const int pair = name == lab->HostInterface(0) ? 0 : 1;
         const MacBytes mac = lab->HostMac(pair);
-        EXPECT_EQ(0, std::memcmp(core->access.slots[static_cast<std::size_t>(i)].hostMac, mac.data(), 6)) << name;
-        EXPECT_TRUE(OpenCapture(*core, i));
+        EXPECT_EQ(0, std::memcmp(core->link.access.slots[static_cast<std::size_t>(i)].hostMac, mac.data(), 6)) << name;
+        EXPECT_TRUE(OpenCapture(core->link, i));
     }
     // A second open of an open slot keeps the capture it has.
-    Capture* first = core->access.slots[0].handle.get();
-    EXPECT_TRUE(OpenCapture(*core, 0));
-    EXPECT_EQ(core->access.slots[0].handle.get(), first);
+    Capture* first = core->link.access.slots[0].handle.get();
+    EXPECT_TRUE(OpenCapture(core->link, 0));
+    EXPECT_EQ(core->link.access.slots[0].handle.get(), first);
     EXPECT_TRUE(messages.shown.empty());
 }
 

@@ -13,9 +13,10 @@
 
 #include "E2eFixture.h"
 #include "keys/KeyDerivation.h"
-#include "keys/PrivacyPage.h"
-#include "link/ScanCycle.h"
-#include "registry/MainPage.h"
+#include "pages/Preferences.h"
+#include "pages/PrivacyPage.h"
+#include "pages/ScanCycle.h"
+#include "pages/MainPage.h"
 #include "registry/OemPrefs.h"
 
 namespace zentrel::e2e {

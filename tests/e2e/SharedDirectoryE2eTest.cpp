@@ -16,6 +16,7 @@
 
 #include "E2eFixture.h"
 #include "registry/Database.h"
+#include "pages/Storage.h"
 #include "base/MacAddress.h"
 
 extern char** environ;
@@ -70,7 +71,7 @@ protected:
         Views readerViews;
         Core reader(wire, messages, readerViews, clock, nullptr, lab->Directory());
         LoadDatabase(reader);
-        const int at = FindHistoryByMacText(reader, mac);
+        const int at = FindHistoryByMacText(reader.db, mac);
         return at == 0 ? "(none)" : RecordText(reader.db.history[static_cast<std::size_t>(at - 1)].password, 118);
     }
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "E2eFixture.h"
-#include "link/ScanCycle.h"
+#include "pages/ScanCycle.h"
 
 namespace zentrel::e2e {
 namespace {
@@ -27,15 +27,15 @@ class TwoAdapters : public E2eTest {
 protected:
     // Which veth pair stands at adapter index `index` of the capture list.
     int PairAt(int index) {
-        const std::string name = core->access.deviceList.at(static_cast<std::size_t>(index)).name;
+        const std::string name = core->link.access.deviceList.at(static_cast<std::size_t>(index)).name;
         return name == lab->HostInterface(0) ? 0 : 1;
     }
 };
 
 TEST_F(TwoAdapters, OnlyTheFirstGetsTheLocalDeviceAndBothAreAskedForNetworkInformation) {
     E2E_PREPARE(2);
-    ASSERT_TRUE(RescanAdapters(*core) == false);
-    ASSERT_EQ(core->access.adapterCount, 2);
+    ASSERT_TRUE(RescanAdapters(core->link) == false);
+    ASSERT_EQ(core->link.access.adapterCount, 2);
     const int firstPair = PairAt(0), secondPair = PairAt(1);
     ASSERT_NE(firstPair, secondPair);
 
@@ -46,13 +46,13 @@ TEST_F(TwoAdapters, OnlyTheFirstGetsTheLocalDeviceAndBothAreAskedForNetworkInfor
                              "bridged_mac = 02:00:00:AA:BB:D2\ntx_rate = 50\nrx_rate = 40\n";
     std::string error;
     ASSERT_TRUE(lab->StartSim(secondPair, {"-c", config}, error)) << error;
-    ASSERT_TRUE(RescanAdapters(*core));
+    ASSERT_TRUE(RescanAdapters(core->link));
     EXPECT_EQ(core->link.adapters[1].localFound, 1);
     EXPECT_EQ(FormatMac(core->link.adapters[1].localMac), "00:B0:52:5B:00:01");
 
     // Now both devices answer: the first adapter in list order wins the discovery.
     ASSERT_TRUE(lab->StartSim(firstPair, {}, error)) << error;
-    ASSERT_TRUE(RescanAdapters(*core));
+    ASSERT_TRUE(RescanAdapters(core->link));
     EXPECT_EQ(core->link.adapters[0].localFound, 1);
     EXPECT_EQ(core->link.adapters[1].localFound, 0);
     EXPECT_EQ(FormatMac(core->link.adapters[0].localMac), "00:B0:52:5A:00:01");
@@ -60,7 +60,7 @@ TEST_F(TwoAdapters, OnlyTheFirstGetsTheLocalDeviceAndBothAreAskedForNetworkInfor
 
     const int firstBefore = NetworkInfoRequests(ReadText(lab->SimLogPath(firstPair)));
     const int secondBefore = NetworkInfoRequests(ReadText(lab->SimLogPath(secondPair)));
-    QueryNetworkInfo(*core);
+    QueryNetworkInfo(core->link);
     lab->StopSim();
     EXPECT_GT(NetworkInfoRequests(ReadText(lab->SimLogPath(firstPair))), firstBefore);
     EXPECT_GT(NetworkInfoRequests(ReadText(lab->SimLogPath(secondPair))), secondBefore);

@@ -10,9 +10,11 @@
 #include <string>
 
 #include "base/ByteReader.h"
+#include "pages/Storage.h"
+#include "pages/Preferences.h"
 #include "registry/Database.h"
 #include "registry/OemPrefs.h"
-#include "report/BmpImage.h"
+#include "registry/BmpImage.h"
 #include "unit/RegistryFixture.h"
 
 namespace zentrel::test {

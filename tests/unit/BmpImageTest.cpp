@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/ByteReader.h"
-#include "report/BmpImage.h"
+#include "registry/BmpImage.h"
 #include "support/TestBitmap.h"
 
 using namespace zentrel;

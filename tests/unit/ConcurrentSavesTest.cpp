@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "registry/Database.h"
+#include "pages/Storage.h"
 #include "base/MacAddress.h"
 #include "unit/RegistryFixture.h"
 
@@ -107,7 +108,7 @@ TEST_F(ConcurrentSavesTest, TwentyForgetCommandsLeaveOneWholeDatabaseFromOneOfTh
                   kDatabaseBaseBytes + kHistoryRecordBytes * static_cast<std::size_t>(count));
         int missing = 0;
         for (int i = 0; i <= kProcesses; ++i) {
-            const int at = FindHistoryByMacText(*after, MacText(i));
+            const int at = FindHistoryByMacText(after->db, MacText(i));
             if (at == 0) {
                 ++missing;
                 continue;
@@ -116,7 +117,7 @@ TEST_F(ConcurrentSavesTest, TwentyForgetCommandsLeaveOneWholeDatabaseFromOneOfTh
                       "Device " + std::to_string(i));
         }
         EXPECT_EQ(missing + count, kProcesses + 1);
-        EXPECT_NE(FindHistoryByMacText(*after, MacText(kProcesses)), 0);
+        EXPECT_NE(FindHistoryByMacText(after->db, MacText(kProcesses)), 0);
         // No temporary file is left behind.
         int entries = 0;
         for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir)) ++entries;

@@ -10,8 +10,8 @@
 #include "link/AdapterAccess.h"
 #include "link/Confirmations.h"
 #include "link/Frames.h"
-#include "registry/Core.h"
-#include "registry/MainPage.h"
+#include "pages/Core.h"
+#include "pages/MainPage.h"
 #include "support/FakeClock.h"
 #include "support/MemoryWire.h"
 #include "support/RecordingMessages.h"
@@ -42,10 +42,10 @@ struct ConfirmationsTest : ::testing::Test {
     void SetUp() override {
         wire.AddAdapter("eth0", kHost0);
         wire.AddAdapter("eth1", kHost1);
-        ASSERT_TRUE(EnumerateAdapters(core));
+        ASSERT_TRUE(EnumerateAdapters(core.link));
         for (int i = 0; i < 2; ++i) {
-            ASSERT_TRUE(OpenCapture(core, i));
-            const std::uint8_t* mac = core.access.slots[static_cast<std::size_t>(i)].hostMac;
+            ASSERT_TRUE(OpenCapture(core.link, i));
+            const std::uint8_t* mac = core.link.access.slots[static_cast<std::size_t>(i)].hostMac;
             std::memcpy(core.link.adapters[static_cast<std::size_t>(i)].hostMac, mac, 6);
             std::memcpy(core.link.tables[static_cast<std::size_t>(i)].hostMac, mac, 6);
         }
@@ -54,7 +54,7 @@ struct ConfirmationsTest : ::testing::Test {
 
     // A fresh link state with adapter 0's host MAC, as a test row starts from.
     void ResetLink(std::int32_t pending, std::int32_t currentAdapter = 0) {
-        core.link = LinkState{};
+        static_cast<LinkState&>(core.link) = LinkState{};
         std::memcpy(Table(0).hostMac, kHost0.data(), 6);
         core.link.currentAdapter = currentAdapter;
         core.link.pendingRequestType = pending;
@@ -62,7 +62,7 @@ struct ConfirmationsTest : ::testing::Test {
     // Delivers one frame on the adapter and runs one poll; the poll must consume it.
     void Handle(int adapter, const Bytes& frame, std::uint8_t* status = nullptr) {
         wire.Deliver(adapter, frame);
-        ASSERT_TRUE(HandleConfirmation(core, adapter, status));
+        ASSERT_TRUE(HandleConfirmation(core.link, adapter, status));
     }
     // Replaces the adapter's capture by one that hands out the queued frames unfiltered and in
     // allocations of exactly their length, so that a read past a frame's end is caught by
@@ -84,7 +84,7 @@ struct ConfirmationsTest : ::testing::Test {
         auto exact = std::make_unique<Exact>();
         exact->w = &wire;
         exact->index = adapter;
-        core.access.slots[static_cast<std::size_t>(adapter)].handle = std::move(exact);
+        core.link.access.slots[static_cast<std::size_t>(adapter)].handle = std::move(exact);
     }
     const AdapterRecord& Rec(int i) { return core.link.adapters[static_cast<std::size_t>(i)]; }
     StationTable& Table(int i) { return core.link.tables[static_cast<std::size_t>(i)]; }
@@ -92,8 +92,8 @@ struct ConfirmationsTest : ::testing::Test {
 
 TEST_F(ConfirmationsTest, NothingWaitingMeansNothingConsumed) {
     core.link.pendingRequestType = kMmVersionRequest;
-    EXPECT_FALSE(HandleConfirmation(core, 0, nullptr));
-    EXPECT_FALSE(HandleConfirmation(core, 5, nullptr));  // no capture on that index
+    EXPECT_FALSE(HandleConfirmation(core.link, 0, nullptr));
+    EXPECT_FALSE(HandleConfirmation(core.link, 5, nullptr));  // no capture on that index
     EXPECT_EQ(core.link.replyReceived, 0);
 }
 
@@ -303,7 +303,7 @@ TEST_F(ConfirmationsTest, TruncatedNetworkInfoOfEveryLength) {
         Table(0).stationCount = 99;
         // Exactly `length` bytes, so any read past them lands outside the allocation.
         wire.Deliver(0, Bytes(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(length)));
-        ASSERT_TRUE(HandleConfirmation(core, 0, nullptr));
+        ASSERT_TRUE(HandleConfirmation(core.link, 0, nullptr));
         if (length < 39) {
             EXPECT_EQ(core.link.replyReceived, 0);
             EXPECT_EQ(Table(0).stationCount, 99);

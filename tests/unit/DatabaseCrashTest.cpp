@@ -13,6 +13,7 @@
 
 #include "RegistryFixture.h"
 #include "registry/Database.h"
+#include "pages/Storage.h"
 
 using namespace zentrel;
 using namespace zentrel::test;

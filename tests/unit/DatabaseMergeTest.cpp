@@ -8,8 +8,9 @@
 #include <string>
 
 #include "registry/Database.h"
+#include "pages/Storage.h"
 #include "base/MacAddress.h"
-#include "report/HistoryList.h"
+#include "pages/HistoryList.h"
 #include "unit/RegistryFixture.h"
 
 namespace zentrel::test {
@@ -34,7 +35,7 @@ struct DatabaseMergeTest : RegistryTest {
     }
     // Records device n (adding it when missing) with that password and time.
     static void Set(Core& c, int n, const std::string& password, std::int64_t seen) {
-        int at = FindHistoryByMacText(c, MacOf(n));
+        int at = FindHistoryByMacText(c.db, MacOf(n));
         if (at == 0) {
             at = NewHistorySlot(c) + 1;
             std::memcpy(c.db.history[static_cast<std::size_t>(at - 1)].mac, MacFromText(MacOf(n)).data(), 6);
@@ -44,9 +45,9 @@ struct DatabaseMergeTest : RegistryTest {
         r.lastSeen = seen;
     }
     static void Seen(Core& c, int n, std::int64_t seen) {
-        c.db.history[static_cast<std::size_t>(FindHistoryByMacText(c, MacOf(n)) - 1)].lastSeen = seen;
+        c.db.history[static_cast<std::size_t>(FindHistoryByMacText(c.db, MacOf(n)) - 1)].lastSeen = seen;
     }
-    static void Forget(Core& c, int n) { DeleteHistoryRecord(c, FindHistoryByMacText(c, MacOf(n))); }
+    static void Forget(Core& c, int n) { DeleteHistoryRecord(c, FindHistoryByMacText(c.db, MacOf(n))); }
     // The stored records in file order: "n=password@seen".
     std::string Stored() {
         auto reader = std::make_unique<Core>(wire, messages, views4, clock, nullptr, dir);
@@ -109,8 +110,8 @@ TEST_F(DatabaseMergeTest, BeyondThirtyTwoRecordsTheOnesSeenLongestAgoGo) {
     for (int n = 20; n < 36; ++n) Set(*here, n, "h", 400 + n);
     SaveDatabase(*here);
     EXPECT_EQ(here->db.historyCount, kMaxHistory);
-    EXPECT_EQ(FindHistoryByMacText(*here, MacOf(3)), 0);
-    EXPECT_NE(FindHistoryByMacText(*here, MacOf(4)), 0);
+    EXPECT_EQ(FindHistoryByMacText(here->db, MacOf(3)), 0);
+    EXPECT_NE(FindHistoryByMacText(here->db, MacOf(4)), 0);
 }
 
 TEST_F(DatabaseMergeTest, NamesListedPasswordsAndAFileThatDoesNotDecode) {

@@ -5,6 +5,7 @@
 
 #include "RegistryFixture.h"
 #include "base/ByteReader.h"
+#include "pages/Storage.h"
 #include "registry/Database.h"
 
 using namespace zentrel;
@@ -62,8 +63,8 @@ protected:
         AddRecord(*core, M(3), 300, "Device 3", "");
         core->db.listLayout.columnOrder = {4, 3, 2, 1, 0};
         core->db.listLayout.columnWidths = {10, 20, 30, 40, 50};
-        core->mainPage.sortAscending = 0;
-        core->mainPage.sortColumn = 3;
+        core->db.sortAscending = 0;
+        core->db.sortColumn = 3;
         SaveDatabase(*core);
         return ReadBytes(kDatabaseFile);
     }
@@ -115,8 +116,8 @@ TEST_F(DatabaseTest, RoundTripKeepsEverything) {
                   0);
     EXPECT_EQ(other->db.listLayout.columnOrder, (std::array<std::int32_t, 5>{4, 3, 2, 1, 0}));
     EXPECT_EQ(other->db.listLayout.columnWidths, (std::array<std::int32_t, 5>{10, 20, 30, 40, 50}));
-    EXPECT_EQ(other->mainPage.sortAscending, 0);
-    EXPECT_EQ(other->mainPage.sortColumn, 3);
+    EXPECT_EQ(other->db.sortAscending, 0);
+    EXPECT_EQ(other->db.sortColumn, 3);
 }
 
 TEST_F(DatabaseTest, MissingFileResetsWithoutMessage) {
@@ -172,7 +173,7 @@ TEST_F(DatabaseTest, EveryLoadPath) {
         Core fresh(wire, messages, freshViews, clock, nullptr, dir);
         fresh.db.historyCount = 9;  // shows whether the load touched it
         fresh.link.currentAdapter = -99;
-        fresh.mainPage.sortColumn = -99;
+        fresh.db.sortColumn = -99;
         LoadDatabase(fresh);
 
         if (c.caption) {
@@ -187,7 +188,7 @@ TEST_F(DatabaseTest, EveryLoadPath) {
         }
         EXPECT_EQ(fresh.db.historyCount, c.historyCount);
         EXPECT_EQ(fresh.link.currentAdapter, c.currentAdapter);
-        EXPECT_EQ(fresh.mainPage.sortColumn, c.sortColumn);
+        EXPECT_EQ(fresh.db.sortColumn, c.sortColumn);
         EXPECT_EQ(std::filesystem::file_size(dir / kDatabaseFile), c.fileEmptied ? 0u : bytes.size());
         for (int i = c.historyCount; i < kMaxHistory && c.historyCount != 9; ++i)
             EXPECT_FALSE(IsMacSet(fresh.db.history[static_cast<std::size_t>(i)].mac)) << "slot " << i;
@@ -248,7 +249,7 @@ TEST_F(DatabaseTest, CompactionKeepsLatestAndFrontmostOnTies) {
     core->db = DeviceDatabase{};
     AddRecord(*core, M(0xA), 5, "first");
     AddRecord(*core, M(0xA), 5, "second");
-    CompactHistory(*core);
+    CompactHistory(core->db);
     ASSERT_EQ(core->db.historyCount, 1);
     EXPECT_EQ(RecordText(core->db.history[0].label, 32), "first");
 }
@@ -256,11 +257,11 @@ TEST_F(DatabaseTest, CompactionKeepsLatestAndFrontmostOnTies) {
 TEST_F(DatabaseTest, FindByMac) {
     AddRecord(*core, M(1), 1);
     AddRecord(*core, M(2), 1);
-    EXPECT_EQ(FindHistoryByMac(*core, M(1).data()), 1);
-    EXPECT_EQ(FindHistoryByMac(*core, M(2).data()), 2);
-    EXPECT_EQ(FindHistoryByMac(*core, M(9).data()), 0);
-    EXPECT_EQ(FindHistoryByMacText(*core, "00:B0:52:10:20:02"), 2);
-    EXPECT_EQ(FindHistoryByMacText(*core, "00:b0:52:10:20:02"), 0);
+    EXPECT_EQ(FindHistoryByMac(core->db, M(1).data()), 1);
+    EXPECT_EQ(FindHistoryByMac(core->db, M(2).data()), 2);
+    EXPECT_EQ(FindHistoryByMac(core->db, M(9).data()), 0);
+    EXPECT_EQ(FindHistoryByMacText(core->db, "00:B0:52:10:20:02"), 2);
+    EXPECT_EQ(FindHistoryByMacText(core->db, "00:b0:52:10:20:02"), 0);
 }
 
 TEST_F(DatabaseTest, UpdateHistoryRecordsLocalAndRemoteDevices) {
@@ -315,9 +316,9 @@ TEST_F(DatabaseTest, FullHistoryReplacesOldestDeviceNotShown) {
     UpdateHistory(*core);
 
     ASSERT_EQ(core->db.historyCount, kMaxHistory);
-    EXPECT_EQ(FindHistoryByMac(*core, M(0xEE).data()), 3);  // took record 3 (lastSeen 102)
-    EXPECT_EQ(FindHistoryByMac(*core, M(2).data()), 0);
-    EXPECT_EQ(FindHistoryByMac(*core, M(0).data()), 1);
+    EXPECT_EQ(FindHistoryByMac(core->db, M(0xEE).data()), 3);  // took record 3 (lastSeen 102)
+    EXPECT_EQ(FindHistoryByMac(core->db, M(2).data()), 0);
+    EXPECT_EQ(FindHistoryByMac(core->db, M(0).data()), 1);
     EXPECT_EQ(RecordText(core->db.history[2].password, 118), "");
 
     // When every record is shown, a new device is not recorded and nothing else changes.
@@ -330,7 +331,7 @@ TEST_F(DatabaseTest, FullHistoryReplacesOldestDeviceNotShown) {
     AddPowerlineRow(views.main.powerlineDevices, "New", "60", M(0xEE));
     UpdateHistory(*core);
     EXPECT_EQ(core->db.historyCount, kMaxHistory);
-    EXPECT_EQ(FindHistoryByMac(*core, M(0xEE).data()), 0);
+    EXPECT_EQ(FindHistoryByMac(core->db, M(0xEE).data()), 0);
     EXPECT_EQ(ReadBytes(kDatabaseFile).size(), 97532u + 32 * 176);
 }
 
@@ -338,7 +339,7 @@ TEST_F(DatabaseTest, ResetGivesDefaultNamesAndEmptyHistory) {
     AddRecord(*core, M(1), 1, "x", "secret");
     core->link.currentAdapter = 4;
     core->link.tables[1].localFound = 1;
-    ResetDatabase(*core);
+    ResetDatabase(core->db, core->link);
     EXPECT_EQ(core->db.historyCount, 0);
     EXPECT_EQ(core->link.currentAdapter, 0);
     EXPECT_EQ(core->link.tables[1].localFound, 0);

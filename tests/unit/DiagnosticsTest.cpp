@@ -11,7 +11,7 @@
 
 #include "ScanFixture.h"
 #include "registry/Database.h"
-#include "report/Diagnostics.h"
+#include "pages/DiagnosticsPage.h"
 #include "report/HostInfo.h"
 
 namespace zentrel::test {
@@ -50,18 +50,18 @@ protected:
         setenv("TZ", "UTC", 1);
         tzset();
         MakeCore();
-        core->captureLibraryVersion = "libpcap version 1.10.3";
+        core->link.captureLibraryVersion = "libpcap version 1.10.3";
         core->prefs.use12HourClock = 1;
     }
 
     // Two adapters, the first with a local device; a history of two records; one station row
     // that the history does not hold yet.
     void TwoAdapters() {
-        core->access.adapterCount = 2;
+        core->link.access.adapterCount = 2;
         const std::uint8_t host0[6] = {0x02, 0, 0, 0, 0, 0x01};
         const std::uint8_t host1[6] = {0x02, 0, 0, 0, 0, 0x02};
-        std::memcpy(core->access.slots[0].hostMac, host0, 6);
-        std::memcpy(core->access.slots[1].hostMac, host1, 6);
+        std::memcpy(core->link.access.slots[0].hostMac, host0, 6);
+        std::memcpy(core->link.access.slots[1].hostMac, host1, 6);
         auto& t0 = core->link.tables[0];
         t0.localFound = 1;
         t0.localTei = 0x0A;

@@ -5,7 +5,7 @@
 
 #include "link/AdapterAccess.h"
 #include "link/Frames.h"
-#include "registry/Core.h"
+#include "pages/Core.h"
 #include "support/FakeClock.h"
 #include "support/MemoryWire.h"
 #include "support/RecordingMessages.h"
@@ -29,11 +29,11 @@ struct FramesTest : ::testing::Test {
     void SetUp() override {
         wire.AddAdapter("eth0", kHost);
         wire.AddAdapter("eth1", {0x02, 0, 0, 0, 0, 0x02});
-        ASSERT_TRUE(EnumerateAdapters(core));
+        ASSERT_TRUE(EnumerateAdapters(core.link));
         for (int i = 0; i < 2; ++i) {
-            ASSERT_TRUE(OpenCapture(core, i));
+            ASSERT_TRUE(OpenCapture(core.link, i));
             std::memcpy(core.link.adapters[static_cast<std::size_t>(i)].hostMac,
-                        core.access.slots[static_cast<std::size_t>(i)].hostMac, 6);
+                        core.link.access.slots[static_cast<std::size_t>(i)].hostMac, 6);
         }
     }
     const Bytes& OnlySent(int adapter) {
@@ -50,7 +50,7 @@ struct FramesTest : ::testing::Test {
 
 TEST_F(FramesTest, VersionRequestBytes) {
     core.link.pendingRequestType = 0;
-    SendVersionRequest(core, 0);
+    SendVersionRequest(core.link, 0);
     const Bytes& f = OnlySent(0);
     const Bytes head = {0x00, 0xB0, 0x52, 0x00, 0x00, 0x01, 0x00, 0x11, 0x22, 0x33,
                         0x44, 0x55, 0x88, 0xE1, 0x00, 0x00, 0xA0, 0x00, 0xB0, 0x52};
@@ -61,7 +61,7 @@ TEST_F(FramesTest, VersionRequestBytes) {
 }
 
 TEST_F(FramesTest, NetworkInfoRequestGoesToTheLocalMacOrZero) {
-    SendNetworkInfoRequest(core, 1);
+    SendNetworkInfoRequest(core.link, 1);
     const Bytes& unknown = OnlySent(1);
     EXPECT_TRUE(ZeroFrom(unknown, 0, 6));
     EXPECT_EQ(unknown[11], 0x02);
@@ -70,7 +70,7 @@ TEST_F(FramesTest, NetworkInfoRequestGoesToTheLocalMacOrZero) {
     EXPECT_EQ(core.link.pendingRequestType, 0xA038);
 
     std::memcpy(core.link.adapters[0].localMac, kLocal.data(), 6);
-    SendNetworkInfoRequest(core, 0);
+    SendNetworkInfoRequest(core.link, 0);
     const Bytes& f = OnlySent(0);
     ASSERT_EQ(f.size(), 1510u);
     EXPECT_EQ(Bytes(f.begin(), f.begin() + 6), Bytes(kLocal.begin(), kLocal.end()));
@@ -80,7 +80,7 @@ TEST_F(FramesTest, NetworkInfoRequestGoesToTheLocalMacOrZero) {
 
 TEST_F(FramesTest, SetKeyLocalOnly) {
     std::memcpy(core.link.adapters[0].localMac, kLocal.data(), 6);
-    SendSetKeyRequest(core, 0, kNmk, 1, nullptr);
+    SendSetKeyRequest(core.link, 0, kNmk, 1, nullptr);
     const Bytes& f = OnlySent(0);
     ASSERT_EQ(f.size(), 1510u);
     EXPECT_EQ(f[0], 0x00);
@@ -97,7 +97,7 @@ TEST_F(FramesTest, SetKeyLocalOnly) {
 }
 
 TEST_F(FramesTest, SetKeyWithDak) {
-    SendSetKeyRequest(core, 0, kNmk, 0, &kDak);
+    SendSetKeyRequest(core.link, 0, kNmk, 0, &kDak);
     const Bytes& f = OnlySent(0);
     EXPECT_EQ(f[21], 0x01);
     EXPECT_EQ(f[22], 0x23);
@@ -110,12 +110,12 @@ TEST_F(FramesTest, SetKeyWithDak) {
 }
 
 TEST_F(FramesTest, SetKeyModeOtherThanOneIsNotLocalOnly) {
-    SendSetKeyRequest(core, 0, kNmk, 2, nullptr);
+    SendSetKeyRequest(core.link, 0, kNmk, 2, nullptr);
     EXPECT_EQ(OnlySent(0)[37], 0x00);
 }
 
 TEST_F(FramesTest, ShortKeyTextNeverReadsPastItsEnd) {
-    SendSetKeyRequest(core, 0, "AB", 1, nullptr);
+    SendSetKeyRequest(core.link, 0, "AB", 1, nullptr);
     const Bytes& f = OnlySent(0);
     EXPECT_EQ(f[21], 0xAB);
     EXPECT_TRUE(ZeroFrom(f, 22, 37));
@@ -123,7 +123,7 @@ TEST_F(FramesTest, ShortKeyTextNeverReadsPastItsEnd) {
 
 TEST_F(FramesTest, StationProbeIsSixtyBytesAndKeepsThePendingRequest) {
     core.link.pendingRequestType = 0xA038;
-    SendStationProbe(core, 0, kHost.data(), kLocal.data());
+    SendStationProbe(core.link, 0, kHost.data(), kLocal.data());
     const Bytes& f = OnlySent(0);
     ASSERT_EQ(f.size(), 60u);
     Bytes head(kLocal.begin(), kLocal.end());
@@ -136,7 +136,7 @@ TEST_F(FramesTest, StationProbeIsSixtyBytesAndKeepsThePendingRequest) {
 
 TEST_F(FramesTest, ProbeStationsSendsToEachPresentStationOfTheCurrentAdapter) {
     core.link.currentAdapter = 1;
-    ProbeStations(core, 1);
+    ProbeStations(core.link, 1);
     EXPECT_TRUE(wire.Sent(1).empty());
 
     auto& stations = core.link.tables[1].stations;
@@ -148,7 +148,7 @@ TEST_F(FramesTest, ProbeStationsSendsToEachPresentStationOfTheCurrentAdapter) {
     std::memcpy(stations[7].stationMac, c.data(), 6);  // not present
     stations[9].present = 1;                           // present but empty address: no broadcast probe
     std::memset(stations[9].stationMac, 0xFF, 6);
-    ProbeStations(core, 1);
+    ProbeStations(core.link, 1);
     ASSERT_EQ(wire.Sent(1).size(), 2u);
     EXPECT_EQ(wire.Sent(1)[0].bytes[1], 0x0B);
     EXPECT_EQ(wire.Sent(1)[1].bytes[1], 0x0A);

@@ -6,6 +6,7 @@
 
 #include "RegistryFixture.h"
 #include "base/ByteReader.h"
+#include "pages/Storage.h"
 #include "registry/Database.h"
 
 using namespace zentrel;

@@ -8,8 +8,9 @@
 
 #include "ScanFixture.h"
 #include "registry/Database.h"
-#include "report/Diagnostics.h"
-#include "report/HistoryList.h"
+#include "report/QualityText.h"
+#include "pages/DiagnosticsPage.h"
+#include "pages/HistoryList.h"
 
 namespace zentrel::test {
 namespace {
@@ -179,7 +180,7 @@ TEST_F(HistoryListTest, CompareDeviceRows) {
         {-1, 0, 1, 1, 0}, {0, 40, 1, 1, 0},
     };
     for (const auto& c : cases) {
-        core->mainPage.sortAscending = c.ascending;
+        core->db.sortAscending = c.ascending;
         EXPECT_EQ(CompareDeviceRows(*core, c.a, c.b, c.column), c.expected)
             << c.a << " " << c.b << " col " << c.column << " asc " << c.ascending;
     }
@@ -190,9 +191,9 @@ TEST_F(HistoryListTest, QualityTextWithoutWording) {
     const std::pair<double, std::size_t> cases[] = {{0, 0}, {-5, 0}, {1, 1}, {2, 1}, {14, 7}, {15, 8}, {16, 8},
                                                     {17, 8}, {18, 9}, {200, 89}, {1e9, 89}};
     for (const auto& [rate, bars] : cases) {
-        EXPECT_EQ(QualityText(*core, rate, 0), std::string(bars, '|')) << rate;
+        EXPECT_EQ(QualityText(core->quality, rate, 0), std::string(bars, '|')) << rate;
     }
-    EXPECT_EQ(QualityText(*core, std::nan(""), 0), "");
+    EXPECT_EQ(QualityText(core->quality, std::nan(""), 0), "");
 }
 
 TEST_F(HistoryListTest, QualityTextWithWording) {
@@ -207,12 +208,12 @@ TEST_F(HistoryListTest, QualityTextWithWording) {
         {0, 0, "0-20%"},   {85, 0, "80-100%"}, {100, 0, "0-20%"}, {50, 0, "60-80%"},
         {14, 1, "80-100%"}, {0, 1, "0-20%"},   {-100, 0, "0-20%"}, {46, 0, "40-60%"},  {47, 0, "60-80%"},
     };
-    for (const auto& c : cases) EXPECT_EQ(QualityText(*core, c.rate, c.rateClass), c.text) << c.rate;
-    EXPECT_EQ(QualityText(*core, std::nan(""), 0), "0-20%");
+    for (const auto& c : cases) EXPECT_EQ(QualityText(core->quality, c.rate, c.rateClass), c.text) << c.rate;
+    EXPECT_EQ(QualityText(core->quality, std::nan(""), 0), "0-20%");
 
     core->quality = WordingForStyle(2);
-    EXPECT_EQ(QualityText(*core, 0, 0), "Bad");
-    EXPECT_EQ(QualityText(*core, 80, 0), "Good");
+    EXPECT_EQ(QualityText(core->quality, 0, 0), "Bad");
+    EXPECT_EQ(QualityText(core->quality, 80, 0), "Good");
 }
 
 }  // namespace

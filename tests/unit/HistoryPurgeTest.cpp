@@ -4,8 +4,10 @@
 
 #include "RegistryFixture.h"
 #include "link/StationOps.h"
+#include "pages/Storage.h"
+#include "registry/HistoryPurge.h"
 #include "registry/Database.h"
-#include "report/HistoryList.h"
+#include "pages/HistoryList.h"
 
 using namespace zentrel;
 using namespace zentrel::test;
@@ -35,7 +37,7 @@ TEST_F(HistoryPurgeTest, RemovesEveryRecordWithAnEmptyMac) {
     Add(kOnes, "y");
     Add(kB, "B");
     Add(kMixed, "z");
-    PurgeEmptyHistory(*core);
+    PurgeEmptyHistory(core->db, core->link);
     EXPECT_EQ(Labels(), "AB");
     EXPECT_EQ(core->db.historyCount, 2);
     for (int i = 2; i < kMaxHistory; ++i) {
@@ -51,12 +53,12 @@ TEST_F(HistoryPurgeTest, RemoveByMacTakesTheFirstRecordAndItsStation) {
     auto& table = core->link.tables[static_cast<std::size_t>(core->link.currentAdapter)];
     std::memcpy(table.stations[0].stationMac, kB.data(), 6);
     std::memcpy(table.stations[1].stationMac, kA.data(), 6);
-    EXPECT_EQ(RemoveHistoryByMac(*core, kA.data()), 1);
+    EXPECT_EQ(RemoveHistoryByMac(core->db, core->link, kA.data()), 1);
     EXPECT_EQ(Labels(), "BA2");
     EXPECT_TRUE(SameMac(table.stations[0].stationMac, kB.data()));
     EXPECT_FALSE(IsMacSet(table.stations[1].stationMac));
     const Mac unknown{0, 1, 2, 3, 4, 5};
-    EXPECT_EQ(RemoveHistoryByMac(*core, unknown.data()), 0);
+    EXPECT_EQ(RemoveHistoryByMac(core->db, core->link, unknown.data()), 0);
     EXPECT_EQ(Labels(), "BA2");
 }
 
@@ -64,12 +66,12 @@ TEST_F(HistoryPurgeTest, ClearingTheStationTablesPurgesAndSaves) {
     Add(kA, "A");
     Add(kEmpty, "x");
     Add(kB, "B");
-    ClearStationTables(*core);
+    ClearStationTables(core->link);
     EXPECT_EQ(Labels(), "AB");
     auto other = Reopen();
     LoadDatabase(*other);
     EXPECT_EQ(other->db.historyCount, 2);
-    EXPECT_EQ(FindHistoryByMac(*other, kB.data()), 2);
+    EXPECT_EQ(FindHistoryByMac(other->db, kB.data()), 2);
 }
 
 }  // namespace

@@ -14,7 +14,7 @@
 
 #include "keys/KeyDerivation.h"
 #include "link/AdapterAccess.h"
-#include "registry/Core.h"
+#include "pages/Core.h"
 #include "support/FakeClock.h"
 #include "support/MemoryWire.h"
 #include "support/RecordingMessages.h"
@@ -56,8 +56,8 @@ protected:
         std::filesystem::create_directories(dir);
         wire.AddAdapter("eth0", host);
         core = std::make_unique<Core>(wire, messages, views, clock, &timer, dir);
-        ASSERT_TRUE(EnumerateAdapters(*core));
-        ASSERT_TRUE(OpenCapture(*core, 0));
+        ASSERT_TRUE(EnumerateAdapters(core->link));
+        ASSERT_TRUE(OpenCapture(core->link, 0));
         std::memcpy(core->link.tables[0].hostMac, host.data(), 6);
         std::memcpy(core->link.tables[0].localMac, local.data(), 6);
         std::memcpy(core->link.adapters[0].hostMac, host.data(), 6);

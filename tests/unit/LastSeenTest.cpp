@@ -52,17 +52,17 @@ TEST_F(LastSeenTest, BothClockForms) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.t);
         core->prefs.use12HourClock = 1;
-        EXPECT_EQ(FormatLastSeen(*core, c.t), c.twelve);
+        EXPECT_EQ(FormatLastSeen(core->prefs, c.t), c.twelve);
         core->prefs.use12HourClock = 0;
-        EXPECT_EQ(FormatLastSeen(*core, c.t), c.twentyFour);
+        EXPECT_EQ(FormatLastSeen(core->prefs, c.t), c.twentyFour);
     }
 }
 
 TEST_F(LastSeenTest, TimeBeyondTheCalendarReadsUnknown) {
     core->prefs.use12HourClock = 1;
-    EXPECT_EQ(FormatLastSeen(*core, std::numeric_limits<std::int64_t>::max()), "unknown");
+    EXPECT_EQ(FormatLastSeen(core->prefs, std::numeric_limits<std::int64_t>::max()), "unknown");
     core->prefs.use12HourClock = 0;
-    EXPECT_EQ(FormatLastSeen(*core, std::numeric_limits<std::int64_t>::min()), "unknown");
+    EXPECT_EQ(FormatLastSeen(core->prefs, std::numeric_limits<std::int64_t>::min()), "unknown");
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "ScanFixture.h"
-#include "report/HistoryList.h"
+#include "pages/HistoryList.h"
 
 namespace zentrel::test {
 namespace {
@@ -85,7 +85,7 @@ TEST_F(MainPageTest, MissingListsAreLeftAlone) {
 
 TEST_F(MainPageTest, LocalRowsMapToTheAdapterTheyShow) {
     MakeCore();
-    core->access.adapterCount = 3;
+    core->link.access.adapterCount = 3;
     const std::uint8_t mac[6] = {0x00, 0xB0, 0x52, 0x00, 0x02, 0x01};
     core->link.tables[1].localFound = 1;
     core->link.tables[1].localTei = 0x0A;
@@ -116,38 +116,38 @@ TEST_F(MainPageTest, LocalRowsMapToTheAdapterTheyShow) {
 
 TEST_F(MainPageTest, HeaderClicksFollowTheRememberedDirections) {
     MakeCore();
-    core->mainPage.sortColumn = 1;
-    core->mainPage.sortAscending = 1;
+    core->db.sortColumn = 1;
+    core->db.sortAscending = 1;
     PutStations({{0x02, 10}, {0x03, 30}, {0x01, 20}});
     // Column 3 sorts on the quality text; with no wording that is a bar that grows with the rate.
     // First click on "MAC Address": its flag starts at 0, so descending text order.
     OnPowerlineColumnClick(*core, 3);
-    EXPECT_EQ(core->mainPage.sortColumn, 3);
-    EXPECT_EQ(core->mainPage.sortAscending, 0);
+    EXPECT_EQ(core->db.sortColumn, 3);
+    EXPECT_EQ(core->db.sortAscending, 0);
     EXPECT_EQ(RowSlots(), (std::vector<int>{1, 2, 0}));
     // Clicking it again reverses.
     OnPowerlineColumnClick(*core, 3);
-    EXPECT_EQ(core->mainPage.sortAscending, 1);
+    EXPECT_EQ(core->db.sortAscending, 1);
     EXPECT_EQ(RowSlots(), (std::vector<int>{0, 2, 1}));
     // "TEI" and back: "MAC Address" now takes its remembered flag, which alternated to 1.
     OnPowerlineColumnClick(*core, 0);
-    EXPECT_EQ(core->mainPage.sortAscending, 0);
+    EXPECT_EQ(core->db.sortAscending, 0);
     OnPowerlineColumnClick(*core, 3);
-    EXPECT_EQ(core->mainPage.sortAscending, 1);
+    EXPECT_EQ(core->db.sortAscending, 1);
     EXPECT_EQ(RowSlots(), (std::vector<int>{0, 2, 1}));
     OnPowerlineColumnClick(*core, 0);
-    EXPECT_EQ(core->mainPage.sortAscending, 1);
+    EXPECT_EQ(core->db.sortAscending, 1);
     OnPowerlineColumnClick(*core, 3);
-    EXPECT_EQ(core->mainPage.sortAscending, 0);
+    EXPECT_EQ(core->db.sortAscending, 0);
 
     // "Speed(Mbps)" (sub-item 1) orders by the MAC text; "Bridged MAC Address" (2) by rate,
     // descending while the flag is 1.
-    core->mainPage.sortAscending = 1;
+    core->db.sortAscending = 1;
     SortPowerlineList(*core, 1);
     EXPECT_EQ(RowSlots(), (std::vector<int>{2, 0, 1}));
     SortPowerlineList(*core, 2);
     EXPECT_EQ(RowSlots(), (std::vector<int>{1, 2, 0}));
-    core->mainPage.sortAscending = 0;
+    core->db.sortAscending = 0;
     SortPowerlineList(*core, 2);
     EXPECT_EQ(RowSlots(), (std::vector<int>{0, 2, 1}));
 }
@@ -156,7 +156,7 @@ TEST_F(MainPageTest, EqualKeysKeepSlotOrder) {
     MakeCore();
     PutStations({{0x05, 10}, {0x06, 10}, {0x07, 10}});
     for (int ascending : {0, 1}) {
-        core->mainPage.sortAscending = ascending;
+        core->db.sortAscending = ascending;
         for (int column : {0, 2, 3, 4}) {
             SortPowerlineList(*core, column);
             EXPECT_EQ(RowSlots(), (std::vector<int>{0, 1, 2})) << column;

@@ -2,6 +2,7 @@
 
 #include "RegistryFixture.h"
 #include "base/ByteReader.h"
+#include "pages/Preferences.h"
 #include "registry/OemPrefs.h"
 
 using namespace zentrel;
@@ -54,13 +55,13 @@ TEST_F(OemPrefsTest, MissingFileGivesDefaults) {
     EXPECT_EQ(p.aboutBitmapY, 25);
     EXPECT_EQ(p.use12HourClock, 1);
     EXPECT_FALSE(core->views.main.powerlineDevices.gridLines);
-    EXPECT_EQ(core->mainPage.sortAscending, 1);
-    EXPECT_EQ(core->mainPage.sortColumn, 1);
+    EXPECT_EQ(core->db.sortAscending, 1);
+    EXPECT_EQ(core->db.sortColumn, 1);
 }
 
 TEST_F(OemPrefsTest, EmptyFileLeavesEveryFieldZero) {
     WriteBytes(kOemPrefsFile, {});
-    core->mainPage.sortColumn = 4;
+    core->db.sortColumn = 4;
     LoadOemPrefs(*core);
     EXPECT_EQ(core->prefs.ticksPerPhase, 1);
     EXPECT_EQ(core->scan.ticksPerPhase, 1);
@@ -69,7 +70,7 @@ TEST_F(OemPrefsTest, EmptyFileLeavesEveryFieldZero) {
     EXPECT_EQ(core->prefs.title, "");
     EXPECT_EQ(core->prefs.use12HourClock, 0);
     EXPECT_TRUE(core->views.main.powerlineDevices.gridLines);
-    EXPECT_EQ(core->mainPage.sortColumn, 1);
+    EXPECT_EQ(core->db.sortColumn, 1);
 }
 
 TEST_F(OemPrefsTest, ShortFileTakesTheWholeFieldsItCovers) {

@@ -4,9 +4,9 @@
 #include <iterator>
 
 #include "KeyChangeFixture.h"
-#include "keys/PasswordDialogs.h"
-#include "keys/PrivacyPage.h"
-#include "link/ScanCycle.h"
+#include "pages/PasswordDialogs.h"
+#include "pages/PrivacyPage.h"
+#include "pages/ScanCycle.h"
 #include "registry/Database.h"
 
 namespace zentrel::test {
@@ -114,7 +114,7 @@ TEST_F(PasswordDialogsTest, SetPasswordCreatesTheRecordOfAListedDeviceWithoutOne
     TypePassword(kGoodPassword);
     EXPECT_EQ(ConfirmSetPassword(*core), SetPasswordOutcome::Stored);
     ASSERT_EQ(core->db.historyCount, 2);
-    EXPECT_EQ(FindHistoryByMac(*core, kMac.data()), 2);
+    EXPECT_EQ(FindHistoryByMac(core->db, kMac.data()), 2);
     const HistoryRecord& r = core->db.history[1];
     EXPECT_EQ(RecordText(r.label, sizeof r.label), "0A");
     EXPECT_EQ(PasswordOf(2), kGoodPassword);
@@ -135,7 +135,7 @@ TEST_F(PasswordDialogsTest, SetPasswordShowsTheDevicesPasswordWhenSavingMovesRec
     EXPECT_EQ(ConfirmSetPassword(*core), SetPasswordOutcome::Stored);
     EXPECT_EQ(core->db.historyCount, 2);
     EXPECT_EQ(ListedPassword(), kGoodPassword);
-    EXPECT_EQ(PasswordOf(FindHistoryByMac(*core, kMac.data())), kGoodPassword);
+    EXPECT_EQ(PasswordOf(FindHistoryByMac(core->db, kMac.data())), kGoodPassword);
 }
 
 TEST_F(PasswordDialogsTest, AddRemoteOpensWithDefaultNameAndPlaceholder) {

@@ -1,9 +1,9 @@
-#include "keys/PrivacyPage.h"
+#include "pages/PrivacyPage.h"
 
 #include <gtest/gtest.h>
 
 #include "KeyChangeFixture.h"
-#include "link/ScanCycle.h"
+#include "pages/ScanCycle.h"
 
 namespace zentrel::test {
 namespace {

@@ -9,26 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "registry/Core.h"
+#include "pages/Core.h"
 #include "support/FakeClock.h"
 #include "support/RecordingMessages.h"
+
+#include "link/NullWire.h"
 
 namespace zentrel::test {
 
 // A wire without adapters: the registry never touches the network.
-class NoAdapterWire : public Wire {
-public:
-    bool ListAdapters(std::vector<WireAdapter>& adapters) override {
-        adapters.clear();
-        return true;
-    }
-    bool QueryMac(const WireAdapter&, std::uint8_t*) override { return false; }
-    std::unique_ptr<Capture> Open(const WireAdapter&, std::span<const BpfInstruction>, OpenFailure& failure,
-                                  std::string&) override {
-        failure = OpenFailure::Other;
-        return nullptr;
-    }
-};
+using NoAdapterWire = NullWire;
 
 inline std::filesystem::path MakeTempDir() {
     std::random_device rd;

@@ -225,11 +225,11 @@ TEST_F(ScanCycleTest, DroppedStationLeavesTheListAndALostDeviceEmptiesTheLocalLi
 TEST_F(ScanCycleTest, ExchangeWaitEndsAtItsTimeOut) {
     AddAdapter(false);
     MakeCore();
-    ASSERT_TRUE(EnumerateAdapters(*core));
-    ASSERT_TRUE(OpenCapture(*core, 0));
+    ASSERT_TRUE(EnumerateAdapters(core->link));
+    ASSERT_TRUE(OpenCapture(core->link, 0));
     for (const std::uint32_t timeout : {50u, 150u, 350u}) {
         const std::uint32_t start = clock.TickMs();
-        EXPECT_FALSE(ExchangeWait(*core, 0, timeout, nullptr));
+        EXPECT_FALSE(ExchangeWait(core->link, 0, timeout, nullptr));
         const std::uint32_t waited = clock.TickMs() - start;
         EXPECT_GE(waited, timeout);
         EXPECT_LE(waited, timeout + 4);
@@ -241,8 +241,8 @@ TEST_F(ScanCycleTest, ExchangeWaitEndsAtItsTimeOut) {
 TEST_F(ScanCycleTest, ExchangeWaitTakesAConfirmationThatCameInTimeWhenItLooksLate) {
     AddAdapter(false);
     MakeCore();
-    ASSERT_TRUE(EnumerateAdapters(*core));
-    ASSERT_TRUE(OpenCapture(*core, 0));
+    ASSERT_TRUE(EnumerateAdapters(core->link));
+    ASSERT_TRUE(OpenCapture(core->link, 0));
     std::memcpy(core->link.tables[0].hostMac, HostMac(0).data(), 6);
     core->link.pendingRequestType = kMmVersionRequest;
     const Mac device{0x00, 0xB0, 0x52, 0x00, 0x01, 0x01};
@@ -255,15 +255,15 @@ TEST_F(ScanCycleTest, ExchangeWaitTakesAConfirmationThatCameInTimeWhenItLooksLat
             clock.Advance(80);
         }
     };
-    EXPECT_TRUE(ExchangeWait(*core, 0, 50, nullptr));
+    EXPECT_TRUE(ExchangeWait(core->link, 0, 50, nullptr));
     EXPECT_TRUE(heldUp);
 }
 
 TEST_F(ScanCycleTest, SetNetworkKeyReturnsTheStatusOrMinusOne) {
     AddAdapter(false);
     MakeCore();
-    ASSERT_TRUE(EnumerateAdapters(*core));
-    ASSERT_TRUE(OpenCapture(*core, 0));
+    ASSERT_TRUE(EnumerateAdapters(core->link));
+    ASSERT_TRUE(OpenCapture(core->link, 0));
     const Mac device{0x00, 0xB0, 0x52, 0x00, 0x01, 0x01};
     std::memcpy(core->link.adapters[0].hostMac, HostMac(0).data(), 6);
     std::memcpy(core->link.adapters[0].localMac, device.data(), 6);
@@ -276,11 +276,11 @@ TEST_F(ScanCycleTest, SetNetworkKeyReturnsTheStatusOrMinusOne) {
             wire.Reply(adapter, SetKeyConfirm(HostMac(0), device, static_cast<std::uint8_t>(answer)), 10);
         }
     };
-    EXPECT_EQ(SetNetworkKey(*core, key, 1, nullptr), 1);
+    EXPECT_EQ(SetNetworkKey(core->link, key, 1, nullptr), 1);
 
     answer = -1;
     const std::uint32_t start = clock.TickMs();
-    EXPECT_EQ(SetNetworkKey(*core, key, 1, nullptr), -1);
+    EXPECT_EQ(SetNetworkKey(core->link, key, 1, nullptr), -1);
     EXPECT_GE(clock.TickMs() - start, 350u);
 }
 

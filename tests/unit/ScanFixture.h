@@ -12,9 +12,9 @@
 
 #include "link/AdapterAccess.h"
 #include "link/Frames.h"
-#include "link/ScanCycle.h"
-#include "registry/Core.h"
-#include "registry/MainPage.h"
+#include "pages/ScanCycle.h"
+#include "pages/Core.h"
+#include "pages/MainPage.h"
 #include "support/FakeClock.h"
 #include "support/MemoryWire.h"
 #include "support/RecordingMessages.h"

@@ -9,6 +9,7 @@
 
 #include "ScanFixture.h"
 #include "report/ScanLog.h"
+#include "pages/ScanCycle.h"
 
 namespace zentrel::test {
 namespace {
@@ -20,7 +21,7 @@ protected:
         setenv("TZ", "UTC", 1);
         tzset();
         core = std::make_unique<Core>(wire, messages, views, clock, &timer, dir);
-        core->access.adapterCount = 2;
+        core->link.access.adapterCount = 2;
         auto& t0 = core->link.tables[0];
         const std::uint8_t host0[6] = {0x02, 0, 0, 0, 0, 0x01};
         const std::uint8_t host1[6] = {0x02, 0, 0, 0, 0, 0x02};
@@ -81,9 +82,9 @@ TEST_F(ScanLogTest, ANewRunStartsAFreshLog) {
         old << "the previous run's trace\n";
     }
     core->prefs.debugLevel = 4;
-    core->access.adapterCount = 1;
+    core->link.access.adapterCount = 1;
     core->link.tables[0].localFound = 0;
-    WriteScanLog(*core);
+    WriteScanLog(core->scanLogFile, core->FilePath(kScanLogFile), core->link, core->clock.Now());
     EXPECT_EQ(ReadLog(),
               "Tue Nov 14 22:13:21 2023\n\tdevice\t\t\tpresent\tmisseTillDrop\n\nNIC #0:\t02:00:00:00:00:01\tPresent=0\n");
 }

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "link/StationOps.h"
-#include "registry/Core.h"
+#include "pages/Core.h"
 #include "support/FakeClock.h"
 #include "support/MemoryWire.h"
 #include "support/RecordingMessages.h"
@@ -55,7 +55,7 @@ TEST_F(StationOpsTest, ClearEmptiesStationsAndKeepsNamesLocalMacsAndNetworkInfo)
         core.link.adapters[static_cast<std::size_t>(t)].localFound = 1;
         std::memset(core.link.adapters[static_cast<std::size_t>(t)].localMac, 0x43, 6);
     }
-    ClearStationTables(core);
+    ClearStationTables(core.link);
     EXPECT_EQ(afterClear, 1);
     for (int t = 0; t < kMaxAdapters; ++t) {
         EXPECT_EQ(Table(t).stationCount, 0);
@@ -86,7 +86,7 @@ TEST_F(StationOpsTest, ClearEmptiesStationsAndKeepsNamesLocalMacsAndNetworkInfo)
 TEST_F(StationOpsTest, ClearWithoutSeamStillClears) {
     core.afterClearStationTables = nullptr;
     Fill(0, 0, 1);
-    ClearStationTables(core);
+    ClearStationTables(core.link);
     EXPECT_EQ(Entry(0, 0).present, 0);
 }
 
@@ -94,17 +94,17 @@ TEST_F(StationOpsTest, AgingCountsDownThenDrops) {
     core.link.currentAdapter = 2;
     Fill(2, 4, 1);
     Table(2).stationCount = 1;
-    AgeStations(core);
+    AgeStations(core.link);
     EXPECT_EQ(Entry(2, 4).present, 1);
     EXPECT_EQ(Entry(2, 4).missesTillDrop, 1);
     EXPECT_EQ(Entry(2, 4).dropCount, 6);
-    AgeStations(core);
+    AgeStations(core.link);
     EXPECT_EQ(Entry(2, 4).present, 0);
     EXPECT_EQ(Entry(2, 4).missesTillDrop, 0);
     EXPECT_EQ(Entry(2, 4).dropCount, 9);
     EXPECT_EQ(Entry(2, 4).rateValue, 0.0);
     EXPECT_EQ(Table(2).stationCount, 0);
-    AgeStations(core);  // a dropped station is not aged again
+    AgeStations(core.link);  // a dropped station is not aged again
     EXPECT_EQ(Entry(2, 4).dropCount, 9);
 }
 
@@ -122,7 +122,7 @@ TEST_F(StationOpsTest, AgingCounterEdgeValues) {
         Fill(0, 0, 1);
         Entry(0, 0).missesTillDrop = c.misses;
         Table(0).stationCount = 0;  // already zero: must not go negative
-        AgeStations(core);
+        AgeStations(core.link);
         EXPECT_EQ(Entry(0, 0).present != 0, c.staysPresent);
         EXPECT_EQ(Entry(0, 0).missesTillDrop, c.after);
         EXPECT_EQ(Table(0).stationCount, 0);
@@ -133,7 +133,7 @@ TEST_F(StationOpsTest, AgingTouchesOnlyTheCurrentAdapter) {
     core.link.currentAdapter = 1;
     Fill(0, 0, 1);
     Entry(0, 0).missesTillDrop = 1;
-    AgeStations(core);
+    AgeStations(core.link);
     EXPECT_EQ(Entry(0, 0).present, 1);
     EXPECT_EQ(Entry(0, 0).missesTillDrop, 1);
 }
@@ -143,11 +143,11 @@ TEST_F(StationOpsTest, LocalDeviceOfReadsTheAdapterRecord) {
     r.localFound = 1;
     r.localAux = 0;
     std::memset(r.localMac, 0x5C, 6);
-    const LocalDevice d = LocalDeviceOf(core, 3);
+    const LocalDevice d = LocalDeviceOf(core.link, 3);
     EXPECT_EQ(d.localFound, 1);
     EXPECT_EQ(d.localMac[5], 0x5C);
-    EXPECT_EQ(LocalDeviceOf(core, 2).localFound, 0);
-    EXPECT_EQ(LocalDeviceOf(core, 8).localFound, 0);
+    EXPECT_EQ(LocalDeviceOf(core.link, 2).localFound, 0);
+    EXPECT_EQ(LocalDeviceOf(core.link, 8).localFound, 0);
 }
 
 TEST_F(StationOpsTest, RemoveMovesLaterEntriesUp) {
@@ -155,7 +155,7 @@ TEST_F(StationOpsTest, RemoveMovesLaterEntriesUp) {
     for (int s = 0; s < 4; ++s) Fill(1, s, static_cast<std::uint8_t>(s + 1));
     std::uint8_t mac[6];
     std::memcpy(mac, Entry(1, 1).stationMac, 6);
-    RemoveStation(core, mac);
+    RemoveStation(core.link, mac);
     EXPECT_EQ(Entry(1, 0).tei, 1);
     EXPECT_EQ(Entry(1, 1).tei, 3);
     EXPECT_EQ(Entry(1, 2).tei, 4);
@@ -172,7 +172,7 @@ TEST_F(StationOpsTest, RemoveTheLastSlotLeavesTheNextTableAlone) {
     Table(2).readCount = 11;
     std::uint8_t mac[6];
     std::memcpy(mac, Entry(2, 31).stationMac, 6);
-    RemoveStation(core, mac);
+    RemoveStation(core.link, mac);
     EXPECT_EQ(Entry(2, 31).present, 0);
     EXPECT_FALSE(IsMacSet(Entry(2, 31).stationMac));
     EXPECT_EQ(Table(2).readCount, 11);
@@ -187,8 +187,8 @@ TEST_F(StationOpsTest, RemoveOfAnUnknownOrEmptyMacChangesNothing) {
     const std::uint8_t unknown[6] = {0x00, 0x0A, 0, 0, 0, 0x77};
     const std::uint8_t empty[6] = {};
     Entry(0, 5).present = 0;  // a free slot with an empty MAC
-    RemoveStation(core, unknown);
-    RemoveStation(core, empty);
+    RemoveStation(core.link, unknown);
+    RemoveStation(core.link, empty);
     EXPECT_EQ(Entry(0, 0).present, 1);
     EXPECT_EQ(Entry(0, 0).tei, 1);
 }

@@ -2,6 +2,7 @@
 
 #include "RegistryFixture.h"
 #include "registry/OemPrefs.h"
+#include "pages/Preferences.h"
 
 using namespace zentrel;
 using namespace zentrel::test;

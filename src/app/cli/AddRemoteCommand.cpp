@@ -5,8 +5,8 @@
 #include "cli/CliText.h"
 #include "cli/Command.h"
 #include "cli/ScanSession.h"
-#include "keys/PasswordDialogs.h"
-#include "registry/MainPage.h"
+#include "pages/PasswordDialogs.h"
+#include "pages/MainPage.h"
 
 namespace zentrel::cli {
 namespace {

@@ -4,9 +4,7 @@
 
 #include "cli/CliText.h"
 
-#ifdef ZENTREL_HAVE_PCAP
 #include "link/pcap/PcapWire.h"
-#endif
 
 namespace zentrel::cli {
 
@@ -22,11 +20,7 @@ MsgAnswer StderrMessages::Show(const Message& message) {
 }
 
 std::unique_ptr<Wire> MakeHostWire() {
-#ifdef ZENTREL_HAVE_PCAP
     return std::make_unique<PcapWire>();
-#else
-    return std::make_unique<NoWire>();
-#endif
 }
 
 CliContext::CliContext(bool assumeYes) : messages(assumeYes), wire(MakeHostWire()) {

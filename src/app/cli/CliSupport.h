@@ -6,9 +6,9 @@
 
 #include "base/Clock.h"
 #include "link/Wire.h"
-#include "registry/Core.h"
+#include "pages/Core.h"
 #include "base/Messages.h"
-#include "registry/Views.h"
+#include "pages/Views.h"
 
 namespace zentrel::cli {
 
@@ -26,22 +26,7 @@ private:
 };
 
 // A wire with no adapters, for commands that never touch the network.
-class NoWire : public Wire {
-public:
-    bool ListAdapters(std::vector<WireAdapter>& adapters) override {
-        adapters.clear();
-        return true;
-    }
-    bool QueryMac(const WireAdapter&, std::uint8_t*) override { return false; }
-    std::unique_ptr<Capture> Open(const WireAdapter&, std::span<const BpfInstruction>, OpenFailure& failure,
-                                  std::string& error) override {
-        failure = OpenFailure::Other;
-        error = "no capture backend";
-        return nullptr;
-    }
-};
-
-// The raw-Ethernet wire of this host (libpcap), or NoWire when the program was built without it.
+// The raw-Ethernet wire of this host (libpcap).
 std::unique_ptr<Wire> MakeHostWire();
 
 // The scan timer of the command-line program: it only records whether a timer runs; the

@@ -2,11 +2,12 @@
 #include <cstdio>
 
 #include "cli/Command.h"
+#include "pages/Storage.h"
 #include "cli/ScanSession.h"
 #include "registry/Database.h"
-#include "registry/MainPage.h"
-#include "report/Diagnostics.h"
-#include "report/HistoryList.h"
+#include "pages/MainPage.h"
+#include "pages/DiagnosticsPage.h"
+#include "pages/HistoryList.h"
 
 namespace zentrel::cli {
 namespace {

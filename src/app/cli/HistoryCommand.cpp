@@ -6,6 +6,8 @@
 #include <string>
 
 #include "cli/CliSupport.h"
+#include "pages/Storage.h"
+#include "pages/Preferences.h"
 #include "cli/CliText.h"
 #include "cli/Command.h"
 #include "registry/Database.h"
@@ -74,7 +76,7 @@ int Run(const std::vector<std::string>& args) {
             std::printf("%s\t%s\t%s\t%s\t%s\n", OutputText(RecordText(r.label, sizeof r.label)).c_str(),
                         FormatMac(r.mac).c_str(),
                         OutputText(RecordText(r.password, sizeof r.password)).c_str(), speed.c_str(),
-                        OutputText(FormatLastSeen(core, r.lastSeen)).c_str());
+                        OutputText(FormatLastSeen(core.prefs, r.lastSeen)).c_str());
         }
     }
     return ctx.messages.warningsOrErrors ? kExitFailure : kExitOk;

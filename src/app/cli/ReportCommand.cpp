@@ -3,8 +3,8 @@
 
 #include "cli/Command.h"
 #include "cli/ScanSession.h"
-#include "registry/MainPage.h"
-#include "report/Diagnostics.h"
+#include "pages/MainPage.h"
+#include "pages/DiagnosticsPage.h"
 
 namespace zentrel::cli {
 namespace {

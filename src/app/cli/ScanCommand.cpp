@@ -3,7 +3,7 @@
 
 #include "cli/Command.h"
 #include "cli/ScanSession.h"
-#include "registry/MainPage.h"
+#include "pages/MainPage.h"
 
 namespace zentrel::cli {
 namespace {

@@ -1,4 +1,6 @@
 #include "cli/ScanSession.h"
+#include "pages/Storage.h"
+#include "pages/Preferences.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,14 +8,12 @@
 #include <cstring>
 
 #include "cli/CliText.h"
-#include "link/ScanCycle.h"
+#include "pages/ScanCycle.h"
 #include "registry/Database.h"
-#include "registry/MainPage.h"
+#include "pages/MainPage.h"
 #include "registry/OemPrefs.h"
 
-#ifdef ZENTREL_HAVE_PCAP
-#include <pcap/pcap.h>
-#endif
+#include "link/pcap/PcapWire.h"
 
 namespace zentrel::cli {
 namespace {
@@ -26,10 +26,10 @@ std::string Printable(const std::string& text) {
     return out;
 }
 
-int AdapterCountOf(const Core& core) { return std::clamp(core.access.adapterCount, 0, kMaxAdapters); }
+int AdapterCountOf(const Core& core) { return std::clamp(core.link.access.adapterCount, 0, kMaxAdapters); }
 
 std::string AdapterName(const Core& core, int index) {
-    const auto& list = core.access.deviceList;
+    const auto& list = core.link.access.deviceList;
     return static_cast<std::size_t>(index) < list.size() ? list[static_cast<std::size_t>(index)].name : std::string();
 }
 
@@ -48,9 +48,7 @@ int RowAdapter(const ListModel& list, int row) {
 
 void OpenMainPage(CliContext& context) {
     Core& core = *context.core;
-#ifdef ZENTREL_HAVE_PCAP
-    core.captureLibraryVersion = pcap_lib_version();
-#endif
+    core.link.captureLibraryVersion = CaptureLibraryVersion();
     LoadOemPrefs(core);
     core.views.main.localDevices.present = true;
     core.views.main.powerlineDevices.present = true;
@@ -84,7 +82,7 @@ std::string MainPageText(const Core& core) {
     if (count == 0) out += "  (none)\n";
     for (int i = 0; i < count; ++i) {
         std::snprintf(line, sizeof line, "  NIC #%d %s MAC = %s\n", i + 1, AdapterName(core, i).c_str(),
-                      FormatMac(core.access.slots[static_cast<std::size_t>(i)].hostMac).c_str());
+                      FormatMac(core.link.access.slots[static_cast<std::size_t>(i)].hostMac).c_str());
         out += line;
     }
     out += "Local Device(s) on your computer:\n";
@@ -139,7 +137,7 @@ std::string MainPageJson(const Core& core) {
         if (i) out += ",";
         const auto& table = core.link.tables[static_cast<std::size_t>(i)];
         out += "{\"nic\":" + std::to_string(i + 1) + ",\"name\":" + JsonString(AdapterName(core, i)) +
-               ",\"mac\":" + JsonString(FormatMac(core.access.slots[static_cast<std::size_t>(i)].hostMac)) +
+               ",\"mac\":" + JsonString(FormatMac(core.link.access.slots[static_cast<std::size_t>(i)].hostMac)) +
                ",\"localFound\":" + (table.localFound ? "true" : "false") + "}";
     }
     out += "],\"localDevices\":[";

@@ -6,8 +6,8 @@
 #include "cli/CliText.h"
 #include "cli/Command.h"
 #include "cli/ScanSession.h"
-#include "keys/PrivacyPage.h"
-#include "registry/MainPage.h"
+#include "pages/PrivacyPage.h"
+#include "pages/MainPage.h"
 
 namespace zentrel::cli {
 namespace {

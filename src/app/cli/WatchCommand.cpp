@@ -8,14 +8,13 @@
 #include <thread>
 
 #include "cli/Command.h"
+#include "pages/Preferences.h"
 #include "cli/ScanSession.h"
-#include "link/ScanCycle.h"
-#include "registry/MainPage.h"
+#include "pages/ScanCycle.h"
+#include "pages/MainPage.h"
 #include "registry/OemPrefs.h"
 
-#ifdef ZENTREL_HAVE_PCAP
-#include <pcap/pcap.h>
-#endif
+#include "link/pcap/PcapWire.h"
 
 namespace zentrel::cli {
 namespace {
@@ -69,9 +68,7 @@ int Run(const std::vector<std::string>& args) {
 
     CliContext context;
     Core& core = *context.core;
-#ifdef ZENTREL_HAVE_PCAP
-    core.captureLibraryVersion = pcap_lib_version();
-#endif
+    core.link.captureLibraryVersion = CaptureLibraryVersion();
     LoadOemPrefs(core);
     InitMainPage(core);
     ActivateMainPage(core);

@@ -4,49 +4,18 @@
 #include <memory>
 
 #include "app/desktop/InstanceGuard.h"
+#include "pages/Preferences.h"
 #include "base/Clock.h"
 #include "registry/OemPrefs.h"
 #include "ui/DesktopApp.h"
 #include "ui/PropertySheet.h"
-
-#ifdef ZENTREL_HAVE_PCAP
-#include <pcap/pcap.h>
-
 #include "link/pcap/PcapWire.h"
-#else
-#include "link/Wire.h"
-#endif
-
-namespace {
-
-#ifndef ZENTREL_HAVE_PCAP
-class NoAdapters : public zentrel::Wire {
-public:
-    bool ListAdapters(std::vector<zentrel::WireAdapter>& adapters) override {
-        adapters.clear();
-        return true;
-    }
-    bool QueryMac(const zentrel::WireAdapter&, std::uint8_t*) override { return false; }
-    std::unique_ptr<zentrel::Capture> Open(const zentrel::WireAdapter&, std::span<const zentrel::BpfInstruction>,
-                                           zentrel::OpenFailure& failure, std::string& error) override {
-        failure = zentrel::OpenFailure::Other;
-        error = "built without a capture library";
-        return nullptr;
-    }
-};
-#endif
-
-}  // namespace
 
 int main(int argc, char** argv) {
     QApplication qtApp(argc, argv);
     QApplication::setApplicationName("zentrel-utility");
 
-#ifdef ZENTREL_HAVE_PCAP
     zentrel::PcapWire wire;  // touches no adapter until the Main page scans
-#else
-    NoAdapters wire;
-#endif
     zentrel::SystemClock clock;
     zentrel::ui::DesktopApp app(wire, clock, ".");
 
@@ -63,9 +32,7 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-#ifdef ZENTREL_HAVE_PCAP
-    app.core.captureLibraryVersion = pcap_lib_version();
-#endif
+    app.core.link.captureLibraryVersion = zentrel::CaptureLibraryVersion();
     app.core.onPermissionNotice = [&app](const std::string& text) {
         zentrel::Message notice;
         notice.text = text;

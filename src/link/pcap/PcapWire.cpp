@@ -107,6 +107,8 @@ int ProbeEthernet(const char* name) {
 
 }  // namespace
 
+std::string CaptureLibraryVersion() { return pcap_lib_version(); }
+
 bool IsPseudoDeviceName(const std::string& name) {
     static const char* const kPrefixes[] = {"any",  "bluetooth", "nflog", "nfqueue",
                                             "usbmon", "dbus",     "nlmon", "dpdk:"};

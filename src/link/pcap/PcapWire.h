@@ -21,6 +21,9 @@ public:
                                   OpenFailure& failure, std::string& error) override;
 };
 
+// libpcap's own version text, as the host information shows it.
+std::string CaptureLibraryVersion();
+
 // Whether a device of this name is one of libpcap's pseudo-devices rather than a network
 // interface. Exposed for tests.
 bool IsPseudoDeviceName(const std::string& name);

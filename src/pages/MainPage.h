@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "registry/Views.h"
+#include "pages/Views.h"
 
 namespace zentrel {
 
@@ -12,8 +12,6 @@ struct Core;
 
 struct MainPageState {
     std::int32_t selectedLocalRow = 0;
-    std::int32_t sortColumn = 1;
-    std::int32_t sortAscending = 1;
     std::array<std::uint8_t, 5> columnSortFlags{};
 };
 

@@ -1,4 +1,4 @@
-#include "registry/Views.h"
+#include "pages/Views.h"
 
 #include <algorithm>
 

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "keys/KeyDerivation.h"
-#include "registry/Core.h"
-#include "registry/MainPage.h"
+#include "pages/Core.h"
+#include "pages/MainPage.h"
 
 namespace zentrel {
 namespace {

@@ -1,4 +1,4 @@
-#include "report/BmpImage.h"
+#include "registry/BmpImage.h"
 
 #include <algorithm>
 #include <array>

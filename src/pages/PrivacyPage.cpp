@@ -1,13 +1,13 @@
-#include "keys/PrivacyPage.h"
+#include "pages/PrivacyPage.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "keys/EntryRules.h"
 #include "keys/KeyDerivation.h"
-#include "link/ScanCycle.h"
+#include "pages/ScanCycle.h"
 #include "link/StationOps.h"
-#include "registry/Core.h"
+#include "pages/Core.h"
 
 namespace zentrel {
 namespace {
@@ -134,8 +134,8 @@ SetNameOutcome SetNetworkName(Core& core, SetNameScope scope, const RemoteProgre
             if (progress) progress({i + 1, n, device.mac, false, false});
             const std::string dak = DakText(device.password);
             core.clock.SleepMs(kBeforeRemoteMs);
-            bool ok = SetNetworkKey(core, nmk, 0, &dak) == 0;
-            if (!ok) ok = SetNetworkKey(core, nmk, 0, &dak) == 0;
+            bool ok = SetNetworkKey(core.link, nmk, 0, &dak) == 0;
+            if (!ok) ok = SetNetworkKey(core.link, nmk, 0, &dak) == 0;
             if (!ok) {
                 allConfirmed = false;
                 Message m;
@@ -151,13 +151,13 @@ SetNameOutcome SetNetworkName(Core& core, SetNameScope scope, const RemoteProgre
     }
 
     core.link.setKeyLocalOnly = 1;
-    const bool localOk = SetNetworkKey(core, nmk, 1, nullptr) == 0;
+    const bool localOk = SetNetworkKey(core.link, nmk, 1, nullptr) == 0;
     const SetNameOutcome outcome = !localOk      ? SetNameOutcome::LocalFailed
                                    : allConfirmed ? SetNameOutcome::Success
                                                   : SetNameOutcome::RemoteFailed;
     ShowFinalMessage(core, outcome);
     core.clock.SleepMs(kBeforeClearMs);
-    ClearStationTables(core);
+    ClearStationTables(core.link);
     core.views.Changed();
     return outcome;
 }

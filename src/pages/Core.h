@@ -7,17 +7,17 @@
 #include <string>
 #include <vector>
 
-#include "link/AdapterAccess.h"
 #include "base/Clock.h"
-#include "link/ScanCycle.h"
-#include "link/StationTable.h"
-#include "link/Wire.h"
-#include "registry/Database.h"
 #include "base/MacAddress.h"
-#include "registry/MainPage.h"
 #include "base/Messages.h"
+#include "link/Link.h"
+#include "link/LinkEvents.h"
+#include "link/ScanTiming.h"
+#include "link/Wire.h"
+#include "pages/MainPage.h"
+#include "pages/Views.h"
+#include "registry/Database.h"
 #include "registry/OemPrefs.h"
-#include "registry/Views.h"
 
 namespace zentrel {
 
@@ -30,14 +30,13 @@ struct PageState {
     Mac setPasswordMac{};  // parsed when "Set Device Password" opens
 };
 
-struct Core {
+struct Core final : LinkEvents {
     Core(Wire& wire, Messages& messages, Views& views, Clock& clock, TimerHost* timer = nullptr,
          std::filesystem::path directory = ".");
     ~Core();
     Core(const Core&) = delete;
     Core& operator=(const Core&) = delete;
 
-    Wire& wire;
     Messages& messages;
     Views& views;
     Clock& clock;
@@ -46,8 +45,7 @@ struct Core {
     // current directory in the programs, a temporary directory in tests.
     std::filesystem::path directory;
 
-    LinkState link;
-    AdapterAccessState access;
+    Link link;
     ScanState scan;
     DeviceDatabase db;
     OemPrefs prefs;
@@ -62,11 +60,12 @@ struct Core {
     std::function<void(Core&)> afterClearStationTables;
     // Told once when a capture could not be opened for lack of permission.
     std::function<void(const std::string&)> onPermissionNotice;
-    // The capture library's own version text, set by the program that links it (empty when the
-    // program runs without one); the host information shows it after the library's file name.
-    std::string captureLibraryVersion;
 
     std::filesystem::path FilePath(const char* name) const { return directory / name; }
+
+    void NetworkStatusChanged() override;
+    void TablesCleared() override;
+    void PermissionNotice(const std::string& text) override;
 };
 
 }  // namespace zentrel

@@ -1,4 +1,4 @@
-#include "report/Diagnostics.h"
+#include "pages/DiagnosticsPage.h"
 
 #include <cerrno>
 #include <climits>
@@ -7,12 +7,13 @@
 #include <ctime>
 
 #include "base/HexText.h"
-#include "link/ScanCycle.h"
+#include "pages/ScanCycle.h"
 #include "base/AtomicFile.h"
-#include "registry/Core.h"
+#include "pages/Core.h"
+#include "pages/Storage.h"
 #include "registry/Database.h"
-#include "registry/MainPage.h"
-#include "report/HistoryList.h"
+#include "pages/MainPage.h"
+#include "pages/HistoryList.h"
 #include "report/HostInfo.h"
 #include "report/LastSeen.h"
 #include "report/ScanLog.h"
@@ -77,11 +78,11 @@ long LeadingNumber(const std::string& text) {
 }
 
 void WriteAdapterBlock(Core& core, ReportWriter& out) {
-    int count = core.access.adapterCount;
+    int count = core.link.access.adapterCount;
     if (count > kMaxAdapters) count = kMaxAdapters;
     for (int e = 0; e < count; ++e) {
         auto& table = core.link.tables[static_cast<std::size_t>(e)];
-        std::memcpy(table.hostMac, core.access.slots[static_cast<std::size_t>(e)].hostMac, 6);
+        std::memcpy(table.hostMac, core.link.access.slots[static_cast<std::size_t>(e)].hostMac, 6);
         out.AddLine(Format("On %s #%d MAC = ", "NIC", e + 1) + FormatMac(table.hostMac));
         if (table.localFound) {
             const auto& record = core.link.adapters[static_cast<std::size_t>(e)];
@@ -106,7 +107,7 @@ void RecordShownDevices(Core& core, std::int64_t now) {
     const auto& list = core.views.main.powerlineDevices;
     for (int row = 0; row < list.RowCount(); ++row) {
         const Mac mac = MacFromText(list.Cell(row, 3));
-        int position = FindHistoryByMac(core, mac.data());
+        int position = FindHistoryByMac(core.db, mac.data());
         if (position == 0) {
             const int slot = NewHistorySlot(core);
             if (slot < 0) continue;
@@ -127,7 +128,7 @@ void RecordLocalDevices(Core& core, std::int64_t now) {
         const auto& table = core.link.tables[static_cast<std::size_t>(k)];
         if (!table.localFound) continue;
         SaveDatabase(core);
-        const int position = FindHistoryByMac(core, table.localMac);
+        const int position = FindHistoryByMac(core.db, table.localMac);
         if (position == 0) {
             const int slot = NewHistorySlot(core);
             if (slot < 0) continue;
@@ -158,7 +159,7 @@ void WriteDeviceRows(Core& core, ReportWriter& out) {
         // A report is made to be passed on; the page on screen shows the passwords whole.
         out.AddColumn(password.empty() ? std::string(19, ' ') : out.File() ? MaskedPassword(password) : password);
         out.AddColumn(record.speed == 0xFF ? std::string("local device") : Format("%d         ", record.speed));
-        out.AddColumn(FormatLastSeen(core, record.lastSeen));
+        out.AddColumn(FormatLastSeen(core.prefs, record.lastSeen));
         if (out.File()) out.AddLine("");
     }
 }
@@ -182,7 +183,7 @@ void GenerateDiagnostics(Core& core, DiagnosticsView* page, std::FILE* file) {
     if (page) page->systemInformation.DeleteAllRows();
 
     WriteAdapterBlock(core, out);
-    for (const auto& line : CollectHostInformation(core)) out.AddLine(line);
+    for (const auto& line : CollectHostInformation(core.prefs.title, core.link.captureLibraryVersion)) out.AddLine(line);
 
     if (page) {
         page->history.DeleteAllRows();

@@ -1,14 +1,16 @@
-#include "registry/MainPage.h"
+#include "pages/MainPage.h"
 
 #include <cstdio>
 #include <utility>
 
 #include "base/HexText.h"
-#include "link/ScanCycle.h"
-#include "registry/Core.h"
+#include "pages/ScanCycle.h"
+#include "pages/Core.h"
+#include "pages/Preferences.h"
+#include "pages/Storage.h"
 #include "registry/Database.h"
 #include "registry/OemPrefs.h"
-#include "report/HistoryList.h"
+#include "pages/HistoryList.h"
 
 namespace zentrel {
 namespace {
@@ -23,7 +25,7 @@ void FillLocalDeviceList(Core& core) {
     auto& list = core.views.main.localDevices;
     if (!list.present) return;
     list.DeleteAllRows();
-    const int count = core.access.adapterCount < kMaxAdapters ? core.access.adapterCount : kMaxAdapters;
+    const int count = core.link.access.adapterCount < kMaxAdapters ? core.link.access.adapterCount : kMaxAdapters;
     for (int i = 0; i < count; ++i) {
         const auto& table = core.link.tables[static_cast<std::size_t>(i)];
         if (!table.localFound) continue;
@@ -128,13 +130,13 @@ void SortPowerlineList(Core& core, int column) {
 void OnPowerlineColumnClick(Core& core, int column) {
     if (column < 0 || column >= kPowerlineColumns) return;
     auto& page = core.mainPage;
-    if (column == page.sortColumn) {
-        page.sortAscending = page.sortAscending ? 0 : 1;
+    if (column == core.db.sortColumn) {
+        core.db.sortAscending = core.db.sortAscending ? 0 : 1;
     } else {
         auto& flag = page.columnSortFlags[static_cast<std::size_t>(column)];
-        page.sortAscending = flag ? 1 : 0;
+        core.db.sortAscending = flag ? 1 : 0;
         flag = flag ? 0 : 1;
-        page.sortColumn = column;
+        core.db.sortColumn = column;
     }
     SortPowerlineList(core, column);
 }

@@ -1,17 +1,18 @@
+#include "registry/HistoryPurge.h"
+
 #include <algorithm>
 #include <cstring>
 
+#include "base/MacAddress.h"
+#include "link/Link.h"
 #include "link/StationOps.h"
-#include "registry/Core.h"
 #include "registry/Database.h"
-#include "report/HistoryList.h"
 
 namespace zentrel {
 
-int RemoveHistoryByMac(Core& core, const std::uint8_t* mac) {
-    RemoveStation(core, mac);
-    auto& db = core.db;
-    const int p = FindHistoryByMac(core, mac);
+int RemoveHistoryByMac(DeviceDatabase& db, Link& link, const std::uint8_t* mac) {
+    RemoveStation(link, mac);
+    const int p = FindHistoryByMac(db, mac);
     if (p > 0 && db.historyCount > 0) {
         for (int j = p; j < db.historyCount; ++j) db.history[static_cast<std::size_t>(j) - 1] = db.history[static_cast<std::size_t>(j)];
         db.history[static_cast<std::size_t>(db.historyCount) - 1] = HistoryRecord{};
@@ -20,8 +21,7 @@ int RemoveHistoryByMac(Core& core, const std::uint8_t* mac) {
     return p;
 }
 
-void PurgeEmptyHistory(Core& core) {
-    auto& db = core.db;
+void PurgeEmptyHistory(DeviceDatabase& db, Link& link) {
     db.historyCount = std::clamp(db.historyCount, 0, kMaxHistory);
     int i = 0;
     while (i < db.historyCount) {
@@ -34,7 +34,7 @@ void PurgeEmptyHistory(Core& core) {
         // the MAC is copied because the record moves.
         std::uint8_t mac[6];
         std::memcpy(mac, rec.mac, 6);
-        if (RemoveHistoryByMac(core, mac) == 0) ++i;  // cannot happen; never loop forever
+        if (RemoveHistoryByMac(db, link, mac) == 0) ++i;  // cannot happen; never loop forever
     }
 }
 

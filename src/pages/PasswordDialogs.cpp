@@ -1,4 +1,4 @@
-#include "keys/PasswordDialogs.h"
+#include "pages/PasswordDialogs.h"
 
 #include <algorithm>
 #include <cstring>
@@ -6,9 +6,10 @@
 
 #include "keys/EntryRules.h"
 #include "keys/KeyDerivation.h"
-#include "keys/PrivacyPage.h"
-#include "link/ScanCycle.h"
-#include "registry/Core.h"
+#include "pages/PrivacyPage.h"
+#include "pages/ScanCycle.h"
+#include "pages/Core.h"
+#include "pages/Storage.h"
 
 namespace zentrel {
 namespace {
@@ -59,14 +60,14 @@ bool OpenSetPasswordDialog(Core& core) {
         return false;
     }
     const std::string macText = ListText(list, row, kMacSubItem);
-    core.db.selectedHistory = FindHistoryByMacText(core, macText);
+    core.db.selectedHistory = FindHistoryByMacText(core.db, macText);
     core.views.setPasswordTei = ListText(list, row, kTeiSubItem);
     core.views.setPasswordMac = macText;
     core.views.setPasswordStatus.clear();
     core.pages.setPasswordMac = MacFromText(macText);
 
     core.views.FocusField(Form::SetPassword, kPasswordField);
-    const int record = FindHistoryByMac(core, core.pages.setPasswordMac.data());
+    const int record = FindHistoryByMac(core.db, core.pages.setPasswordMac.data());
     if (record > 0) {
         core.views.PresetField(Form::SetPassword, kPasswordField,
                                PasswordOf(core, record));
@@ -87,7 +88,7 @@ SetPasswordOutcome ConfirmSetPassword(Core& core) {
         return SetPasswordOutcome::StaysOpen;
 
     const Mac mac = core.pages.setPasswordMac;
-    int record = FindHistoryByMac(core, mac.data());
+    int record = FindHistoryByMac(core.db, mac.data());
     if (record == 0) record = AddHistoryRecord(core, mac, core.views.setPasswordTei);
     if (record == 0) {
         ShowWarning(core, MsgOwner::Dialog, "Attention!",
@@ -103,7 +104,7 @@ SetPasswordOutcome ConfirmSetPassword(Core& core) {
 
     // Saving drops duplicate records, which moves the ones behind them: find the device again
     // rather than trusting an index taken before the save.
-    core.db.selectedHistory = FindHistoryByMac(core, mac.data());
+    core.db.selectedHistory = FindHistoryByMac(core.db, mac.data());
     ListModel& list = core.views.main.powerlineDevices;
     const int row = list.present ? list.GetSelectedRow() : -1;
     if (row >= 0 && core.db.selectedHistory > 0) {
@@ -147,7 +148,7 @@ AddRemoteOutcome ConfirmAddRemote(Core& core) {
     core.link.setKeyResultIndex = slot;
     core.link.setKeyResults[static_cast<std::size_t>(slot)] = 0;
     core.link.setKeyLocalOnly = 0;
-    SetNetworkKey(core, nmk, 0, &dak);
+    SetNetworkKey(core.link, nmk, 0, &dak);
     core.clock.SleepMs(kAfterAddRemoteMs);
 
     if (core.link.setKeyResults[static_cast<std::size_t>(slot)] == 0) {

@@ -1,11 +1,13 @@
-#include "report/HistoryList.h"
+#include "pages/HistoryList.h"
 
 #include <cmath>
 #include <cstring>
 
 #include "link/StationOps.h"
-#include "registry/Core.h"
+#include "pages/Core.h"
 #include "registry/Database.h"
+#include "registry/HistoryPurge.h"
+#include "report/QualityText.h"
 
 namespace zentrel {
 namespace {
@@ -29,7 +31,7 @@ int CompareText(const std::string& a, const std::string& b) {
 }
 
 std::string HistoryText(const Core& core, const std::uint8_t* mac, bool label) {
-    const int position = FindHistoryByMac(core, mac);
+    const int position = FindHistoryByMac(core.db, mac);
     if (position <= 0 || position > kMaxHistory) return {};
     const auto& record = core.db.history[static_cast<std::size_t>(position - 1)];
     return label ? RecordText(record.label, sizeof record.label) : RecordText(record.password, sizeof record.password);
@@ -39,7 +41,7 @@ std::string TextKey(const Core& core, const StationEntry& entry, int column) {
     switch (column) {
     case 0: return HistoryText(core, entry.stationMac, true);
     case 1: return FormatMac(entry.stationMac);
-    case 3: return QualityText(core, entry.rateValue, entry.deviceClass);
+    case 3: return QualityText(core.quality, entry.rateValue, entry.deviceClass);
     case 4: return HistoryText(core, entry.stationMac, false);
     default: return {};
     }
@@ -74,7 +76,7 @@ bool DeleteSelectedHistory(Core& core) {
     // was built: then the record is the one of the MAC the row shows.
     int position = row + 1;
     if (position > core.db.historyCount || !SameMac(core.db.history[static_cast<std::size_t>(row)].mac, mac.data()))
-        position = FindHistoryByMac(core, mac.data());
+        position = FindHistoryByMac(core.db, mac.data());
     if (position <= 0) return false;
     DeleteHistoryRecord(core, position);
     return true;
@@ -83,7 +85,7 @@ bool DeleteSelectedHistory(Core& core) {
 void DeleteHistoryRecord(Core& core, int position) {
     auto& db = core.db;
     if (position <= 0 || position > db.historyCount || position > kMaxHistory) return;
-    RemoveStation(core, db.history[static_cast<std::size_t>(position - 1)].mac);
+    RemoveStation(core.link, db.history[static_cast<std::size_t>(position - 1)].mac);
     for (int slot = position - 1; slot + 1 < db.historyCount; ++slot) {
         db.history[static_cast<std::size_t>(slot)] = db.history[static_cast<std::size_t>(slot + 1)];
     }
@@ -99,7 +101,7 @@ int CompareDeviceRows(const Core& core, int a, int b, int column) {
     const auto& table = core.link.tables[static_cast<std::size_t>(current)];
     const StationEntry& first = table.stations[a];
     const StationEntry& second = table.stations[b];
-    const bool ascending = core.mainPage.sortAscending != 0;
+    const bool ascending = core.db.sortAscending != 0;
 
     if (column == 2) {
         const double rateA = first.rateValue;
@@ -115,30 +117,6 @@ int CompareDeviceRows(const Core& core, int a, int b, int column) {
     const int order = CompareText(keyA, keyB);
     if (ascending) return order >= 0 ? 1 : 0;
     return order < 0 ? 1 : 0;
-}
-
-std::string QualityText(const Core& core, double rate, std::int32_t rateClass) {
-    const QualityWording& wording = core.quality;
-    const int n = wording.levels;
-    if (n > 0) {
-        const double m = rateClass == 1 ? 14.0 : 85.0;
-        double q = (n - 1) * (rate + m / n) / m;
-        if (!std::isfinite(q)) q = 0.0;
-        // The remainder keeps the sign of the quotient; a negative rate (never a real one) is
-        // taken as the first entry instead of indexing before the table.
-        long long i = static_cast<long long>(std::fmod(std::trunc(q), static_cast<double>(n)));
-        if (i < 0) i = 0;
-        const auto entry = static_cast<std::size_t>(i + 1);
-        return entry < wording.entries.size() ? wording.entries[entry] : std::string();
-    }
-    if (std::isnan(rate)) return {};
-    double v = rate <= 15.0 ? rate / 2.0 : (rate - 15.0) / 2.0 + 7.0;
-    if (v >= 90.0) v = 89.0;
-    if (v <= 0.0) return {};
-    int bars = static_cast<int>(std::ceil(v));
-    if (bars < 1) bars = 1;
-    if (bars > 89) bars = 89;
-    return std::string(static_cast<std::size_t>(bars), '|');
 }
 
 }  // namespace zentrel

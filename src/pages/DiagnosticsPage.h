@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "registry/Views.h"
+#include "pages/Views.h"
 
 namespace zentrel {
 

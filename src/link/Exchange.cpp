@@ -1,0 +1,135 @@
+#include "link/Exchange.h"
+
+#include <cstring>
+
+#include "base/MacAddress.h"
+#include "link/AdapterAccess.h"
+#include "link/Confirmations.h"
+#include "link/Frames.h"
+#include "link/Link.h"
+#include "link/StationOps.h"
+
+namespace zentrel {
+namespace {
+
+constexpr std::uint32_t kVersionTimeoutMs = 50;
+constexpr std::uint32_t kSetKeyTimeoutMs = 350;
+constexpr int kNetworkInfoAttempts = 3;
+constexpr int kLateLookFrames = 32;
+
+}  // namespace
+
+int AdapterCount(const Link& link) {
+    const int count = link.access.adapterCount;
+    return count < 0 ? 0 : (count > kMaxAdapters ? kMaxAdapters : count);
+}
+
+bool ExchangeWait(Link& link, int adapter, std::uint32_t timeoutMs, std::uint8_t* status) {
+    link.replyReceived = 0;
+    const std::uint32_t start = link.clock.TickMs();
+    // Elapsed time rather than an absolute deadline, so a tick counter that wraps during the wait
+    // does not end it early or stretch it.
+    bool consumed = false;
+    while (link.clock.TickMs() - start < timeoutMs) {
+        if (link.replyReceived) return true;
+        // Sleep only when the last poll found nothing waiting. Under a flood of frames nobody asked
+        // for, a sleep after every frame lets the queue grow faster than it drains and buries the
+        // awaited confirmation until the time-out.
+        if (!consumed && link.pendingRequestType == kMmNetworkInfoRequest) link.clock.SleepMs(2);
+        consumed = HandleConfirmation(link, adapter, status);
+        if (!consumed) link.clock.SleepMs(1);
+    }
+    // A busy host may not run the program for a while during the wait, so that it looks again
+    // only after the time-out, with the confirmation already waiting in the capture. What is
+    // waiting then still counts: the frames that came in between are read, up to a few dozen, so
+    // that a flood cannot keep the wait going.
+    for (int n = 0; n < kLateLookFrames && !link.replyReceived; ++n) {
+        if (!HandleConfirmation(link, adapter, status)) break;
+    }
+    return link.replyReceived != 0;
+}
+
+int SetNetworkKey(Link& link, const std::string& nmkText, int mode, const std::string* dakText) {
+    link.versionTaken.fill(0);
+    const int adapter = link.currentAdapter;
+    SendSetKeyRequest(link, adapter, nmkText, mode, dakText);
+    link.clock.SleepMs(2);
+    std::uint8_t status = 0;
+    if (!ExchangeWait(link, adapter, kSetKeyTimeoutMs, &status)) return -1;
+    return status;
+}
+
+bool DiscoverLocalDevices(Link& link) {
+    link.versionTaken.fill(0);
+    ClearStationTables(link);
+    const int count = AdapterCount(link);
+    for (int i = 0; i < count; ++i) {
+        SendVersionRequest(link, i);
+        link.clock.SleepMs(2);
+        if (ExchangeWait(link, i, kVersionTimeoutMs, nullptr)) break;
+    }
+    for (int i = 0; i < count; ++i) {
+        if (link.adapters[static_cast<std::size_t>(i)].localFound) return true;
+    }
+    return false;
+}
+
+void QueryNetworkInfo(Link& link) {
+    link.versionTaken.fill(0);
+    // The handler makes every answering adapter current; the adapter chosen by the discovery (or
+    // by the user) stays current, so a second adapter with a device does not hide the first one's
+    // stations.
+    const std::int32_t chosenAdapter = link.currentAdapter;
+    const int count = AdapterCount(link);
+    for (int i = 0; i < count; ++i) {
+        // No device answers 00:00:00:00:00:00: asking would only block for 450 ms.
+        if (!IsMacSet(link.adapters[static_cast<std::size_t>(i)].localMac)) continue;
+        for (int attempt = 0; attempt < kNetworkInfoAttempts; ++attempt) {
+            SendNetworkInfoRequest(link, i);
+            link.clock.SleepMs(4);
+            const auto timeout = static_cast<std::uint32_t>(50 + 100 * attempt);
+            if (ExchangeWait(link, i, timeout, nullptr)) break;
+        }
+    }
+    if (link.currentAdapter != chosenAdapter) {
+        link.currentAdapter = chosenAdapter;
+        if (link.events) link.events->NetworkStatusChanged();
+    }
+}
+
+bool RescanAdapters(Link& link) {
+    CloseAllCaptures(link);
+    for (auto& record : link.adapters) record.localFound = 0;
+    if (EnumerateAdapters(link)) {
+        const int count = AdapterCount(link);
+        for (int i = 0; i < count; ++i) {
+            if (OpenCapture(link, i)) {
+                std::memcpy(link.adapters[static_cast<std::size_t>(i)].hostMac,
+                            link.access.slots[static_cast<std::size_t>(i)].hostMac, 6);
+            }
+        }
+    }
+    const int count = AdapterCount(link);
+    // The version handler takes the local device's address only from a frame sent to the
+    // table's hostMac: a table reset to zeros must know it before the discovery, or the first
+    // cycle would find the device without learning its address.
+    for (int i = 0; i < count; ++i) {
+        std::memcpy(link.tables[static_cast<std::size_t>(i)].hostMac,
+                    link.adapters[static_cast<std::size_t>(i)].hostMac, 6);
+    }
+    const bool found = DiscoverLocalDevices(link);
+    for (int i = 0; i < count; ++i) {
+        auto& table = link.tables[static_cast<std::size_t>(i)];
+        const auto& record = link.adapters[static_cast<std::size_t>(i)];
+        std::memcpy(table.hostMac, record.hostMac, 6);
+        table.localFound = record.localFound;
+        if (record.localFound) {
+            table.localAux = record.localAux;
+            std::memcpy(table.localMac, record.localMac, 6);
+        }
+    }
+    if (!found) ClearStationTables(link);
+    return found;
+}
+
+}  // namespace zentrel

@@ -1,0 +1,24 @@
+#pragma once
+// plc.data as the application object keeps it: loading and saving through the registry, with the
+// powerline device list's layout and passwords kept in step, and the history brought up to date
+// from what the lists show.
+#include <string>
+#include <vector>
+
+namespace zentrel {
+
+struct Core;
+struct ListModel;
+
+void LoadDatabase(Core& core);
+void SaveDatabase(Core& core);
+// Records the local devices and the listed stations in the history, then saves.
+void UpdateHistory(Core& core);
+// NewHistorySlot of the registry, sparing the devices the local and powerline lists show.
+int NewHistorySlot(Core& core);
+// The MAC texts the local device list (column 1) and the powerline device list (column 3) show.
+std::vector<std::string> ShownMacs(const Core& core);
+void ApplyListLayout(Core& core, ListModel& list);
+void CaptureListLayout(Core& core, const ListModel& list);
+
+}  // namespace zentrel
