@@ -1,11 +1,11 @@
 #pragma once
-// What the fuzz targets share: a scratch directory for the files the core reads, and a way to
-// stop loudly when a property fails (libFuzzer and the replay program both treat abort as a find).
+// What the fuzz targets share: a scratch directory for a target that needs the application
+// object's directory, and a way to stop loudly when a property fails (libFuzzer and the replay
+// program both treat abort as a find).
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <unistd.h>
 
@@ -31,11 +31,6 @@ inline const std::filesystem::path& ScratchDir() {
     };
     static Dir dir;
     return dir.path;
-}
-
-inline void WriteInput(const std::filesystem::path& path, const std::uint8_t* data, std::size_t size) {
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    if (size) f.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 }
 
 [[noreturn]] inline void Fail(const char* what) {

@@ -9,4 +9,10 @@ void Messages::StandardOutput(const std::string& line) {
     std::fflush(stdout);
 }
 
+bool Passes(Messages& messages, const std::optional<Message>& refusal) {
+    if (!refusal) return true;
+    messages.Show(*refusal);
+    return false;
+}
+
 }  // namespace zentrel

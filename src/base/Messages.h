@@ -1,6 +1,7 @@
 #pragma once
 // Every message the user sees goes through this interface: a Qt message box in the desktop
 // program, "caption: text" on stderr in the command-line program, a recorder in tests.
+#include <optional>
 #include <string>
 
 namespace zentrel {
@@ -27,5 +28,8 @@ public:
     // Diagnostic lines that the original wrote to standard output (e.g. the character rule).
     virtual void StandardOutput(const std::string& line);
 };
+
+// Shows the message a check returned, if any. True when there was none: the check passed.
+bool Passes(Messages& messages, const std::optional<Message>& refusal);
 
 }  // namespace zentrel

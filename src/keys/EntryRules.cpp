@@ -13,7 +13,7 @@ bool LengthInRange(const std::string& text) {
     return n >= 4 && n <= 24;
 }
 
-void Refuse(Messages& messages, EntryRule rule) {
+Message Refusal(EntryRule rule) {
     Message m;
     m.buttons = MsgButtons::Ok;
     m.icon = MsgIcon::Error;
@@ -41,60 +41,52 @@ void Refuse(Messages& messages, EntryRule rule) {
             m.owner = MsgOwner::Dialog;
             break;
     }
-    messages.Show(m);
+    return m;
 }
 
 }  // namespace
 
-bool CheckDevicePassword(Messages& messages, const std::string& text) {
-    if (LengthInRange(text)) return true;
-    Refuse(messages, EntryRule::DevicePassword);
-    return false;
+std::optional<Message> CheckDevicePassword(const std::string& text) {
+    if (LengthInRange(text)) return std::nullopt;
+    return Refusal(EntryRule::DevicePassword);
 }
 
-bool CheckNetworkName(Messages& messages, const std::string& text) {
-    if (LengthInRange(text)) return true;
-    Refuse(messages, EntryRule::NetworkName);
-    return false;
+std::optional<Message> CheckNetworkName(const std::string& text) {
+    if (LengthInRange(text)) return std::nullopt;
+    return Refusal(EntryRule::NetworkName);
 }
 
-int CheckPasswordCharacters(Messages& messages, const std::string& text) {
+std::optional<std::string> CheckPasswordCharacters(const std::string& text) {
     for (unsigned char c : Typed(text)) {
-        if (c < 0x20 || c >= 0x80) {
-            messages.StandardOutput("Illegal character in password, CTRL and ALT characters not allowed.\n");
-            return 0;
-        }
+        if (c < 0x20 || c >= 0x80) return "Illegal character in password, CTRL and ALT characters not allowed.\n";
     }
-    return 1;
+    return std::nullopt;
 }
 
-bool CheckDevicePasswordFormat(Messages& messages, const std::string& text) {
+std::optional<Message> CheckDevicePasswordFormat(const std::string& text) {
     const auto typed = Typed(text);
-    if (typed.size() == 19 && typed[4] == '-' && typed[9] == '-' && typed[14] == '-') return true;
-    Refuse(messages, EntryRule::DevicePasswordFormat);
-    return false;
+    if (typed.size() == 19 && typed[4] == '-' && typed[9] == '-' && typed[14] == '-') return std::nullopt;
+    return Refusal(EntryRule::DevicePasswordFormat);
 }
 
-bool CheckNotPlaceholder(Messages& messages, const std::string& text) {
-    if (Typed(text) != kDevicePasswordPlaceholder) return true;
+std::optional<Message> CheckNotPlaceholder(const std::string& text) {
+    if (Typed(text) != kDevicePasswordPlaceholder) return std::nullopt;
     Message m;
     m.text = "Please enter a Password.";
     m.caption = "Attention!";
     m.icon = MsgIcon::Warning;
     m.owner = MsgOwner::Dialog;
-    messages.Show(m);
-    return false;
+    return m;
 }
 
-bool CheckNamePresent(Messages& messages, const std::string& text) {
-    if (!Typed(text).empty()) return true;
-    Refuse(messages, EntryRule::NamePresent);
-    return false;
+std::optional<Message> CheckNamePresent(const std::string& text) {
+    if (!Typed(text).empty()) return std::nullopt;
+    return Refusal(EntryRule::NamePresent);
 }
 
-bool CheckFits(Messages& messages, bool fits, EntryRule rule) {
-    if (!fits) Refuse(messages, rule);
-    return fits;
+std::optional<Message> CheckFits(bool fits, EntryRule rule) {
+    if (fits) return std::nullopt;
+    return Refusal(rule);
 }
 
 }  // namespace zentrel

@@ -83,8 +83,8 @@ bool OpenSetPasswordDialog(Core& core) {
 SetPasswordOutcome ConfirmSetPassword(Core& core) {
     const FieldState& field = core.views.Field(Form::SetPassword, kPasswordField);
     const std::string password = ClipFieldText(field.text, kPasswordMaxChars);
-    if (!CheckFits(core.messages, field.fits, EntryRule::DevicePasswordFormat) ||
-        !CheckDevicePasswordFormat(core.messages, password))
+    if (!Passes(core.messages, CheckFits(field.fits, EntryRule::DevicePasswordFormat)) ||
+        !Passes(core.messages, CheckDevicePasswordFormat(password)))
         return SetPasswordOutcome::StaysOpen;
 
     const Mac mac = core.pages.setPasswordMac;
@@ -130,14 +130,14 @@ AddRemoteOutcome ConfirmAddRemote(Core& core) {
     // A name that cannot be hashed as typed gets the one message this name has: choose another.
     const FieldState& nameField = core.views.Field(Form::AddRemote, kAddRemoteNameField);
     const std::string name = ClipFieldText(nameField.text, kNameMaxChars);
-    if (!CheckFits(core.messages, nameField.fits, EntryRule::NamePresent) ||
-        !CheckNamePresent(core.messages, name))
+    if (!Passes(core.messages, CheckFits(nameField.fits, EntryRule::NamePresent)) ||
+        !Passes(core.messages, CheckNamePresent(name)))
         return AddRemoteOutcome::StaysOpen;
     const FieldState& passwordField = core.views.Field(Form::AddRemote, kPasswordField);
     const std::string password = ClipFieldText(passwordField.text, kPasswordMaxChars);
-    if (!CheckNotPlaceholder(core.messages, password)) return AddRemoteOutcome::StaysOpen;
-    if (!CheckFits(core.messages, passwordField.fits, EntryRule::DevicePassword) ||
-        !CheckDevicePassword(core.messages, password))
+    if (!Passes(core.messages, CheckNotPlaceholder(password))) return AddRemoteOutcome::StaysOpen;
+    if (!Passes(core.messages, CheckFits(passwordField.fits, EntryRule::DevicePassword)) ||
+        !Passes(core.messages, CheckDevicePassword(password)))
         return AddRemoteOutcome::StaysOpen;
 
     const std::string nmk = NmkText(name);

@@ -117,11 +117,15 @@ SetNameOutcome SetNetworkName(Core& core, SetNameScope scope, const RemoteProgre
 
     const FieldState& field = core.views.Field(Form::Privacy, kPrivacyNameField);
     const std::string name = ClipFieldText(field.text, kPrivacyNameMaxChars);
-    if (!CheckFits(core.messages, field.fits, EntryRule::NetworkName) ||
-        !CheckNetworkName(core.messages, name))
+    if (!Passes(core.messages, CheckFits(field.fits, EntryRule::NetworkName)) ||
+        !Passes(core.messages, CheckNetworkName(name)))
         return SetNameOutcome::Refused;
     // A name with control or 8-bit characters is still applied, only not remembered.
-    if (CheckPasswordCharacters(core.messages, name)) WriteNetworkName(CurrentStationTable(core), name);
+    if (const auto line = CheckPasswordCharacters(name)) {
+        core.messages.StandardOutput(*line);
+    } else {
+        WriteNetworkName(CurrentStationTable(core), name);
+    }
 
     const std::string nmk = NmkText(name);
 

@@ -14,6 +14,18 @@ namespace {
 
 using Rule = std::function<bool(Messages&, const std::string&)>;
 
+// A rule as a page applies it: its refusal, if any, is shown.
+template <std::optional<Message> (*Check)(const std::string&)>
+bool Shown(Messages& messages, const std::string& text) {
+    return Passes(messages, Check(text));
+}
+
+int PrintedCharacters(Messages& messages, const std::string& text) {
+    const auto line = CheckPasswordCharacters(text);
+    if (line) messages.StandardOutput(*line);
+    return line ? 0 : 1;
+}
+
 struct RuleCase {
     const char* rule;
     std::string text;
@@ -35,19 +47,19 @@ struct RuleInfo {
 const RuleInfo& Info(const std::string& name) {
     static const std::map<std::string, RuleInfo> rules = {
         {"device password",
-         {&CheckDevicePassword,
+         {&Shown<CheckDevicePassword>,
           {"The Device Password Entered is Invalid.\nPlease check it and try again.", "Invalid Entry",
            MsgIcon::Error, MsgOwner::None}}},
         {"network name",
-         {&CheckNetworkName,
+         {&Shown<CheckNetworkName>,
           {"The Network Name Entered is Invalid.\nPlease Enter a Network Name between 4 and 24 characters",
            "Invalid Entry", MsgIcon::Error, MsgOwner::None}}},
         {"format",
-         {&CheckDevicePasswordFormat, {"Bad password format", "Quorvan Utility", MsgIcon::None, MsgOwner::None}}},
+         {&Shown<CheckDevicePasswordFormat>, {"Bad password format", "Quorvan Utility", MsgIcon::None, MsgOwner::None}}},
         {"placeholder",
-         {&CheckNotPlaceholder, {"Please enter a Password.", "Attention!", MsgIcon::Warning, MsgOwner::Dialog}}},
+         {&Shown<CheckNotPlaceholder>, {"Please enter a Password.", "Attention!", MsgIcon::Warning, MsgOwner::Dialog}}},
         {"name present",
-         {&CheckNamePresent, {"Please enter another name.", "Attention!", MsgIcon::Warning, MsgOwner::Dialog}}},
+         {&Shown<CheckNamePresent>, {"Please enter another name.", "Attention!", MsgIcon::Warning, MsgOwner::Dialog}}},
     };
     return rules.at(name);
 }
@@ -137,7 +149,7 @@ TEST(EntryRules, PasswordCharactersReportOnlyOnStandardOutput) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         test::RecordingMessages messages;
-        EXPECT_EQ(CheckPasswordCharacters(messages, c.text), c.result);
+        EXPECT_EQ(PrintedCharacters(messages, c.text), c.result);
         EXPECT_TRUE(messages.shown.empty());
         if (c.result == 1) {
             EXPECT_TRUE(messages.stdoutLines.empty());

@@ -43,8 +43,8 @@ int Run(const std::vector<std::string>& args) {
     // from gets the message of the rule of the field the text would be typed into.
     std::string bytes;
     StderrMessages messages;
-    if (!CheckFits(messages, ArgumentText(text, bytes),
-                   kind == "nmk" ? EntryRule::NetworkName : EntryRule::DevicePassword))
+    if (!Passes(messages, CheckFits(ArgumentText(text, bytes),
+                                    kind == "nmk" ? EntryRule::NetworkName : EntryRule::DevicePassword)))
         return kExitFailure;
     const std::string key = kind == "nmk" ? NmkText(bytes) : DakText(bytes);
     std::printf("%s\n", key.c_str());
