@@ -19,7 +19,7 @@
 #include "pages/Core.h"
 #include "pages/Preferences.h"
 #include "pages/Storage.h"
-#include "registry/HistoryPurge.h"
+#include "registry/DeviceHistory.h"
 #include "pages/HistoryList.h"
 #include "support/FakeClock.h"
 #include "support/MemoryWire.h"

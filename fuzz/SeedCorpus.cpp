@@ -14,7 +14,7 @@
 #include "pages/Core.h"
 #include "pages/Preferences.h"
 #include "pages/Storage.h"
-#include "registry/HistoryPurge.h"
+#include "registry/DeviceHistory.h"
 #include "registry/Database.h"
 #include "support/FakeClock.h"
 #include "support/MemoryWire.h"

@@ -1,5 +1,5 @@
 #include "pages/Core.h"
-#include "registry/HistoryPurge.h"
+#include "registry/DeviceHistory.h"
 #include "pages/Storage.h"
 
 #include "pages/HistoryList.h"

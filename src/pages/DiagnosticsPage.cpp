@@ -1,4 +1,5 @@
 #include "pages/DiagnosticsPage.h"
+#include "registry/DeviceHistory.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,6 +1,5 @@
 #pragma once
-// The device history as the Diagnostics page's list shows it (deleting records), and the
-// comparison by which the Main page sorts its powerline device list.
+// The device history as the Diagnostics page's list shows it: deleting records.
 #include <cstdint>
 #include <string>
 
@@ -16,7 +15,5 @@ bool DeleteSelectedHistory(Core& core);
 void DeleteHistoryRecord(Core& core, int position);
 // 1-based row of `list` whose sub-item `subItem` reads FormatMac(mac), 0 when none or mac is empty.
 int FindRowByMacText(const ListModel& list, const std::uint8_t* mac, int subItem);
-// Sort comparison of the powerline device list over station slots a and b of the current adapter.
-int CompareDeviceRows(const Core& core, int a, int b, int column);
 
 }  // namespace zentrel

@@ -1,4 +1,5 @@
 #include "pages/MainPage.h"
+#include "pages/MainList.h"
 
 #include <cstdio>
 #include <utility>
@@ -17,7 +18,6 @@ namespace {
 
 constexpr unsigned Rgb(unsigned r, unsigned g, unsigned b) { return r | (g << 8) | (b << 16); }
 
-constexpr int kPowerlineColumns = 5;
 
 }  // namespace
 
@@ -105,40 +105,6 @@ void SetupHistoryLists(Core& core) {
         }
     }
     core.views.Changed();
-}
-
-void SortPowerlineList(Core& core, int column) {
-    auto& rows = core.views.main.powerlineDevices.rows;
-    // The comparison answers "does the first row go after the second": a row moves before
-    // another only when the comparison says so strictly (one way and not the other), which keeps
-    // rows with equal keys in their slot order.
-    for (std::size_t i = 1; i < rows.size(); ++i) {
-        std::size_t j = i;
-        while (j > 0) {
-            const int before = rows[j - 1].itemData;
-            const int here = rows[j].itemData;
-            const bool after = CompareDeviceRows(core, before, here, column) > 0;
-            const bool reverse = CompareDeviceRows(core, here, before, column) > 0;
-            if (!after || reverse) break;
-            std::swap(rows[j - 1], rows[j]);
-            --j;
-        }
-    }
-    core.views.Changed();
-}
-
-void OnPowerlineColumnClick(Core& core, int column) {
-    if (column < 0 || column >= kPowerlineColumns) return;
-    auto& page = core.mainPage;
-    if (column == core.db.sortColumn) {
-        core.db.sortAscending = core.db.sortAscending ? 0 : 1;
-    } else {
-        auto& flag = page.columnSortFlags[static_cast<std::size_t>(column)];
-        core.db.sortAscending = flag ? 1 : 0;
-        flag = flag ? 0 : 1;
-        core.db.sortColumn = column;
-    }
-    SortPowerlineList(core, column);
 }
 
 void InitMainPage(Core& core) {

@@ -1,6 +1,6 @@
 #pragma once
 // The Main page's operations on its view models: status texts, local device list, network
-// boxes, list set-up and the column-header sort rule.
+// boxes and list set-up (the powerline list's rows and sort rule are in MainList).
 #include <array>
 #include <cstdint>
 
@@ -24,10 +24,6 @@ unsigned ColorFromCode(std::int32_t code);
 void SetupLocalDeviceList(Core& core);
 void SetupPowerlineDeviceList(Core& core);
 void SetupHistoryLists(Core& core);
-// Sorts the powerline device list by `column` with CompareDeviceRows.
-void SortPowerlineList(Core& core, int column);
-// The column-header click rule of the powerline device list.
-void OnPowerlineColumnClick(Core& core, int column);
 
 // The page's life, so that a renderer only forwards: creation (load the database and vendor
 // list, make the lists, restart the link, first status), activation (restart the scan timer,

@@ -1,4 +1,5 @@
 #include "pages/PasswordDialogs.h"
+#include "registry/DeviceHistory.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,6 @@
 #include "pages/ScanCycle.h"
+#include "registry/DeviceHistory.h"
+#include "pages/MainList.h"
 
 #include <cstdio>
 #include <cstring>
@@ -21,9 +23,6 @@ const char kNoDeviceText[] = "The HomePlug Adapter was not detected.\nPlease che
 const char kScanningText[] = " Scanning...";
 
 bool ValidAdapter(int adapter) { return adapter >= 0 && adapter < kMaxAdapters; }
-
-// The speed shown for an average transmit rate: floor(rate x 1.3083), exactly, in integers.
-int SpeedFromRate(std::uint8_t rate) { return rate * 13083 / 10000; }
 
 }  // namespace
 
@@ -104,17 +103,7 @@ void UpdateAfterCycle(Core& core, int phase) {
     const int current = core.link.currentAdapter;
     if (ValidAdapter(current) && core.link.tables[static_cast<std::size_t>(current)].localFound) {
         const auto& table = core.link.tables[static_cast<std::size_t>(current)];
-        auto& db = core.db;
-        for (const auto& entry : table.stations) {
-            if (db.historyCount >= kMaxHistory) break;
-            if (!IsMacSet(entry.stationMac) || FindHistoryByMac(core.db, entry.stationMac) != 0) continue;
-            auto& record = db.history[static_cast<std::size_t>(db.historyCount)];
-            record = HistoryRecord{};
-            std::memcpy(record.mac, entry.stationMac, 6);
-            std::snprintf(record.label, sizeof record.label, "%s %hd", "Device",
-                          static_cast<short>(db.historyCount + 1));
-            db.historyCount += 1;
-        }
+        AddScannedStations(core.db, table);
     }
 
     ShowNetworkStatus(core, phase);
@@ -139,68 +128,6 @@ void UpdateAfterCycle(Core& core, int phase) {
     RefreshStationLists(core);
     LogScanIfEnabled(core);
     core.views.Changed();
-}
-
-void RefreshStationLists(Core& core) {
-    auto& view = core.views.main;
-    const int count = AdapterCount(core.link);
-
-    if (view.powerlineDevices.present) {
-        view.powerlineDevices.DeleteAllRows();
-        QueryNetworkInfo(core.link);
-    }
-
-    // After the network-info pass, so a local device's TEI is the one its network gives it
-    // now, not the one of the previous cycle (nothing at all on the first).
-    if (view.localDevices.present) {
-        // Each row names the adapter it shows in its item data (see FillLocalDeviceList).
-        for (int row = 0; row < view.localDevices.RowCount(); ++row) {
-            const int adapter = view.localDevices.rows[static_cast<std::size_t>(row)].itemData;
-            if (!ValidAdapter(adapter) || adapter >= count) continue;
-            if (!core.link.adapters[static_cast<std::size_t>(adapter)].localFound) continue;
-            const auto& table = core.link.tables[static_cast<std::size_t>(adapter)];
-            view.localDevices.SetCell(row, 0, HexByte(table.localTei));
-            view.localDevices.SetCell(row, 1, FormatMac(table.localMac));
-        }
-    }
-
-    if (!view.powerlineDevices.present) return;
-    const int current = core.link.currentAdapter;
-    if (!ValidAdapter(current) || !core.link.adapters[static_cast<std::size_t>(current)].localFound) return;
-
-    const auto& table = core.link.tables[static_cast<std::size_t>(current)];
-    for (int slot = 0; slot < kMaxStations; ++slot) {
-        if (table.stations[slot].present) InsertStationRow(core, slot);
-    }
-    SortPowerlineList(core, core.db.sortColumn);
-
-    view.ccoMac = FormatMac(table.ccoMac);
-    char nid[16];
-    std::snprintf(nid, sizeof nid, "%02x%02x%02x%02x%02x%02x", table.nid[0], table.nid[1], table.nid[2],
-                  table.nid[3], table.nid[4], table.nid[5]);
-    view.nid = nid;
-    view.snid = std::to_string(table.snid);
-    view.ccoTei = HexByte(table.ccoTei);
-
-    UpdateHistory(core);
-}
-
-void InsertStationRow(Core& core, int slot) {
-    const int current = core.link.currentAdapter;
-    if (!ValidAdapter(current) || slot < 0 || slot >= kMaxStations) return;
-    auto& list = core.views.main.powerlineDevices;
-    auto& entry = core.link.tables[static_cast<std::size_t>(current)].stations[slot];
-    const int row = list.AppendRow(slot);
-    list.SetCell(row, 0, HexByte(entry.tei));
-    list.SetCell(row, 3, FormatMac(entry.stationMac));
-    list.SetCell(row, 2, FormatMac(entry.bridgedMac));
-    list.SetCell(row, 1, std::to_string(SpeedFromRate(entry.avgTxRate)));
-    entry.listed = 1;
-    const int position = FindHistoryByMac(core.db, entry.stationMac);
-    if (position > 0) {
-        const auto& record = core.db.history[static_cast<std::size_t>(position - 1)];
-        list.SetCell(row, 4, std::string(record.password, strnlen(record.password, sizeof record.password)));
-    }
 }
 
 }  // namespace zentrel

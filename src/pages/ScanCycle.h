@@ -17,8 +17,6 @@ void StartScan(Core& core);
 // Returns whether periodic scanning was on before the call.
 bool SetAutoRefresh(Core& core, int on);
 void UpdateAfterCycle(Core& core, int phase);
-void RefreshStationLists(Core& core);
-void InsertStationRow(Core& core, int slot);
 // Appends the link's tables to scan.log when the OEM preference debugLevel is above 2; otherwise
 // scan.log is not touched.
 void LogScanIfEnabled(Core& core);

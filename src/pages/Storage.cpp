@@ -1,4 +1,5 @@
 #include "pages/Storage.h"
+#include "registry/DeviceHistory.h"
 
 #include <algorithm>
 

@@ -1,4 +1,5 @@
 #include "registry/Database.h"
+#include "registry/DeviceHistory.h"
 
 #include <sys/stat.h>
 
@@ -44,22 +45,6 @@ bool RecreateEmpty(DeviceDatabase& db, const std::filesystem::path& directory, b
     WriteFileAtomically(path, {});
     db.lastStored.emplace();
     return true;
-}
-
-void RemoveRecord(DeviceDatabase& db, int index) {
-    for (int j = index; j + 1 < db.historyCount; ++j) db.history[static_cast<std::size_t>(j)] = db.history[static_cast<std::size_t>(j) + 1];
-    db.history[static_cast<std::size_t>(db.historyCount) - 1] = HistoryRecord{};
-    --db.historyCount;
-}
-
-bool Shown(const std::vector<std::string>& shownMacs, const std::string& macText) {
-    return std::find(shownMacs.begin(), shownMacs.end(), macText) != shownMacs.end();
-}
-
-std::uint8_t SpeedFromText(const std::string& text) {
-    // Reads the leading decimal number as a standard conversion does; only its low 8 bits are kept.
-    const long long v = std::strtoll(text.c_str(), nullptr, 10);
-    return static_cast<std::uint8_t>(static_cast<unsigned long long>(v) & 0xFF);
 }
 
 }  // namespace
@@ -237,101 +222,6 @@ StoredChanges WriteDatabase(DeviceDatabase& db, Link& link, const std::filesyste
     // A failed write leaves the previous file in place; there is no message for it.
     if (WriteFileAtomically(path, out)) db.lastStored = std::move(out);
     return changes;
-}
-
-int FindHistoryByMac(const DeviceDatabase& db, const std::uint8_t* mac) {
-    const int count = std::clamp(db.historyCount, 0, kMaxHistory);
-    for (int i = 0; i < count; ++i) {
-        if (SameMac(db.history[static_cast<std::size_t>(i)].mac, mac)) return i + 1;
-    }
-    return 0;
-}
-
-int FindHistoryByMacText(const DeviceDatabase& db, const std::string& text) {
-    const Mac mac = MacFromText(text);
-    return FindHistoryByMac(db, mac.data());
-}
-
-void CompactHistory(DeviceDatabase& db) {
-    auto& h = db.history;
-    // Backward pass: a later record of the same MAC wins only when it was seen later, so among
-    // equal times the one nearest the front stays.
-    for (int i = db.historyCount - 1; i >= 1; --i) {
-        for (int k = i - 1; k >= 0; --k) {
-            const auto ui = static_cast<std::size_t>(i), uk = static_cast<std::size_t>(k);
-            if (!SameMac(h[ui].mac, h[uk].mac)) continue;
-            if (h[uk].lastSeen < h[ui].lastSeen) {
-                RemoveRecord(db, k);
-                --i;  // record i moved one slot forward
-            } else {
-                RemoveRecord(db, i);
-                break;
-            }
-        }
-    }
-}
-
-int NewHistorySlot(DeviceDatabase& db, const std::vector<std::string>& shownMacs) {
-    if (db.historyCount < 0) db.historyCount = 0;
-    if (db.historyCount < kMaxHistory) {
-        const int slot = db.historyCount;
-        db.history[static_cast<std::size_t>(slot)] = HistoryRecord{};
-        ++db.historyCount;
-        return slot;
-    }
-    int oldest = -1;
-    for (int i = 0; i < kMaxHistory; ++i) {
-        const auto& rec = db.history[static_cast<std::size_t>(i)];
-        if (Shown(shownMacs, FormatMac(rec.mac))) continue;
-        if (oldest < 0 || rec.lastSeen < db.history[static_cast<std::size_t>(oldest)].lastSeen) oldest = i;
-    }
-    if (oldest >= 0) db.history[static_cast<std::size_t>(oldest)] = HistoryRecord{};
-    return oldest;
-}
-
-void UpdateHistory(DeviceDatabase& db, const Link& link, const std::vector<ListedStation>& listed,
-                   const std::vector<std::string>& shownMacs, std::int64_t now) {
-    for (int a = 0; a < kMaxAdapters; ++a) {
-        const StationTable& t = link.tables[static_cast<std::size_t>(a)];
-        if (!IsMacSet(t.localMac)) continue;
-        const int found = FindHistoryByMac(db, t.localMac);
-        if (found == 0) {
-            const int slot = NewHistorySlot(db, shownMacs);
-            if (slot < 0) continue;
-            HistoryRecord& rec = db.history[static_cast<std::size_t>(slot)];
-            SetRecordText(rec.label, sizeof rec.label, HexByte(t.localTei));
-            std::memcpy(rec.mac, t.localMac, 6);
-            rec.speed = 0xFF;
-            rec.localMark = 0xFF;
-            rec.lastSeen = now;
-        } else {
-            HistoryRecord& rec = db.history[static_cast<std::size_t>(found) - 1];
-            SetRecordText(rec.label, sizeof rec.label, HexByte(t.localTei));
-            if (a == link.currentAdapter) {
-                rec.speed = 0xFF;
-                rec.localMark = 0xFF;
-                SetRecordText(rec.password, sizeof rec.password, "");
-            }
-            rec.lastSeen = now;
-        }
-    }
-
-    for (const ListedStation& station : listed) {
-        const Mac mac = MacFromText(station.mac);
-        const int found = FindHistoryByMac(db, mac.data());
-        int slot = found - 1;
-        if (found == 0) {
-            slot = NewHistorySlot(db, shownMacs);
-            if (slot < 0) continue;
-        }
-        HistoryRecord& rec = db.history[static_cast<std::size_t>(slot)];
-        std::memcpy(rec.mac, mac.data(), 6);
-        SetRecordText(rec.label, sizeof rec.label, station.label);
-        rec.speed = SpeedFromText(station.speed);
-        rec.localMark = 0;
-        rec.lastSeen = now;
-        SetRecordText(rec.password, sizeof rec.password, station.password);
-    }
 }
 
 }  // namespace zentrel

@@ -107,30 +107,6 @@ struct StoredChanges {
 StoredChanges WriteDatabase(DeviceDatabase& db, Link& link, const std::filesystem::path& directory);
 void ResetDatabase(DeviceDatabase& db, Link& link);
 
-// 1-based position of the first record with that MAC, 0 when none.
-int FindHistoryByMac(const DeviceDatabase& db, const std::uint8_t* mac);
-int FindHistoryByMacText(const DeviceDatabase& db, const std::string& text);
-void CompactHistory(DeviceDatabase& db);
-
-// Room for a record of a device the history does not hold yet. While there is room it is the
-// slot behind the last record; with 32 records it is the record with the oldest lastSeen among
-// those whose MAC text is not in `shownMacs` (the MACs the local and the powerline device lists
-// show). The slot comes back zeroed and already counted in historyCount; -1 when every record
-// belongs to a shown device (the new device is then not recorded).
-int NewHistorySlot(DeviceDatabase& db, const std::vector<std::string>& shownMacs);
-
-// A station as the powerline device list shows it: MAC, label (TEI text), speed text, password.
-struct ListedStation {
-    std::string mac;
-    std::string label;
-    std::string speed;
-    std::string password;
-};
-// Brings the history up to date with the local devices of the link's tables and the listed
-// stations, at time `now`.
-void UpdateHistory(DeviceDatabase& db, const Link& link, const std::vector<ListedStation>& listed,
-                   const std::vector<std::string>& shownMacs, std::int64_t now);
-
 // A record's text field up to its terminator, never past the field's width.
 std::string RecordText(const char* field, std::size_t width);
 // Stores text cut to the field's width minus one, terminated, rest of the field zero.

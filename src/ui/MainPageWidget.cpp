@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include "pages/MainPage.h"
+#include "pages/MainList.h"
 #include "ui/CBmp.h"
 #include "ui/DialogUnits.h"
 #include "ui/UiText.h"

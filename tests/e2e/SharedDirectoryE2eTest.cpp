@@ -16,6 +16,7 @@
 
 #include "E2eFixture.h"
 #include "registry/Database.h"
+#include "registry/DeviceHistory.h"
 #include "pages/Storage.h"
 #include "base/MacAddress.h"
 

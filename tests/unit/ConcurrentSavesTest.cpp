@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "registry/Database.h"
+#include "registry/DeviceHistory.h"
 #include "pages/Storage.h"
 #include "base/MacAddress.h"
 #include "unit/RegistryFixture.h"

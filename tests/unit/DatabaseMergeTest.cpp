@@ -8,6 +8,7 @@
 #include <string>
 
 #include "registry/Database.h"
+#include "registry/DeviceHistory.h"
 #include "pages/Storage.h"
 #include "base/MacAddress.h"
 #include "pages/HistoryList.h"

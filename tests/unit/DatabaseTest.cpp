@@ -5,6 +5,7 @@
 
 #include "RegistryFixture.h"
 #include "base/ByteReader.h"
+#include "registry/DeviceHistory.h"
 #include "pages/Storage.h"
 #include "registry/Database.h"
 

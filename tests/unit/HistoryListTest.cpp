@@ -10,6 +10,7 @@
 #include "registry/Database.h"
 #include "report/QualityText.h"
 #include "pages/DiagnosticsPage.h"
+#include "pages/MainList.h"
 #include "pages/HistoryList.h"
 
 namespace zentrel::test {

@@ -5,7 +5,7 @@
 #include "RegistryFixture.h"
 #include "link/StationOps.h"
 #include "pages/Storage.h"
-#include "registry/HistoryPurge.h"
+#include "registry/DeviceHistory.h"
 #include "registry/Database.h"
 #include "pages/HistoryList.h"
 

@@ -5,6 +5,7 @@
 
 #include "ScanFixture.h"
 #include "pages/HistoryList.h"
+#include "pages/MainList.h"
 
 namespace zentrel::test {
 namespace {

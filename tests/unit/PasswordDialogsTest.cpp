@@ -5,6 +5,7 @@
 
 #include "KeyChangeFixture.h"
 #include "pages/PasswordDialogs.h"
+#include "registry/DeviceHistory.h"
 #include "pages/PrivacyPage.h"
 #include "pages/ScanCycle.h"
 #include "registry/Database.h"

@@ -1,0 +1,181 @@
+#include "registry/DeviceHistory.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "base/HexText.h"
+#include "base/MacAddress.h"
+#include "link/Link.h"
+#include "link/StationOps.h"
+#include "registry/Database.h"
+
+namespace zentrel {
+namespace {
+
+void RemoveRecord(DeviceDatabase& db, int index) {
+    for (int j = index; j + 1 < db.historyCount; ++j) db.history[static_cast<std::size_t>(j)] = db.history[static_cast<std::size_t>(j) + 1];
+    db.history[static_cast<std::size_t>(db.historyCount) - 1] = HistoryRecord{};
+    --db.historyCount;
+}
+
+bool Shown(const std::vector<std::string>& shownMacs, const std::string& macText) {
+    return std::find(shownMacs.begin(), shownMacs.end(), macText) != shownMacs.end();
+}
+
+std::uint8_t SpeedFromText(const std::string& text) {
+    // Reads the leading decimal number as a standard conversion does; only its low 8 bits are kept.
+    const long long v = std::strtoll(text.c_str(), nullptr, 10);
+    return static_cast<std::uint8_t>(static_cast<unsigned long long>(v) & 0xFF);
+}
+
+}  // namespace
+
+int FindHistoryByMac(const DeviceDatabase& db, const std::uint8_t* mac) {
+    const int count = std::clamp(db.historyCount, 0, kMaxHistory);
+    for (int i = 0; i < count; ++i) {
+        if (SameMac(db.history[static_cast<std::size_t>(i)].mac, mac)) return i + 1;
+    }
+    return 0;
+}
+
+int FindHistoryByMacText(const DeviceDatabase& db, const std::string& text) {
+    const Mac mac = MacFromText(text);
+    return FindHistoryByMac(db, mac.data());
+}
+
+void CompactHistory(DeviceDatabase& db) {
+    auto& h = db.history;
+    // Backward pass: a later record of the same MAC wins only when it was seen later, so among
+    // equal times the one nearest the front stays.
+    for (int i = db.historyCount - 1; i >= 1; --i) {
+        for (int k = i - 1; k >= 0; --k) {
+            const auto ui = static_cast<std::size_t>(i), uk = static_cast<std::size_t>(k);
+            if (!SameMac(h[ui].mac, h[uk].mac)) continue;
+            if (h[uk].lastSeen < h[ui].lastSeen) {
+                RemoveRecord(db, k);
+                --i;  // record i moved one slot forward
+            } else {
+                RemoveRecord(db, i);
+                break;
+            }
+        }
+    }
+}
+
+int NewHistorySlot(DeviceDatabase& db, const std::vector<std::string>& shownMacs) {
+    if (db.historyCount < 0) db.historyCount = 0;
+    if (db.historyCount < kMaxHistory) {
+        const int slot = db.historyCount;
+        db.history[static_cast<std::size_t>(slot)] = HistoryRecord{};
+        ++db.historyCount;
+        return slot;
+    }
+    int oldest = -1;
+    for (int i = 0; i < kMaxHistory; ++i) {
+        const auto& rec = db.history[static_cast<std::size_t>(i)];
+        if (Shown(shownMacs, FormatMac(rec.mac))) continue;
+        if (oldest < 0 || rec.lastSeen < db.history[static_cast<std::size_t>(oldest)].lastSeen) oldest = i;
+    }
+    if (oldest >= 0) db.history[static_cast<std::size_t>(oldest)] = HistoryRecord{};
+    return oldest;
+}
+
+void UpdateHistory(DeviceDatabase& db, const Link& link, const std::vector<ListedStation>& listed,
+                   const std::vector<std::string>& shownMacs, std::int64_t now) {
+    for (int a = 0; a < kMaxAdapters; ++a) {
+        const StationTable& t = link.tables[static_cast<std::size_t>(a)];
+        if (!IsMacSet(t.localMac)) continue;
+        const int found = FindHistoryByMac(db, t.localMac);
+        if (found == 0) {
+            const int slot = NewHistorySlot(db, shownMacs);
+            if (slot < 0) continue;
+            HistoryRecord& rec = db.history[static_cast<std::size_t>(slot)];
+            SetRecordText(rec.label, sizeof rec.label, HexByte(t.localTei));
+            std::memcpy(rec.mac, t.localMac, 6);
+            rec.speed = 0xFF;
+            rec.localMark = 0xFF;
+            rec.lastSeen = now;
+        } else {
+            HistoryRecord& rec = db.history[static_cast<std::size_t>(found) - 1];
+            SetRecordText(rec.label, sizeof rec.label, HexByte(t.localTei));
+            if (a == link.currentAdapter) {
+                rec.speed = 0xFF;
+                rec.localMark = 0xFF;
+                SetRecordText(rec.password, sizeof rec.password, "");
+            }
+            rec.lastSeen = now;
+        }
+    }
+
+    for (const ListedStation& station : listed) {
+        const Mac mac = MacFromText(station.mac);
+        const int found = FindHistoryByMac(db, mac.data());
+        int slot = found - 1;
+        if (found == 0) {
+            slot = NewHistorySlot(db, shownMacs);
+            if (slot < 0) continue;
+        }
+        HistoryRecord& rec = db.history[static_cast<std::size_t>(slot)];
+        std::memcpy(rec.mac, mac.data(), 6);
+        SetRecordText(rec.label, sizeof rec.label, station.label);
+        rec.speed = SpeedFromText(station.speed);
+        rec.localMark = 0;
+        rec.lastSeen = now;
+        SetRecordText(rec.password, sizeof rec.password, station.password);
+    }
+}
+
+void AddScannedStations(DeviceDatabase& db, const StationTable& table) {
+    for (const auto& entry : table.stations) {
+        if (db.historyCount >= kMaxHistory) break;
+        if (!IsMacSet(entry.stationMac) || FindHistoryByMac(db, entry.stationMac) != 0) continue;
+        auto& record = db.history[static_cast<std::size_t>(db.historyCount)];
+        record = HistoryRecord{};
+        std::memcpy(record.mac, entry.stationMac, 6);
+        std::snprintf(record.label, sizeof record.label, "%s %hd", "Device", static_cast<short>(db.historyCount + 1));
+        db.historyCount += 1;
+    }
+}
+
+void RemoveHistoryRecord(DeviceDatabase& db, Link& link, int position) {
+    if (position <= 0 || position > db.historyCount || position > kMaxHistory) return;
+    RemoveStation(link, db.history[static_cast<std::size_t>(position - 1)].mac);
+    for (int slot = position - 1; slot + 1 < db.historyCount; ++slot) {
+        db.history[static_cast<std::size_t>(slot)] = db.history[static_cast<std::size_t>(slot + 1)];
+    }
+    db.historyCount -= 1;
+    db.history[static_cast<std::size_t>(db.historyCount)] = HistoryRecord{};
+}
+
+
+int RemoveHistoryByMac(DeviceDatabase& db, Link& link, const std::uint8_t* mac) {
+    RemoveStation(link, mac);
+    const int p = FindHistoryByMac(db, mac);
+    if (p > 0 && db.historyCount > 0) {
+        for (int j = p; j < db.historyCount; ++j) db.history[static_cast<std::size_t>(j) - 1] = db.history[static_cast<std::size_t>(j)];
+        db.history[static_cast<std::size_t>(db.historyCount) - 1] = HistoryRecord{};
+        --db.historyCount;
+    }
+    return p;
+}
+
+void PurgeEmptyHistory(DeviceDatabase& db, Link& link) {
+    db.historyCount = std::clamp(db.historyCount, 0, kMaxHistory);
+    int i = 0;
+    while (i < db.historyCount) {
+        const auto& rec = db.history[static_cast<std::size_t>(i)];
+        if (IsMacSet(rec.mac)) {
+            ++i;
+            continue;
+        }
+        // Every record before i has a set MAC, so the first record with this MAC is record i;
+        // the MAC is copied because the record moves.
+        std::uint8_t mac[6];
+        std::memcpy(mac, rec.mac, 6);
+        if (RemoveHistoryByMac(db, link, mac) == 0) ++i;  // cannot happen; never loop forever
+    }
+}
+
+}  // namespace zentrel
