@@ -69,8 +69,7 @@ deb: PACKAGES += $(DEB_PACKAGES)
 deb: deps
 	rm -rf $(DEB_BUILD) && mkdir -p $(DEB_BUILD)/src
 	git ls-files -z --cached --others --exclude-standard | \
-	  while IFS= read -r -d '' f; do [ -e "$$f" ] && printf '%s\0' "$$f"; done | \
-	  tar --null -T - -cf - | tar -xf - -C $(DEB_BUILD)/src
+	  tar --null -T - --ignore-failed-read -cf - | tar -xf - -C $(DEB_BUILD)/src
 	cd $(DEB_BUILD)/src && DEB_BUILD_OPTIONS="$(strip $(DEB_BUILD_OPTIONS) parallel=$(JOBS))" \
 	  dpkg-buildpackage -us -uc -b
 	mkdir -p $(DIST) && rm -f $(DIST)/*.deb
