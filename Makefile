@@ -4,8 +4,8 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
-BINDIR ?= $(PREFIX)/bin
-DATADIR ?= $(PREFIX)/share
+BINDIR = $(PREFIX)/bin
+DATADIR = $(PREFIX)/share
 # ON: warnings are errors (make test and make sanitize set it; empty keeps what the build
 # directory was configured with, OFF for a new one).
 WERROR ?=
@@ -16,7 +16,7 @@ PACKAGES := build-essential cmake pkg-config libpcap-dev libgtest-dev libgmock-d
 # Independent HomePlug AV software that the end-to-end tests drive plcsim with.
 PACKAGES += plc-utils plc-utils-extra tshark python3-scapy
 
-.PHONY: all deps configure build test demo install install-desktop clean fuzz sanitize compile-release
+.PHONY: all deps configure build test demo install deb clean fuzz sanitize compile-release
 
 all: build
 
@@ -48,35 +48,33 @@ test: build
 demo: build
 	@bash tools/demo.sh $(BUILD)
 
+# The files come from cmake/Install.cmake, as for the Debian packages. Raw Ethernet needs
+# CAP_NET_RAW and nothing more (a packet socket joins promiscuous mode without CAP_NET_ADMIN):
+# grant it as capture tools do. plcsim gets none: see its manual page.
 install: build
-	install -d $(DESTDIR)$(BINDIR)
-	install -m 0755 $(BUILD)/src/app/zentrel $(DESTDIR)$(BINDIR)/zentrel
-	@if [ -x $(BUILD)/tools/plcsim/plcsim ]; then install -m 0755 $(BUILD)/tools/plcsim/plcsim $(DESTDIR)$(BINDIR)/plcsim; fi
-	@if [ -x $(BUILD)/src/ui/zentrel-utility ]; then $(MAKE) --no-print-directory install-desktop; fi
-	# Raw Ethernet needs CAP_NET_RAW and nothing more: a packet socket joins promiscuous mode
-	# without CAP_NET_ADMIN. Grant it as capture tools do.
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix $(PREFIX)
 	-setcap cap_net_raw+ep $(DESTDIR)$(BINDIR)/zentrel
 	-@if [ -f $(DESTDIR)$(BINDIR)/zentrel-utility ]; then setcap cap_net_raw+ep $(DESTDIR)$(BINDIR)/zentrel-utility; fi
-	-@if [ -f $(DESTDIR)$(BINDIR)/plcsim ]; then setcap cap_net_raw+ep $(DESTDIR)$(BINDIR)/plcsim; fi
-
-# The desktop program, its launcher (which gives it a per-user data directory holding the default
-# images), the desktop entry and the icon drawn by tools/make_icon.py.
-install-desktop:
-	install -d $(DESTDIR)$(BINDIR) $(DESTDIR)$(DATADIR)/zentrel-utility $(DESTDIR)$(DATADIR)/applications
-	install -m 0755 $(BUILD)/src/ui/zentrel-utility $(DESTDIR)$(BINDIR)/zentrel-utility
-	install -m 0755 tools/install/zentrel-utility-launch $(DESTDIR)$(BINDIR)/zentrel-utility-launch
-	install -m 0644 assets/logo.ico assets/oemSmall.bmp assets/oemBig.bmp $(DESTDIR)$(DATADIR)/zentrel-utility/
-	sed 's|@BINDIR@|$(BINDIR)|g' tools/install/zentrel-utility.desktop.in >$(BUILD)/zentrel-utility.desktop
-	install -m 0644 $(BUILD)/zentrel-utility.desktop $(DESTDIR)$(DATADIR)/applications/zentrel-utility.desktop
-	rm -rf $(BUILD)/icons && python3 tools/make_icon.py $(BUILD)/icons >/dev/null
-	@for size in $$(ls $(BUILD)/icons); do \
-	  install -d $(DESTDIR)$(DATADIR)/icons/hicolor/$$size/apps && \
-	  install -m 0644 $(BUILD)/icons/$$size/apps/zentrel-utility.png $(DESTDIR)$(DATADIR)/icons/hicolor/$$size/apps/; \
-	done
 	@if [ -z "$(DESTDIR)" ]; then \
 	  command -v gtk-update-icon-cache >/dev/null && gtk-update-icon-cache -q -t $(DATADIR)/icons/hicolor || true; \
 	  command -v update-desktop-database >/dev/null && update-desktop-database -q $(DATADIR)/applications || true; \
 	fi
+
+# The Debian packages zentrel, zentrel-utility and plcsim, built with dpkg-buildpackage from a
+# copy of the source tree (tracked and new files, no build directories), left in dist/.
+DIST ?= dist
+DEB_BUILD ?= build-deb
+DEB_PACKAGES := debhelper dpkg-dev
+deb: PACKAGES += $(DEB_PACKAGES)
+deb: deps
+	rm -rf $(DEB_BUILD) && mkdir -p $(DEB_BUILD)/src
+	git ls-files -z --cached --others --exclude-standard | \
+	  tar --null -T - --ignore-failed-read -cf - | tar -xf - -C $(DEB_BUILD)/src
+	cd $(DEB_BUILD)/src && DEB_BUILD_OPTIONS="$(strip $(DEB_BUILD_OPTIONS) parallel=$(JOBS))" \
+	  dpkg-buildpackage -us -uc -b
+	mkdir -p $(DIST) && rm -f $(DIST)/*.deb
+	mv $(DEB_BUILD)/*.deb $(DIST)/
+	@ls -l $(DIST)
 
 clean:
 	rm -rf $(BUILD)

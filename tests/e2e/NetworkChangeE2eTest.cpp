@@ -168,28 +168,6 @@ TEST_F(NetworkChangeE2e, FailingStationGetsOneRetryAndOneMessage) {
     EXPECT_EQ(frames[3].mode, 0x0F);
 }
 
-TEST_F(NetworkChangeE2e, SilentLocalDeviceReportsTheFailure) {
-    E2E_PREPARE(1);
-    std::string error;
-    ASSERT_TRUE(lab->StartSim(0, {}, error)) << error;
-    LoadOemPrefs(*core);
-    views.main.powerlineDevices.present = true;
-    views.main.localDevices.present = true;
-    SetupPowerlineDeviceList(*core);
-    RestartScanning(*core);
-    RunScanCycle(*core);
-    ASSERT_EQ(views.main.powerlineDevices.RowCount(), 3);
-    ASSERT_EQ(lab->StopSim(), 0);
-
-    ActivatePrivacyPage(*core);
-    views.SetFieldText(Form::Privacy, kPrivacyNameField, "NewName");
-    EXPECT_EQ(SetNetworkName(*core, SetNameScope::LocalOnly), SetNameOutcome::LocalFailed);
-    ASSERT_FALSE(messages.shown.empty());
-    EXPECT_EQ(messages.shown.back().text, "Change network name failed.");
-    EXPECT_EQ(messages.shown.back().caption, "Attention!");
-    EXPECT_EQ(core->link.tables[0].stationCount, 0);
-}
-
 TEST_F(NetworkChangeE2e, AddRemoteBringsAStationOfAnotherNetworkIn) {
     E2E_PREPARE(1);
     std::string config;

@@ -86,15 +86,6 @@ TEST_F(ScanE2e, OneScanFromAnEmptyDirectoryListsTheLocalDeviceAndItsStations) {
         << json.out;
 }
 
-TEST_F(ScanE2e, TheThirdNetworkInfoAttemptIsTaken) {
-    E2E_PREPARE(1);
-    std::string error;
-    ASSERT_TRUE(lab->StartSim(0, {"--ignore-netinfo", "2"}, error)) << error;
-    const CliResult run = Zentrel("scan");
-    EXPECT_EQ(run.status, 0);
-    ExpectStationRows(run.out, 0, 2);
-}
-
 // The install step grants cap_net_raw alone: with it, and nothing more, an unprivileged user
 // finds the local device and every station, promiscuous capture included.
 TEST_F(ScanE2e, AnUnprivilegedUserWithCapNetRawAloneFindsEveryStation) {

@@ -28,12 +28,10 @@
 //   whose `listed` is true in that order, so while all are listed the core's index equals the
 //   wire's index.
 // - The incoming queue belongs to the adapter: it survives closing and reopening a capture.
-// - Fetch returns one frame per call: the first queued frame whose delivery time has come and
-//   that the capture's filter accepts. Frames the filter rejects are discarded on the way, as the
-//   kernel would never have delivered them. When no frame is ready, Fetch advances the clock by
-//   `fetchWaitMs` (1 ms), the time a real capture waits, so polling loops make progress.
-// - The filter is run by a classic-BPF interpreter (RunBpf), so a faulty program shows up as
-//   frames that do or do not arrive.
+// - Fetch returns one frame per call: the first queued frame whose delivery time has come, as the
+//   test put it on the wire (the filter is recorded, not run: the e2e tests run it in libpcap).
+//   When no frame is ready, Fetch advances the clock by `fetchWaitMs` (1 ms), the time a real
+//   capture waits, so polling loops make progress.
 // - The wire must outlive every capture it opened (declare it before the Core in a test).
 #include <cstdint>
 #include <deque>
@@ -75,10 +73,6 @@ struct MemoryAdapter {
     int openNow = 0;
 };
 
-// Runs a classic BPF program over a packet; returns the number of bytes to accept (0 = drop).
-// Loads outside the packet and malformed programs drop the packet, as the kernel does.
-std::uint32_t RunBpf(std::span<const BpfInstruction> program, std::span<const std::uint8_t> packet);
-
 class MemoryWire : public Wire {
 public:
     explicit MemoryWire(Clock& clock) : clock_(clock) {}
@@ -115,7 +109,7 @@ private:
     friend class MemoryCapture;
     int IndexOf(const std::string& name) const;
     bool Send(int adapter, const std::uint8_t* frame, std::size_t length);
-    int Fetch(int adapter, std::span<const BpfInstruction> filter, std::vector<std::uint8_t>& frame);
+    int Fetch(int adapter, std::vector<std::uint8_t>& frame);
 
     Clock& clock_;
     std::deque<MemoryAdapter> adapters_;  // a deque keeps references stable across AddAdapter

@@ -268,15 +268,3 @@ TEST(BmpImage, OldCoreHeaderWithThreeByteColourEntries) {
     EXPECT_EQ(img.At(0, 0), 0xFF0000u);
     EXPECT_EQ(img.At(1, 0), 0x0000FFu);
 }
-
-TEST(BmpImage, AtOutsideThePictureIsZero) {
-    BmpPixels empty;
-    EXPECT_EQ(empty.At(0, 0), 0u);
-    BmpRecipe recipe;
-    recipe.pixel = [](int, int) { return 0xABCDEFu; };
-    BmpPixels img;
-    ASSERT_TRUE(DecodeBmp(MakeBmp(recipe), img));
-    EXPECT_EQ(img.At(3, 2), 0xABCDEFu);
-    EXPECT_EQ(img.At(4, 0), 0u);
-    EXPECT_EQ(img.At(0, -1), 0u);
-}

@@ -135,15 +135,6 @@ TEST_F(DiagnosticsTest, CountersAppearAboveDebugLevelOne) {
     EXPECT_NE(std::find(lines.begin(), lines.end(), "   Read: 5 (2 KB), Write: -1 (4194303 KB)"), lines.end());
 }
 
-TEST_F(DiagnosticsTest, EmptyReportEndsWithTheSecondRule) {
-    const std::string text = Report();
-    const std::string rule(76, '-');
-    ASSERT_GE(text.size(), rule.size());
-    EXPECT_EQ(text.substr(text.size() - rule.size()), rule);
-    // No adapters: the host block follows the header rule directly.
-    EXPECT_NE(text.find(rule + "\nComputer name: "), std::string::npos);
-}
-
 TEST_F(DiagnosticsTest, PageModeFillsBothLists) {
     TwoAdapters();
     InitDiagnosticsPage(*core);
@@ -226,16 +217,6 @@ TEST(HostInfo, ProcessorAndPlatformLines) {
         {"X", "99999999999999.1.2", "OS Platform: X , V999999999.1, Build 2"},
     };
     for (const auto& [name, release, line] : cases) EXPECT_EQ(FormatOsPlatform(name, release), line) << release;
-}
-
-TEST(HostInfo, PrettyNameFromOsRelease) {
-    EXPECT_EQ(PrettyNameFromOsRelease("NAME=\"Debian\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n"),
-              "Debian GNU/Linux 12 (bookworm)");
-    EXPECT_EQ(PrettyNameFromOsRelease("PRETTY_NAME='Single quoted'"), "Single quoted");
-    EXPECT_EQ(PrettyNameFromOsRelease("PRETTY_NAME=Bare\r\n"), "Bare");
-    EXPECT_EQ(PrettyNameFromOsRelease("PRETTY_NAME=\"A \\\"quoted\\\" name\""), "A \"quoted\" name");
-    EXPECT_EQ(PrettyNameFromOsRelease("NAME=x\n"), "");
-    EXPECT_EQ(PrettyNameFromOsRelease("PRETTY_NAME=\""), "\"");
 }
 
 TEST(HostInfo, SevenLinesInTheirFormats) {

@@ -137,26 +137,6 @@ TEST_F(HistoryListTest, DeleteRulesAndTheirMessages) {
     }
 }
 
-TEST_F(HistoryListTest, DeleteHistoryRecordIgnoresPositionsOutsideTheHistory) {
-    AddRecord(MacOf(1), "X");
-    for (int p : {0, -1, 2, 33}) DeleteHistoryRecord(*core, p);
-    EXPECT_EQ(Labels(), std::vector<std::string>{"X"});
-    DeleteHistoryRecord(*core, 1);
-    EXPECT_EQ(core->db.historyCount, 0);
-}
-
-TEST_F(HistoryListTest, FindRowByMacText) {
-    auto& list = views.main.powerlineDevices;
-    list.SetCell(list.AppendRow(0), 3, "00:B0:52:00:00:01");
-    list.SetCell(list.AppendRow(0), 3, "00:B0:52:00:00:02");
-    list.SetCell(list.AppendRow(0), 3, "00:00:00:00:00:00");
-    EXPECT_EQ(FindRowByMacText(list, MacOf(2).data(), 3), 2);
-    EXPECT_EQ(FindRowByMacText(list, MacOf(9).data(), 3), 0);
-    EXPECT_EQ(FindRowByMacText(list, MacOf(2).data(), 1), 0);
-    const Mac empty{};
-    EXPECT_EQ(FindRowByMacText(list, empty.data(), 3), 0);
-}
-
 TEST_F(HistoryListTest, CompareDeviceRows) {
     PutStation(0, MacOf(1));
     PutStation(1, MacOf(2));

@@ -33,57 +33,6 @@ protected:
     }
 };
 
-TEST_F(MainPageTest, ColorFromCode) {
-    const std::pair<int, unsigned> cases[] = {
-        {-3, 0x000000}, {0, 0x000000},     {1, 0x008000},     {2, 0xFF0000},
-        {3, 0x0000FF},  {4, 0x606060},     {5, 5},            {0x123456, 0x123456},
-    };
-    for (const auto& [code, color] : cases) EXPECT_EQ(ColorFromCode(code), color) << code;
-}
-
-TEST_F(MainPageTest, ListsAreMadeOnceWithTheirColumnsAndStyles) {
-    MakeCore();
-    core->prefs.showIcons = 0;
-    core->prefs.listTextColor = 3;
-    SetupPowerlineDeviceList(*core);  // a second call adds no columns
-    const auto& list = views.main.powerlineDevices;
-    ASSERT_EQ(list.columns.size(), 5u);
-    EXPECT_EQ(list.columnOrder, (std::vector<int>{0, 4, 3, 2, 1}));
-    const std::pair<const char*, int> columns[] = {
-        {"TEI", 35}, {"Speed(Mbps)", 100}, {"Bridged MAC Address", 130}, {"MAC Address", 120}, {"Password", 150}};
-    for (std::size_t k = 0; k < 5; ++k) {
-        EXPECT_EQ(list.columns[k].header, columns[k].first);
-        EXPECT_EQ(list.columns[k].width, columns[k].second);
-    }
-    EXPECT_TRUE(list.gridLines);
-    EXPECT_EQ(list.textColor, 0x0000FFu);
-
-    const auto& local = views.main.localDevices;
-    ASSERT_EQ(local.columns.size(), 2u);
-    EXPECT_EQ(local.columns[1].header, "MAC Address");
-    EXPECT_EQ(local.columns[1].width, 115);
-    EXPECT_EQ(local.textColor, 0x880011u);
-
-    views.diagnostics.history.present = true;
-    views.diagnostics.systemInformation.present = true;
-    SetupHistoryLists(*core);
-    SetupHistoryLists(*core);
-    ASSERT_EQ(views.diagnostics.history.columns.size(), 5u);
-    EXPECT_EQ(views.diagnostics.history.columns[4].header, "Last Seen");
-    EXPECT_EQ(views.diagnostics.history.columns[3].width, 120);
-    ASSERT_EQ(views.diagnostics.systemInformation.columns.size(), 1u);
-    EXPECT_EQ(views.diagnostics.systemInformation.columns[0].width, 520);
-}
-
-TEST_F(MainPageTest, MissingListsAreLeftAlone) {
-    core = std::make_unique<Core>(wire, messages, views, clock, &timer, dir);
-    SetupPowerlineDeviceList(*core);
-    SetupLocalDeviceList(*core);
-    FillLocalDeviceList(*core);
-    EXPECT_TRUE(views.main.powerlineDevices.columns.empty());
-    EXPECT_TRUE(views.main.localDevices.columns.empty());
-}
-
 TEST_F(MainPageTest, LocalRowsMapToTheAdapterTheyShow) {
     MakeCore();
     core->link.access.adapterCount = 3;

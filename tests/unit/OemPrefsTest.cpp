@@ -1,41 +1,23 @@
+// OEMPrefs.dat: the golden file, its defaults, and what a cut, huge or unreadable file gives.
+// The program only reads it.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <functional>
 
 #include "RegistryFixture.h"
-#include "base/ByteReader.h"
-#include "pages/Preferences.h"
 #include "registry/OemPrefs.h"
+#include "pages/Preferences.h"
 
 using namespace zentrel;
 using namespace zentrel::test;
 
 namespace {
 
-// A full 267-byte OEMPrefs.dat.
-std::vector<std::uint8_t> FullFile() {
-    std::vector<std::uint8_t> b;
-    ByteWriter w(b);
-    w.I32(45);    // ticksPerPhase
-    w.I16(5);     // qualityStyle
-    w.I32(3);     // listTextColor
-    w.I16(0);     // showIcons: grid lines
-    w.I16(3);     // debugLevel
-    w.I16(7);     // reserved
-    w.I16(0);     // autoScan
-    w.I16(11);    // mainBitmapX
-    w.I16(-12);   // mainBitmapY
-    w.I16(13);    // aboutBitmapX
-    w.I16(14);    // aboutBitmapY
-    w.I16(0);
-    w.I16(0);
-    w.I16(0);     // use12HourClock
-    std::vector<std::uint8_t> web(64, 0), title(64, 'T'), legal(80, 0);
-    std::memcpy(web.data(), "http://example.test/\0garbage", 28);
-    std::memcpy(legal.data(), "(C) Acme", 8);
-    w.Write(web.data(), web.size());
-    w.Write(title.data(), title.size());  // no terminator inside its field
-    for (int i = 0; i < 27; ++i) w.U8(static_cast<std::uint8_t>(i));
-    w.Write(legal.data(), legal.size());
-    return b;
+std::vector<std::uint8_t> Golden() {
+    std::ifstream f(ZENTREL_TEST_DATA "/OEMPrefs.dat", std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), {}};
 }
 
 class OemPrefsTest : public RegistryTest {};
@@ -55,46 +37,14 @@ TEST_F(OemPrefsTest, MissingFileGivesDefaults) {
     EXPECT_EQ(p.aboutBitmapY, 25);
     EXPECT_EQ(p.use12HourClock, 1);
     EXPECT_FALSE(core->views.main.powerlineDevices.gridLines);
-    EXPECT_EQ(core->db.sortAscending, 1);
     EXPECT_EQ(core->db.sortColumn, 1);
 }
 
-TEST_F(OemPrefsTest, EmptyFileLeavesEveryFieldZero) {
-    WriteBytes(kOemPrefsFile, {});
-    core->db.sortColumn = 4;
-    LoadOemPrefs(*core);
-    EXPECT_EQ(core->prefs.ticksPerPhase, 1);
-    EXPECT_EQ(core->scan.ticksPerPhase, 1);
-    EXPECT_EQ(core->prefs.autoScan, 0);
-    EXPECT_EQ(core->scan.autoRefreshOff, 1);
-    EXPECT_EQ(core->prefs.title, "");
-    EXPECT_EQ(core->prefs.use12HourClock, 0);
-    EXPECT_TRUE(core->views.main.powerlineDevices.gridLines);
-    EXPECT_EQ(core->db.sortColumn, 1);
-}
-
-TEST_F(OemPrefsTest, ShortFileTakesTheWholeFieldsItCovers) {
-    auto full = FullFile();
-    full.resize(13);  // ticksPerPhase, qualityStyle, listTextColor, and half of debugLevel
-    full[0] = 0xF6;   // ticksPerPhase -10
-    full[1] = full[2] = full[3] = 0xFF;
-    WriteBytes(kOemPrefsFile, full);
-    LoadOemPrefs(*core);
-    const auto& p = core->prefs;
-    EXPECT_EQ(p.ticksPerPhase, 1);
-    EXPECT_EQ(p.qualityStyle, 5);
-    EXPECT_EQ(p.listTextColor, 3);
-    EXPECT_EQ(p.showIcons, 0);
-    EXPECT_EQ(p.debugLevel, 0);
-    EXPECT_EQ(p.webAddress, "");
-}
-
-TEST_F(OemPrefsTest, FullFile) {
-    const auto full = FullFile();
-    ASSERT_EQ(full.size(), kOemPrefsBytes);
-    auto withTail = full;
-    withTail.resize(400, 'x');  // bytes past the record are not read
-    WriteBytes(kOemPrefsFile, withTail);
+TEST_F(OemPrefsTest, GoldenFile) {
+    auto bytes = Golden();
+    ASSERT_EQ(bytes.size(), kOemPrefsBytes);
+    bytes.resize(400, 'x');  // bytes past the record are not read
+    WriteBytes(kOemPrefsFile, bytes);
     LoadOemPrefs(*core);
     const auto& p = core->prefs;
     EXPECT_EQ(p.ticksPerPhase, 45);
@@ -109,12 +59,66 @@ TEST_F(OemPrefsTest, FullFile) {
     EXPECT_EQ(p.aboutBitmapY, 14);
     EXPECT_EQ(p.use12HourClock, 0);
     EXPECT_EQ(p.webAddress, "http://example.test/");
-    EXPECT_EQ(p.title, std::string(64, 'T'));  // cut at the field's width
+    EXPECT_EQ(p.title, std::string(64, 'T'));  // no terminator: cut at the field's width
     EXPECT_EQ(p.reserved160[2], 2);
     EXPECT_EQ(p.reserved163[23], 26);
     EXPECT_EQ(p.legalNotice, "(C) Acme");
     EXPECT_TRUE(core->views.main.powerlineDevices.gridLines);
     EXPECT_EQ(core->scan.autoRefreshOff, 1);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+// A file shorter than the record gives the whole fields it covers and zero for the rest.
+TEST_F(OemPrefsTest, CutAndHugeFiles) {
+    struct Case {
+        std::size_t length;
+        std::int32_t ticks;  // at least 1
+        std::int16_t debugLevel;
+        std::string web, title, legal;
+    };
+    const Case cases[] = {
+        {0, 1, 0, "", "", ""},
+        {13, 45, 0, "", "", ""},  // half of debugLevel
+        {120, 45, 3, "http://example.test/", "", ""},
+        {200, 45, 3, "http://example.test/", std::string(64, 'T'), ""},
+        {4u << 20, 45, 3, "http://example.test/", std::string(64, 'T'), "(C) Acme"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.length);
+        auto bytes = Golden();
+        bytes.resize(c.length, 0xAB);
+        WriteBytes(kOemPrefsFile, bytes);
+        auto fresh = Reopen();
+        LoadOemPrefs(*fresh);
+        EXPECT_EQ(fresh->prefs.ticksPerPhase, c.ticks);
+        EXPECT_EQ(fresh->prefs.debugLevel, c.debugLevel);
+        EXPECT_EQ(fresh->prefs.autoScan, 0);
+        EXPECT_EQ(fresh->scan.autoRefreshOff, 1);
+        EXPECT_EQ(fresh->prefs.webAddress, c.web);
+        EXPECT_EQ(fresh->prefs.title, c.title);
+        EXPECT_EQ(fresh->prefs.legalNotice, c.legal);
+        EXPECT_TRUE(messages.shown.empty());
+        EXPECT_EQ(ReadBytes(kOemPrefsFile), bytes);  // never written
+    }
+}
+
+TEST_F(OemPrefsTest, UnreadableFileOrADirectoryGivesTheDefaults) {
+    WriteBytes(kOemPrefsFile, Golden());
+    ASSERT_EQ(::chmod((dir / kOemPrefsFile).c_str(), 0), 0);
+    const int result = RunUnprivileged([&] {
+        if (::access((dir / kOemPrefsFile).c_str(), R_OK) == 0) return 91;
+        auto fresh = Reopen();
+        LoadOemPrefs(*fresh);
+        if (fresh->prefs.title != "Zentrel Utility") return 1;
+        if (fresh->prefs.ticksPerPhase != 30 || fresh->prefs.autoScan != 1) return 2;
+        return messages.shown.empty() ? 0 : 3;
+    });
+    EXPECT_EQ(result, 0);
+    std::filesystem::remove(dir / kOemPrefsFile);
+    std::filesystem::create_directory(dir / kOemPrefsFile);
+    LoadOemPrefs(*core);
+    EXPECT_EQ(core->prefs.ticksPerPhase, 30);
+    EXPECT_EQ(core->prefs.title, "Zentrel Utility");
 }
 
 TEST_F(OemPrefsTest, TicksPerPhaseAndGridLines) {
@@ -128,7 +132,7 @@ TEST_F(OemPrefsTest, TicksPerPhaseAndGridLines) {
                           {70000, -1, 70000 - 65536, false}, {65536, 0, 1, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.ticks);
-        auto b = FullFile();
+        auto b = Golden();
         for (int i = 0; i < 4; ++i) b[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(c.ticks) >> (8 * i));
         b[10] = static_cast<std::uint8_t>(c.showIcons);
         b[11] = static_cast<std::uint8_t>(static_cast<std::uint16_t>(c.showIcons) >> 8);
@@ -140,41 +144,15 @@ TEST_F(OemPrefsTest, TicksPerPhaseAndGridLines) {
     }
 }
 
-TEST(OemWording, EveryStyle) {
-    struct Case {
-        int style, levels;
-        std::vector<std::string> entries;
-    };
-    const Case cases[] = {
-        {1, 4, {"-offline -", "Fair", "Good", "Very Good", "Excellent"}},
-        {2, 2, {"-", "Bad", "Good"}},
-        {3, 5, {"-", "o", "oo", "ooo", "oooo", "ooooo"}},
-        {4, 5, {"#", "##", "####", "######", "########", "##########"}},
-        {5, 5, {"-", "0-20%", "20-40%", "40-60%", "60-80%", "80-100%"}},
-        {0, 0, {}},
-        {7, 0, {}},
-        {-1, 0, {}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.style);
-        const auto w = WordingForStyle(c.style);
-        EXPECT_EQ(w.levels, c.levels);
-        EXPECT_EQ(w.entries, c.entries);
-        // The text is picked from entries 1 .. levels, so a wording always holds one more entry.
-        if (w.levels > 0) {
-            EXPECT_EQ(w.entries.size(), static_cast<std::size_t>(w.levels) + 1);
-        }
-    }
-}
-
 TEST_F(OemPrefsTest, MainPageTakesTheWordingOfTheLoadedStyle) {
-    auto b = FullFile();
+    auto b = Golden();
     b[4] = 2;
     WriteBytes(kOemPrefsFile, b);
     LoadOemPrefs(*core);
     SelectQualityWording(*core);
     EXPECT_EQ(core->quality.levels, 2);
-    EXPECT_EQ(core->quality.entries.at(1), "Bad");
+    EXPECT_EQ(core->quality.entries, (std::vector<std::string>{"-", "Bad", "Good"}));
+    EXPECT_EQ(WordingForStyle(7).levels, 0);
 }
 
 }  // namespace

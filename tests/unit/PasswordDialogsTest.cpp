@@ -43,17 +43,6 @@ protected:
     }
 };
 
-TEST_F(PasswordDialogsTest, SetPasswordWithoutSelectionClosesAtOnceAndLeavesScanAlone) {
-    AddRow("0A", kMacText, "");
-    EXPECT_FALSE(OpenSetPasswordDialog(*core));
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, "Please select a device first by clicking on it.");
-    EXPECT_EQ(messages.shown[0].caption, "Attention!");
-    EXPECT_EQ(messages.shown[0].icon, MsgIcon::Warning);
-    EXPECT_EQ(messages.shown[0].owner, MsgOwner::Dialog);
-    EXPECT_EQ(core->scan.autoRefreshOff, 0);
-}
-
 TEST_F(PasswordDialogsTest, SetPasswordOpensWithStoredPasswordSelectedAndScanSuspended) {
     AddRecord({0x00, 0xB0, 0x52, 0x00, 0x00, 0x01}, "");
     AddRecord(kMac, "OLD1-OLD2-OLD3-OLD4");
@@ -137,15 +126,6 @@ TEST_F(PasswordDialogsTest, SetPasswordShowsTheDevicesPasswordWhenSavingMovesRec
     EXPECT_EQ(core->db.historyCount, 2);
     EXPECT_EQ(ListedPassword(), kGoodPassword);
     EXPECT_EQ(PasswordOf(FindHistoryByMac(core->db, kMac.data())), kGoodPassword);
-}
-
-TEST_F(PasswordDialogsTest, AddRemoteOpensWithDefaultNameAndPlaceholder) {
-    OpenAddRemoteDialog(*core);
-    EXPECT_EQ(views.FieldText(Form::AddRemote, kAddRemoteNameField), "HomePlugAV");
-    EXPECT_EQ(views.FieldText(Form::AddRemote, kPasswordField), "TYPE-CODE-INTO-THIS");
-    EXPECT_TRUE(views.Field(Form::AddRemote, kPasswordField).allSelected);
-    EXPECT_TRUE(views.Field(Form::AddRemote, kAddRemoteNameField).focused);
-    EXPECT_EQ(core->scan.autoRefreshOff, 0);
 }
 
 TEST_F(PasswordDialogsTest, AddRemoteRulesStopAtTheFirstFailure) {

@@ -240,12 +240,5 @@ TEST_F(PrivacyPageTest, LocalOnlyIgnoresPasswordsAndWithoutListNothingHappens) {
     EXPECT_EQ(RememberedName(), "Previous");
 }
 
-TEST_F(PrivacyPageTest, DefaultNameCarriesTheStandardNmk) {
-    UseDefaultNetworkName(*core);
-    EXPECT_EQ(SetNetworkName(*core, SetNameScope::LocalOnly), SetNameOutcome::Success);
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].nmk, "50D3E4933F855B7040784DF815AA8DB7");
-}
-
 }  // namespace
 }  // namespace zentrel::test

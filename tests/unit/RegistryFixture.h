@@ -1,6 +1,8 @@
 #pragma once
 // A fresh core over a temporary directory, for tests of the files the registry reads and writes.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -19,6 +21,23 @@ namespace zentrel::test {
 
 // A wire without adapters: the registry never touches the network.
 using NoAdapterWire = NullWire;
+
+// Runs `body` where a file of mode 000 really cannot be read. Root reads such files anyway, so
+// under root the body runs in a child that has given up root for the unprivileged "nobody"
+// account. Returns the body's result; 90 and above mean the set-up itself failed.
+template <typename Body>
+int RunUnprivileged(const Body& body) {
+    if (::geteuid() != 0) return body();
+    const pid_t pid = ::fork();
+    if (pid < 0) return 98;
+    if (pid == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(90);
+        ::_exit(body());
+    }
+    int status = 0;
+    if (::waitpid(pid, &status, 0) != pid) return 97;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 99;
+}
 
 inline std::filesystem::path MakeTempDir() {
     std::random_device rd;
