@@ -16,7 +16,7 @@ build=${1:-build}
 runs=${2:-3}
 case "$build" in /*) ;; *) build=$root/$build ;; esac
 PLCSIM=$build/tools/plcsim/plcsim
-utility=$build/src/ui/zentrel-utility
+utility=$build/src/app/zentrel-utility
 
 # shellcheck source=tools/simnet.sh
 . "$root/tools/simnet.sh"

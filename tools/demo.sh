@@ -10,7 +10,7 @@ build=${1:-build}
 case "$build" in /*) ;; *) build=$root/$build ;; esac
 PLCSIM=$build/tools/plcsim/plcsim
 zentrel=$build/src/app/zentrel
-utility=$build/src/ui/zentrel-utility
+utility=$build/src/app/zentrel-utility
 
 # shellcheck source=tools/simnet.sh
 . "$root/tools/simnet.sh"

@@ -11,7 +11,7 @@ out=${2:-$root/docs/screenshots}
 case "$build" in /*) ;; *) build=$root/$build ;; esac
 case "$out" in /*) ;; *) out=$PWD/$out ;; esac
 PLCSIM=$build/tools/plcsim/plcsim
-utility=$build/src/ui/zentrel-utility
+utility=$build/src/app/zentrel-utility
 
 # shellcheck source=tools/simnet.sh
 . "$root/tools/simnet.sh"
