@@ -108,19 +108,8 @@ void RecordShownDevices(Core& core, std::int64_t now) {
     const auto& list = core.views.main.powerlineDevices;
     for (int row = 0; row < list.RowCount(); ++row) {
         const Mac mac = MacFromText(list.Cell(row, 3));
-        int position = FindHistoryByMac(core.db, mac.data());
-        if (position == 0) {
-            const int slot = NewHistorySlot(core);
-            if (slot < 0) continue;
-            position = slot + 1;
-            std::memcpy(core.db.history[static_cast<std::size_t>(slot)].mac, mac.data(), 6);
-        }
-        auto& record = core.db.history[static_cast<std::size_t>(position - 1)];
-        SetRecordText(record.label, sizeof record.label, list.Cell(row, 0));
-        SetRecordText(record.password, sizeof record.password, list.Cell(row, 4));
-        record.speed = static_cast<std::uint8_t>(LeadingNumber(list.Cell(row, 1)) & 0xFF);
-        record.localMark = 0;
-        record.lastSeen = now;
+        const auto speed = static_cast<std::uint8_t>(LeadingNumber(list.Cell(row, 1)) & 0xFF);
+        RecordListedStation(core.db, mac.data(), list.Cell(row, 0), speed, list.Cell(row, 4), ShownMacs(core), now);
     }
 }
 
@@ -129,25 +118,8 @@ void RecordLocalDevices(Core& core, std::int64_t now) {
         const auto& table = core.link.tables[static_cast<std::size_t>(k)];
         if (!table.localFound) continue;
         SaveDatabase(core);
-        const int position = FindHistoryByMac(core.db, table.localMac);
-        if (position == 0) {
-            const int slot = NewHistorySlot(core);
-            if (slot < 0) continue;
-            auto& record = core.db.history[static_cast<std::size_t>(slot)];
-            SetRecordText(record.label, sizeof record.label, HexByte(table.localTei));
-            std::memcpy(record.mac, table.localMac, 6);
-            record.speed = 0xFF;
-            record.localMark = 0xFF;
-            record.lastSeen = now;
-        } else {
-            auto& record = core.db.history[static_cast<std::size_t>(position - 1)];
-            SetRecordText(record.label, sizeof record.label, HexByte(table.localTei));
-            if (k == core.link.currentAdapter) {
-                record.speed = 0xFF;
-                record.localMark = 0xFF;
-            }
-            record.lastSeen = now;
-        }
+        RecordLocalDevice(core.db, table.localMac, table.localTei, k == core.link.currentAdapter, false,
+                          ShownMacs(core), now);
     }
 }
 

@@ -31,25 +31,11 @@ void ShowWarning(Core& core, MsgOwner owner, const char* caption, const std::str
 }
 
 std::string PasswordOf(const Core& core, int record) {
-    const HistoryRecord& r = core.db.history[static_cast<std::size_t>(record - 1)];
-    return RecordText(r.password, sizeof r.password);
+    const HistoryRecord* r = HistoryAt(core.db, record);
+    return r ? RecordText(r->password, sizeof r->password) : std::string();
 }
 
 void RestoreScan(Core& core) { SetAutoRefresh(core, core.pages.setPasswordWasScanning ? 1 : 0); }
-
-// A device that is listed but has no history record gets one, as the scan would have made it:
-// its MAC, the TEI text as label, seen now. Returns the 1-based record, 0 when every record
-// belongs to a device that is shown and none can make room.
-int AddHistoryRecord(Core& core, const Mac& mac, const std::string& label) {
-    const int slot = NewHistorySlot(core);
-    if (slot < 0) return 0;
-    HistoryRecord& record = core.db.history[static_cast<std::size_t>(slot)];
-    SetRecordText(record.label, sizeof record.label, label);
-    std::memcpy(record.mac, mac.data(), mac.size());
-    record.lastSeen = core.clock.Now();
-    record.localMark = 0;
-    return slot + 1;
-}
 
 }  // namespace
 
@@ -90,15 +76,14 @@ SetPasswordOutcome ConfirmSetPassword(Core& core) {
 
     const Mac mac = core.pages.setPasswordMac;
     int record = FindHistoryByMac(core.db, mac.data());
-    if (record == 0) record = AddHistoryRecord(core, mac, core.views.setPasswordTei);
+    if (record == 0) record = AddDeviceRecord(core.db, mac.data(), core.views.setPasswordTei, ShownMacs(core), core.clock.Now());
     if (record == 0) {
         ShowWarning(core, MsgOwner::Dialog, "Attention!",
                     "The device history is full.\nPlease delete a device on the Diagnostics page and try again.");
         RestoreScan(core);
         return SetPasswordOutcome::HistoryFull;
     }
-    HistoryRecord& stored = core.db.history[static_cast<std::size_t>(record - 1)];
-    SetRecordText(stored.password, sizeof stored.password, password);
+    SetHistoryPassword(core.db, record, password);
     core.views.setPasswordStatus = "Please be patient, this may take some time.";
     core.views.Changed();
     SaveDatabase(core);

@@ -55,7 +55,6 @@ std::vector<std::string> ShownMacs(const Core& core) {
     return macs;
 }
 
-int NewHistorySlot(Core& core) { return NewHistorySlot(core.db, ShownMacs(core)); }
 
 void UpdateHistory(Core& core) {
     std::vector<ListedStation> listed;

@@ -14,8 +14,6 @@ void LoadDatabase(Core& core);
 void SaveDatabase(Core& core);
 // Records the local devices and the listed stations in the history, then saves.
 void UpdateHistory(Core& core);
-// NewHistorySlot of the registry, sparing the devices the local and powerline lists show.
-int NewHistorySlot(Core& core);
 // The MAC texts the local device list (column 1) and the powerline device list (column 3) show.
 std::vector<std::string> ShownMacs(const Core& core);
 void ApplyListLayout(Core& core, ListModel& list);

@@ -10,76 +10,9 @@
 #include "base/ByteReader.h"
 #include "base/MacAddress.h"
 #include "link/Link.h"
+#include "registry/DeviceHistory.h"
 
 namespace zentrel {
-namespace {
-
-const HistoryRecord* FindRecord(const HistoryRecord* records, int count, const std::uint8_t* mac) {
-    for (int i = 0; i < count; ++i) {
-        if (SameMac(records[i].mac, mac)) return &records[i];
-    }
-    return nullptr;
-}
-
-bool SameRecord(const HistoryRecord& a, const HistoryRecord& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-
-// Field by field: what the other program changed against the base replaces ours.
-void TakeChangedFields(const HistoryRecord& base, const HistoryRecord& disk, HistoryRecord& ours) {
-    auto take = [&](auto field) {
-        if (std::memcmp(&(base.*field), &(disk.*field), sizeof(disk.*field)) != 0)
-            std::memcpy(&(ours.*field), &(disk.*field), sizeof(disk.*field));
-    };
-    take(&HistoryRecord::label);
-    take(&HistoryRecord::reserved32);
-    take(&HistoryRecord::password);
-    take(&HistoryRecord::lastSeen);
-    take(&HistoryRecord::speed);
-    take(&HistoryRecord::localMark);
-    take(&HistoryRecord::reserved170);
-}
-
-void MergeHistory(const StoredState* base, const StoredState& disk, DeviceDatabase& db) {
-    const int baseCount = base ? base->historyCount : 0;
-    const HistoryRecord* baseRecords = base ? base->history.data() : nullptr;
-    std::array<HistoryRecord, 2 * kMaxHistory> merged{};
-    int count = 0;
-    // Ours, in our order, with what the other program changed or removed.
-    for (int i = 0; i < std::clamp(db.historyCount, 0, kMaxHistory); ++i) {
-        HistoryRecord record = db.history[static_cast<std::size_t>(i)];
-        const HistoryRecord* was = FindRecord(baseRecords, baseCount, record.mac);
-        const HistoryRecord* there = FindRecord(disk.history.data(), disk.historyCount, record.mac);
-        if (was && !there) continue;
-        if (there) {
-            if (was) {
-                TakeChangedFields(*was, *there, record);
-            } else {
-                record = *there;  // added on both sides: the other program's record wins
-            }
-        }
-        merged[static_cast<std::size_t>(count++)] = record;
-    }
-    // What only the other program holds: added there, or changed there after we removed it.
-    for (int i = 0; i < disk.historyCount; ++i) {
-        const HistoryRecord& there = disk.history[static_cast<std::size_t>(i)];
-        if (FindRecord(merged.data(), count, there.mac)) continue;
-        const HistoryRecord* was = FindRecord(baseRecords, baseCount, there.mac);
-        if (was && SameRecord(*was, there)) continue;
-        merged[static_cast<std::size_t>(count++)] = there;
-    }
-    while (count > kMaxHistory) {
-        int oldest = 0;
-        for (int i = 1; i < count; ++i) {
-            if (merged[static_cast<std::size_t>(i)].lastSeen <= merged[static_cast<std::size_t>(oldest)].lastSeen) oldest = i;
-        }
-        std::copy(merged.begin() + oldest + 1, merged.begin() + count, merged.begin() + oldest);
-        --count;
-    }
-    db.history = {};
-    std::copy(merged.begin(), merged.begin() + count, db.history.begin());
-    db.historyCount = count;
-}
-
-}  // namespace
 
 bool DecodeStoredState(std::span<const std::uint8_t> bytes, StoredState& state) {
     ByteReader r(bytes);
@@ -122,7 +55,9 @@ StoredChanges TakeInStoredChanges(DeviceDatabase& db, Link& link, const std::fil
     }
     StoredState was;
     const bool haveBase = DecodeStoredState(base, was);
-    MergeHistory(haveBase ? &was : nullptr, disk, db);
+    MergeHistory(db, haveBase ? std::span<const HistoryRecord>(was.history.data(), static_cast<std::size_t>(was.historyCount))
+                              : std::span<const HistoryRecord>(),
+                 std::span<const HistoryRecord>(disk.history.data(), static_cast<std::size_t>(disk.historyCount)));
     changes.taken = true;
     // Without a base there is nothing to tell the other program's settings from ours: ours stay.
     if (!haveBase) return changes;

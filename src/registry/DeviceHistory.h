@@ -1,6 +1,7 @@
 #pragma once
 // The device history: every search, addition, update, purge and removal of its records.
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,25 @@ void CompactHistory(DeviceDatabase& db);
 // show). The slot comes back zeroed and already counted in historyCount; -1 when every record
 // belongs to a shown device (the new device is then not recorded).
 int NewHistorySlot(DeviceDatabase& db, const std::vector<std::string>& shownMacs);
+
+// Record `position` (1-based); nullptr outside the records held.
+const HistoryRecord* HistoryAt(const DeviceDatabase& db, int position);
+
+// A local device seen at `now` with its TEI as label. A new record is a local one (speed and
+// local mark 0xFF); an existing record becomes one only when the device sits behind the current
+// adapter, and then loses its password when `forgetPassword` is set.
+void RecordLocalDevice(DeviceDatabase& db, const std::uint8_t* mac, std::uint8_t tei, bool onCurrentAdapter,
+                       bool forgetPassword, const std::vector<std::string>& shownMacs, std::int64_t now);
+// A remote station seen at `now`: its record (found or new) takes label, speed and password.
+void RecordListedStation(DeviceDatabase& db, const std::uint8_t* mac, const std::string& label, std::uint8_t speed,
+                         const std::string& password, const std::vector<std::string>& shownMacs, std::int64_t now);
+// A new record for a device the history does not hold: MAC, label, seen at `now`. Returns its
+// 1-based position, 0 when there is no room (see NewHistorySlot).
+int AddDeviceRecord(DeviceDatabase& db, const std::uint8_t* mac, const std::string& label,
+                    const std::vector<std::string>& shownMacs, std::int64_t now);
+
+// The device password of record `position` (1-based); nothing outside the records held.
+void SetHistoryPassword(DeviceDatabase& db, int position, const std::string& password);
 
 // A station as the powerline device list shows it: MAC, label (TEI text), speed text, password.
 struct ListedStation {
@@ -45,5 +65,12 @@ void RemoveHistoryRecord(DeviceDatabase& db, Link& link, int position);
 int RemoveHistoryByMac(DeviceDatabase& db, Link& link, const std::uint8_t* mac);
 // Removes every record whose MAC is empty (only 0x00 and 0xFF bytes); the others keep their order.
 void PurgeEmptyHistory(DeviceDatabase& db, Link& link);
+
+
+// Takes into `db` what another program changed in its copy `disk` of the records against `base`
+// (the records as this program last read or wrote them): matched by MAC, a record removed there
+// is removed here, a field changed there wins, a record added there is added, a record removed
+// here stays removed unless changed there. Beyond 32 records the ones seen longest ago go.
+void MergeHistory(DeviceDatabase& db, std::span<const HistoryRecord> base, std::span<const HistoryRecord> disk);
 
 }  // namespace zentrel

@@ -38,7 +38,7 @@ struct DatabaseMergeTest : RegistryTest {
     static void Set(Core& c, int n, const std::string& password, std::int64_t seen) {
         int at = FindHistoryByMacText(c.db, MacOf(n));
         if (at == 0) {
-            at = NewHistorySlot(c) + 1;
+            at = NewHistorySlot(c.db, ShownMacs(c)) + 1;
             std::memcpy(c.db.history[static_cast<std::size_t>(at - 1)].mac, MacFromText(MacOf(n)).data(), 6);
         }
         auto& r = c.db.history[static_cast<std::size_t>(at - 1)];
