@@ -9,7 +9,7 @@ build=${1:-build-fuzz}
 seconds=${2:-60}
 shift $(( $# > 2 ? 2 : $# ))
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(confirmation database oemprefs vendorlist bmp)
+[ ${#targets[@]} -gt 0 ] || targets=(confirmation stationtables database oemprefs vendorlist bmp)
 
 if ! command -v clang++ >/dev/null; then
   if [ "$(id -u)" = 0 ]; then

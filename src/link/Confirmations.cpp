@@ -1,42 +1,21 @@
 #include "link/Confirmations.h"
 
+#include <algorithm>
 #include <cstring>
-#include <span>
 
-#include "link/AdapterAccess.h"
-#include "link/Frames.h"
-#include "link/StationOps.h"
-#include "base/ByteReader.h"
 #include "base/MacAddress.h"
+#include "link/AdapterAccess.h"
+#include "link/ConfirmationCodec.h"
+#include "link/Frames.h"
 #include "link/Link.h"
+#include "link/StationOps.h"
 
 namespace zentrel {
 namespace {
 
-using Frame = std::span<const std::uint8_t>;
-
-constexpr std::size_t kMmHeaderBytes = 17;  // through the MMTYPE
-constexpr std::size_t kOuiOffset = 17;
-constexpr std::size_t kVersionTextOffset = 23;
-constexpr std::size_t kMaxVersionChars = 99;
-constexpr std::size_t kNetworkInfoFixedBytes = 39;  // through the record count
-constexpr std::size_t kStationRecordBytes = 15;
-constexpr std::size_t kSetKeyConfirmBytes = 21;  // through the status byte
 constexpr std::uint32_t kSetKeySettleMs = 2;
 
-std::uint16_t MmType(Frame frame) {
-    return static_cast<std::uint16_t>(frame[15] | (frame[16] << 8));
-}
-
-// Every device of this family answers with its vendor OUI. Any host on the segment can send
-// confirmations too; one with another OUI never becomes the local device, a station list or a
-// key change's result.
-bool FromOurFamily(Frame frame) {
-    return frame.size() >= kOuiOffset + sizeof kVendorOui &&
-           std::memcmp(frame.data() + kOuiOffset, kVendorOui, sizeof kVendorOui) == 0;
-}
-
-void TakeVersion(Link& link, int adapter, Frame frame) {
+void TakeVersion(Link& link, int adapter, const VersionConfirmation& version) {
     AdapterRecord& record = link.adapters[static_cast<std::size_t>(adapter)];
     StationTable& table = link.tables[static_cast<std::size_t>(adapter)];
 
@@ -46,63 +25,44 @@ void TakeVersion(Link& link, int adapter, Frame frame) {
     link.currentAdapter = adapter;
     link.replyReceived = 1;
 
-    const std::uint8_t* destination = frame.data();
-    const std::uint8_t* source = frame.data() + 6;
-    if (!SameMac(destination, table.hostMac)) return;
-    if (SameMac(source, destination)) return;
+    if (!SameMac(version.destination, table.hostMac)) return;
+    if (SameMac(version.source, version.destination)) return;
     if (link.versionTaken[static_cast<std::size_t>(adapter)] != 0) return;
 
-    std::memcpy(record.localMac, source, 6);
-    std::memcpy(table.localMac, source, 6);
-    std::size_t n = 0;
-    if (frame.size() > kVersionTextOffset) {
-        const Frame text = frame.subspan(kVersionTextOffset);
-        while (n < text.size() && n < kMaxVersionChars && text[n] != 0) ++n;
-        std::memcpy(record.firmwareVersion, text.data(), n);
-    }
+    std::memcpy(record.localMac, version.source, 6);
+    std::memcpy(table.localMac, version.source, 6);
+    const std::size_t n = std::min(version.firmware.size(), sizeof record.firmwareVersion - 1);
+    std::memcpy(record.firmwareVersion, version.firmware.data(), n);
     record.firmwareVersion[n] = '\0';
     link.versionTaken[static_cast<std::size_t>(adapter)] = 1;
 }
 
-void TakeNetworkInfo(Link& link, int adapter, Frame frame) {
-    if (frame.size() < kNetworkInfoFixedBytes) return;  // too short to hold the network information
+void TakeNetworkInfo(Link& link, int adapter, const NetworkInformation& info) {
     StationTable& table = link.tables[static_cast<std::size_t>(adapter)];
-
     link.currentAdapter = adapter;
-    table.stationCount = 0;
-
-    ByteReader r(frame);
-    std::uint8_t count = 0;
-    r.Skip(21);
-    r.Read(table.nid, sizeof table.nid);
-    r.U8(table.snid);
-    r.U8(table.localTei);
-    r.U8(table.reserved12173);
-    r.Read(table.ccoMac, sizeof table.ccoMac);
-    r.U8(table.ccoTei);
-    r.U8(count);
+    std::memcpy(table.nid, info.nid, sizeof table.nid);
+    table.snid = info.snid;
+    table.localTei = info.localTei;
+    table.reserved12173 = info.reserved;
+    std::memcpy(table.ccoMac, info.ccoMac, sizeof table.ccoMac);
+    table.ccoTei = info.ccoTei;
     link.replyReceived = 1;
 
-    for (int k = 0; k < count && k < kMaxStations; ++k) {
-        if (r.Remaining() < kStationRecordBytes) break;  // records past the frame's end are not there
-        StationEntry& entry = table.stations[k];
-        r.Read(entry.stationMac, 6);
-        r.U8(entry.tei);
-        r.Read(entry.bridgedMac, 6);
-        r.U8(entry.avgTxRate);
-        r.U8(entry.avgRxRate);
+    table.stationCount = 0;
+    for (const NetworkStation& s : info.stations) {
+        StationEntry& entry = table.stations[table.stationCount];
+        std::memcpy(entry.stationMac, s.mac, 6);
+        entry.tei = s.tei;
+        std::memcpy(entry.bridgedMac, s.bridgedMac, 6);
+        entry.avgTxRate = s.avgTxRate;
+        entry.avgRxRate = s.avgRxRate;
         entry.present = 1;
         ++table.stationCount;
     }
     if (link.events) link.events->NetworkStatusChanged();
 }
 
-void TakeSetKeyStatus(Link& link, int adapter, Frame frame, std::uint8_t* status) {
-    // The device needs a moment after answering before its state settles.
-    link.clock.SleepMs(kSetKeySettleMs);
-    if (MmType(frame) != kMmSetKeyConfirm || !FromOurFamily(frame)) return;
-    if (frame.size() < kSetKeyConfirmBytes) return;
-    const std::uint8_t result = frame[20];
+void TakeSetKeyStatus(Link& link, int adapter, std::uint8_t result, std::uint8_t* status) {
     if (status) *status = result;
     link.replyReceived = 1;
     if (result != 0) return;
@@ -121,24 +81,20 @@ void TakeSetKeyStatus(Link& link, int adapter, Frame frame, std::uint8_t* status
 bool HandleConfirmation(Link& link, int adapter, std::uint8_t* status) {
     const auto received = ReceiveFrame(link, adapter);
     if (!received) return false;
-    const Frame frame = *received;
-
-    if (frame.size() < kMmHeaderBytes) return true;
-    const std::uint16_t etherType = static_cast<std::uint16_t>((frame[12] << 8) | frame[13]);
-    if (etherType != kEtherTypeHomePlugAv) return true;
-    static constexpr std::uint8_t kBroadcast[6] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-    if (SameMac(frame.data(), kBroadcast)) return true;
+    const FrameBytes frame = *received;
+    if (!ManagementType(frame)) return true;
 
     switch (link.pendingRequestType) {
         case kMmVersionRequest:
-            if (MmType(frame) == kMmVersionConfirm && FromOurFamily(frame)) TakeVersion(link, adapter, frame);
+            if (const auto version = DecodeVersionConfirmation(frame)) TakeVersion(link, adapter, *version);
             break;
         case kMmNetworkInfoRequest:
-            if (MmType(frame) == kMmNetworkInfoConfirm && FromOurFamily(frame))
-                TakeNetworkInfo(link, adapter, frame);
+            if (const auto info = DecodeNetworkInformation(frame)) TakeNetworkInfo(link, adapter, *info);
             break;
         case kMmSetKeyRequest:
-            TakeSetKeyStatus(link, adapter, frame, status);
+            // The device needs a moment after answering before its state settles.
+            link.clock.SleepMs(kSetKeySettleMs);
+            if (const auto result = DecodeSetKeyStatus(frame)) TakeSetKeyStatus(link, adapter, *result, status);
             break;
         default:
             break;
