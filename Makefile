@@ -16,7 +16,7 @@ PACKAGES := build-essential cmake pkg-config libpcap-dev libgtest-dev libgmock-d
 # Independent HomePlug AV software that the end-to-end tests drive plcsim with.
 PACKAGES += plc-utils plc-utils-extra tshark python3-scapy
 
-.PHONY: all deps configure build test demo install deb clean fuzz sanitize compile-release
+.PHONY: all deps configure build test demo install deb clean fuzz sanitize compile-release tidy
 
 all: build
 
@@ -95,6 +95,11 @@ sanitize: deps
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	cd $(SANITIZE_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS)
+
+# The core (every layer below the programs) under the checks of .clang-tidy; any finding fails.
+tidy: PACKAGES += clang-tidy
+tidy: configure
+	run-clang-tidy -p $(BUILD) -j $(JOBS) -quiet '$(CURDIR)/src/(base|keys|link|registry|report|pages)/'
 
 # Every target compiled once more in the Release build type, where the optimiser finds warnings
 # the other types do not; compile only (CI runs the tests in the builds above).

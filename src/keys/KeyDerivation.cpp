@@ -1,5 +1,6 @@
 #include "keys/KeyDerivation.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "keys/Sha256Dispatch.h"
@@ -44,7 +45,7 @@ void Derive(CSha256& sha, const std::uint8_t* text, const std::uint8_t (&salt)[8
 
 std::string DerivedText(const std::string& text, bool nmk) {
     std::uint8_t buffer[kMaxKeyTextBytes + 1] = {};
-    std::memcpy(buffer, text.data(), text.size() < kMaxKeyTextBytes ? text.size() : kMaxKeyTextBytes);
+    std::copy_n(text.data(), text.size() < kMaxKeyTextBytes ? text.size() : kMaxKeyTextBytes, buffer);  // NUL-terminated by the zeroed last byte
     CSha256 sha;
     if (nmk) {
         sha.DeriveNmk(buffer);

@@ -58,7 +58,7 @@ std::string RecordText(const char* field, std::size_t width) {
 void SetRecordText(char* field, std::size_t width, const std::string& text) {
     if (width == 0) return;
     std::memset(field, 0, width);
-    std::memcpy(field, text.data(), std::min(text.size(), width - 1));
+    std::copy_n(text.data(), std::min(text.size(), width - 1), field);  // the last byte stays NUL
 }
 
 void EncodeHistoryRecord(const HistoryRecord& r, std::vector<std::uint8_t>& out) {

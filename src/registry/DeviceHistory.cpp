@@ -200,7 +200,7 @@ void RemoveHistoryRecord(DeviceDatabase& db, Link& link, int position) {
     if (position <= 0 || position > db.historyCount || position > kMaxHistory) return;
     RemoveStation(link, db.history[static_cast<std::size_t>(position - 1)].mac);
     for (int slot = position - 1; slot + 1 < db.historyCount; ++slot) {
-        db.history[static_cast<std::size_t>(slot)] = db.history[static_cast<std::size_t>(slot + 1)];
+        db.history[static_cast<std::size_t>(slot)] = db.history[static_cast<std::size_t>(slot) + 1];
     }
     db.historyCount -= 1;
     db.history[static_cast<std::size_t>(db.historyCount)] = HistoryRecord{};
