@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "link/StationTable.h"
+#include "link/StationTableCodec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace zentrel;

@@ -5,8 +5,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <span>
-#include <vector>
 
 namespace zentrel {
 
@@ -95,11 +93,6 @@ inline constexpr std::size_t kStationBlockBytes = kStationTableBytes * kMaxAdapt
 static_assert(kStationBlockBytes == 97472);
 
 using StationTables = std::array<StationTable, kMaxAdapters>;
-
-// The block of eight tables as it stands in plc.data: little-endian, field by field, reserved
-// bytes as they were read. Decoding needs exactly kStationBlockBytes and returns false otherwise.
-void EncodeStationTables(const StationTables& tables, std::vector<std::uint8_t>& out);
-bool DecodeStationTables(std::span<const std::uint8_t> bytes, StationTables& tables);
 
 // Memory-only record per adapter.
 struct AdapterRecord {

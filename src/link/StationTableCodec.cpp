@@ -1,4 +1,5 @@
-#include "link/StationTable.h"
+#include "link/StationTableCodec.h"
+
 #include "base/ByteReader.h"
 
 namespace zentrel {

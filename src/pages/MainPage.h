@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 
+#include "pages/MainStatus.h"
 #include "pages/Views.h"
 
 namespace zentrel {
@@ -15,8 +16,6 @@ struct MainPageState {
     std::array<std::uint8_t, 5> columnSortFlags{};
 };
 
-void ShowConnectionState(Core& core);
-void ShowNetworkStatus(Core& core, int phase);
 void FillLocalDeviceList(Core& core);
 void SelectLocalDevice(Core& core);
 // 0 or less black; 1 green; 2 blue; 3 red; 4 grey; 5 or more the code itself (0x00BBGGRR).

@@ -1,4 +1,5 @@
-// The Main page's status texts: connection state, scanning text, network type and station count.
+#include "pages/MainStatus.h"
+
 #include <cstring>
 #include <string>
 

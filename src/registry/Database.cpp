@@ -13,6 +13,7 @@
 #include "base/HexText.h"
 #include "base/MacAddress.h"
 #include "link/Link.h"
+#include "link/StationTableCodec.h"
 #include "registry/DatabaseMerge.h"
 
 namespace zentrel {
