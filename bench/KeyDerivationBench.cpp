@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "keys/KeyDerivation.h"
-#include "keys/Sha256Dispatch.h"
+#include "keys/Sha256.h"
 
 namespace {
 

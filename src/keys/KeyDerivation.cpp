@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "keys/Sha256Dispatch.h"
+#include "keys/Sha256.h"
 
 namespace zentrel {
 namespace {

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "keys/Sha256Blocks.h"
-#include "keys/Sha256Dispatch.h"
 
 namespace zentrel {
 namespace {

@@ -10,7 +10,7 @@
 
 #include "HashReference.h"
 #include "keys/KeyDerivation.h"
-#include "keys/Sha256Dispatch.h"
+#include "keys/Sha256.h"
 
 using namespace zentrel;
 

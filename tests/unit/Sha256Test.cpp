@@ -7,7 +7,6 @@
 
 #include "HashReference.h"
 #include "keys/Sha256.h"
-#include "keys/Sha256Dispatch.h"
 
 using namespace zentrel;
 
