@@ -59,6 +59,8 @@ RatesPageWidget::RatesPageWidget(UiContext& ctx, QWidget* parent) : SheetPage(ct
     speedAxis_ = new QValueAxis;
     speedAxis_->setTitleText("Speed (Mbps)");
     speedAxis_->setLabelFormat("%d");
+    speedAxis_->setTickType(QValueAxis::TicksDynamic);
+    speedAxis_->setTickAnchor(0);
     chart->addAxis(speedAxis_, Qt::AlignLeft);
     chartView = new QChartView(chart, this);
     chartView->setObjectName("chart");
@@ -127,6 +129,7 @@ void RatesPageWidget::Redraw() {
 
     std::set<std::string> wanted;
     int highest = 10;
+    std::int64_t start = now;
     for (const RateSeries& series : core.rates.Series()) {
         const std::string mac = FormatMac(series.mac);
         const QString name = LineName(core, series.mac);
@@ -134,6 +137,7 @@ void RatesPageWidget::Redraw() {
             if (rx && !withReceive) continue;
             const auto points = ChartLine(series, from, rx, kMaxPointsPerLine);
             if (points.empty()) continue;
+            start = std::min(start, points.front().time);
             const std::string key = mac + (rx ? "/rx" : "/tx");
             const QColor color = rx && lines_.count(mac + "/tx") ? lines_[mac + "/tx"]->color() : QColor();
             QLineSeries* line = LineFor(key, rx ? name + " (receive)" : name, rx, color);
@@ -156,9 +160,12 @@ void RatesPageWidget::Redraw() {
         delete it->second;
         it = lines_.erase(it);
     }
+    // A history shorter than the range fills the width rather than its right-hand end.
     timeAxis_->setFormat(span > 3600 ? "HH:mm" : "HH:mm:ss");
-    timeAxis_->setRange(QDateTime::fromSecsSinceEpoch(from), QDateTime::fromSecsSinceEpoch(now));
-    speedAxis_->setRange(0, (highest / 50 + 1) * 50);
+    timeAxis_->setRange(QDateTime::fromSecsSinceEpoch(std::min(start, now - 60)), QDateTime::fromSecsSinceEpoch(now));
+    const int top = (highest / 50 + 1) * 50;
+    speedAxis_->setRange(0, top);
+    speedAxis_->setTickInterval(top <= 150 ? 25 : (top <= 300 ? 50 : 100));
 }
 
 void RatesPageWidget::SaveCsv() {
