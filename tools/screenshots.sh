@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Takes the screenshots in docs/screenshots: the four pages and the two dialogs of zentrel-utility,
+# Takes the screenshots in docs/screenshots: the five pages and the two dialogs of zentrel-utility,
 # running on a private X server (Xvfb) against plcsim on the simulated network (tools/simnet.sh).
 # The windows are captured from the X server (xwd) and converted to PNG (ImageMagick).
 #   sudo tools/screenshots.sh [BUILD_DIR] [OUTPUT_DIR]      (defaults: build, docs/screenshots)
@@ -123,3 +123,12 @@ for page in privacy diagnostics about; do
   sleep 1
   shot "$sheet" "$page"
 done
+
+# The Rates page needs rates that change: plcsim starts again with every station's rates in a
+# wave (the program keeps scanning; the lines run flat until then), and the chart gets time to
+# gather a few waves' worth of cycles.
+RATES_SECONDS=${RATES_SECONDS:-150}
+simnet_sim --log "$simnet_dir/frames.log" --vary-rates 50
+xdotool key ctrl+Tab
+sleep "$RATES_SECONDS"
+shot "$sheet" rates

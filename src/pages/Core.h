@@ -15,6 +15,7 @@
 #include "link/ScanTiming.h"
 #include "link/Wire.h"
 #include "pages/MainPage.h"
+#include "pages/RateHistory.h"
 #include "pages/Views.h"
 #include "registry/Database.h"
 #include "registry/OemPrefs.h"
@@ -53,6 +54,7 @@ struct Core final : LinkEvents {
     std::vector<VendorEntry> vendors;
     MainPageState mainPage;
     PageState pages;
+    RateHistory rates;
     std::FILE* scanLogFile = nullptr;
 
     // Run by ClearStationTables after the tables are emptied: purge empty history records and

@@ -7,6 +7,7 @@
 #include "base/HexText.h"
 #include "link/Exchange.h"
 #include "pages/Core.h"
+#include "pages/RateHistory.h"
 #include "pages/Storage.h"
 #include "registry/Database.h"
 #include "report/QualityText.h"
@@ -17,9 +18,6 @@ namespace {
 constexpr int kPowerlineColumns = 5;
 
 bool ValidAdapter(int adapter) { return adapter >= 0 && adapter < kMaxAdapters; }
-
-// The speed shown for an average transmit rate: floor(rate x 1.3083), exactly, in integers.
-int SpeedFromRate(std::uint8_t rate) { return rate * 13083 / 10000; }
 
 // Byte-wise comparison as unsigned characters, up to the terminator.
 int CompareText(const std::string& a, const std::string& b) {

@@ -12,6 +12,7 @@
 #include "pages/Core.h"
 #include "pages/HistoryList.h"
 #include "pages/MainPage.h"
+#include "pages/RateHistory.h"
 #include "pages/Storage.h"
 #include "registry/Database.h"
 #include "report/ScanLog.h"
@@ -126,6 +127,7 @@ void UpdateAfterCycle(Core& core, int phase) {
     }
 
     RefreshStationLists(core);
+    RecordListedRates(core);
     LogScanIfEnabled(core);
     core.views.Changed();
 }

@@ -35,6 +35,8 @@ PropertySheet::PropertySheet(UiContext& ctx, QWidget* parent)
     tabs->addTab(privacyPage, "Privacy");
     tabs->addTab(diagnosticsPage, "Diagnostics");
     tabs->addTab(aboutPage, "About");
+    ratesPage = new RatesPageWidget(ctx_, tabs);
+    tabs->addTab(ratesPage, "Rates");
     layout->addWidget(tabs);
 
     auto* buttons = new QHBoxLayout;

@@ -1,6 +1,6 @@
 #pragma once
-// The program's window: four tabs and a single "Close" button, caption and icon from the OEM
-// branding. It tells the pages when they become current and when they stop being it.
+// The program's window: four tabs, the Rates tab and a single "Close" button, caption and icon
+// from the OEM branding. It tells the pages when they become current and when they stop being it.
 #include <QDialog>
 #include <QPushButton>
 #include <QTabWidget>
@@ -9,6 +9,7 @@
 #include "ui/DiagnosticsPageWidget.h"
 #include "ui/MainPageWidget.h"
 #include "ui/PrivacyPageWidget.h"
+#include "ui/RatesPageWidget.h"
 
 namespace zentrel::ui {
 
@@ -28,6 +29,7 @@ public:
     PrivacyPageWidget* privacyPage = nullptr;
     DiagnosticsPageWidget* diagnosticsPage = nullptr;
     AboutPageWidget* aboutPage = nullptr;
+    RatesPageWidget* ratesPage = nullptr;
     QPushButton* closeButton = nullptr;
 
 protected:

@@ -29,9 +29,9 @@ protected:
     static void ExpectTheSimulatedNetwork(const std::string& out) {
         EXPECT_NE(out.find("\"localFound\":true"), std::string::npos) << out;
         EXPECT_NE(out.find("\"mac\":\"00:B0:52:5A:00:01\""), std::string::npos) << out;
-        EXPECT_NE(out.find("\"stationCountText\":\"3 Powerline Devices detected\""), std::string::npos) << out;
+        EXPECT_NE(out.find("\"stationCount\":3"), std::string::npos) << out;
         for (const char* station : {"00:B0:52:5A:00:02", "00:B0:52:5A:00:03", "00:B0:52:5A:00:04"}) {
-            EXPECT_NE(out.find(std::string("\"MAC Address\":\"") + station + "\""), std::string::npos)
+            EXPECT_NE(out.find(std::string("{\"mac\":\"") + station + "\""), std::string::npos)
                 << station << " in\n" << out;
         }
     }

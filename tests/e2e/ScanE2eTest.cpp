@@ -80,8 +80,8 @@ TEST_F(ScanE2e, OneScanFromAnEmptyDirectoryListsTheLocalDeviceAndItsStations) {
     ExpectStationRows(run.out, 0, 2);
 
     const CliResult json = Zentrel("scan --json");
-    EXPECT_NE(json.out.find("{\"TEI\":\"02\",\"Password\":\"\",\"MAC Address\":\"00:B0:52:5A:00:02\","
-                            "\"Bridged MAC Address\":\"02:00:00:AA:BB:C2\",\"Speed(Mbps)\":\"107\"}"),
+    EXPECT_NE(json.out.find("{\"mac\":\"00:B0:52:5A:00:02\",\"tei\":2,\"bridgedMac\":\"02:00:00:AA:BB:C2\","
+                            "\"txMbps\":107,\"rxMbps\":83,"),
               std::string::npos)
         << json.out;
 }

@@ -82,19 +82,19 @@ TEST_F(HistoryCommandTest, JsonEscapesEveryString) {
     const auto r = Run("--json");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out,
-              "[\n"
-              " {\"label\": \"0A\", \"mac\": \"00:B0:52:00:00:01\", \"password\": \"\", \"speed\": null, "
-              "\"localDevice\": true, \"lastSeen\": \"2023-11-14T22:13:20Z\"},\n"
-              " {\"label\": \"Device \\\"2\\\"\\u0009\", \"mac\": \"00:B0:52:00:00:02\", "
-              "\"password\": \"PASS\\\\WORD-\\u0001\xC3\xA9\", \"speed\": 44, \"localDevice\": false, "
-              "\"lastSeen\": \"2023-11-14T23:13:20Z\"}\n"
-              "]\n");
+              "{\"schemaVersion\":1,\"devices\":[\n"
+              " {\"mac\":\"00:B0:52:00:00:01\",\"tei\":null,\"bridgedMac\":null,\"txMbps\":null,\"rxMbps\":null,"
+              "\"label\":\"0A\",\"password\":\"\",\"localDevice\":true,\"lastSeen\":\"2023-11-14T22:13:20+00:00\"},\n"
+              " {\"mac\":\"00:B0:52:00:00:02\",\"tei\":null,\"bridgedMac\":null,\"txMbps\":44,\"rxMbps\":null,"
+              "\"label\":\"Device \\\"2\\\"\\u0009\",\"password\":\"PASS\\\\WORD-\\u0001\xC3\xA9\",\"localDevice\":false,"
+              "\"lastSeen\":\"2023-11-14T23:13:20+00:00\"}\n"
+              "]}\n");
 }
 
 TEST_F(HistoryCommandTest, EmptyAndMissingDatabase) {
     auto r = Run("--json");
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "[]\n");
+    EXPECT_EQ(r.out, "{\"schemaVersion\":1,\"devices\":[]}\n");
     EXPECT_EQ(r.err, "");
     SaveDatabase(*core);
     r = Run("");
@@ -110,7 +110,7 @@ TEST_F(HistoryCommandTest, DamagedFileGivesTheRecoveryMessage) {
     auto r = Run("--json");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Problem Occurred: Unexpected condition reading database. Attempting to recover.\n");
-    EXPECT_EQ(r.out, "[]\n");
+    EXPECT_EQ(r.out, "{\"schemaVersion\":1,\"devices\":[]}\n");
     EXPECT_EQ(std::filesystem::file_size(dir / kDatabaseFile), 0u);
 
     WriteHistory();

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -67,6 +68,11 @@ const char kHelp[] =
     "                           itself as the device, lists its own station 02:66:00:00:00:02 and\n"
     "                           reports every key change a success.\n"
     "      --stop-after SECONDS stop answering after SECONDS\n"
+    "      --vary-rates SECONDS make every station's rates swing: from its tx_rate/rx_rate down to a\n"
+    "                           quarter of them and back, in straight lines, once every SECONDS\n"
+    "                           (1 to 604800, decimals allowed); with N stations each one peaks\n"
+    "                           SECONDS/N later than the one before (the first at the start).\n"
+    "                           Replaces the file's rate schedules; --print-config shows what it made\n"
     "      --print-config       print the configuration in effect (INI) and exit\n"
     "  -h, --help               this text\n"
     "\n"
@@ -93,6 +99,15 @@ const char kHelp[] =
     "  bridged_mac = 02:00:00:AA:BB:C2\n"
     "  tx_rate = 82\n"
     "  rx_rate = 64\n"
+    "  rates = 0s 82/64, 30s 20/15, 60s 82/64\n"
+    "                           rates over time: TX/RX from that time after the start on (90s, 1.5s,\n"
+    "                           500ms, 2m; a bare number is seconds), times increasing; before the\n"
+    "                           first one tx_rate and rx_rate. Replies carry the rates in force when\n"
+    "                           the request arrived\n"
+    "  rates_period = 90s       the schedule starts over every 90 s (longer than its last time)\n"
+    "  rates_shape = step       step: rates hold until the next time; ramp: they move in a straight\n"
+    "                           line to the next time's (after the last, to the 0 s rates at the\n"
+    "                           period's end, or they stay without a period)\n"
     "  password = ALFA-BRAV-OCHA-RLIE   device password (a set-key request must carry its DAK)\n"
     "  network = HomePlugAV     or nmk = 32 hex digits; listed only while it equals the local NMK\n"
     "  restart_ms = 0           not listed this long after taking a new NMK\n"
@@ -105,25 +120,6 @@ bool ReadFile(const std::string& path, std::string& text) {
     if (!file) return false;
     text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
     return true;
-}
-
-void PrintConfig(const plcsim::SimConfig& config) {
-    using plcsim::FormatMac;
-    using plcsim::HexText;
-    const plcsim::SimLocal& local = config.local;
-    std::printf("[local]\nmac = %s\nfirmware = %s\nnmk = %s\nsnid = %d\ntei = %d\nrole = %d\nrestart_ms = %d\n",
-                FormatMac(local.mac).c_str(), local.firmware.c_str(), HexText(local.nmk.data(), 16).c_str(),
-                local.snid, local.tei, local.role, local.restartMs);
-    if (local.nid) std::printf("nid = %s\n", HexText(local.nid->data(), 7).c_str());
-    if (local.ccoMac) std::printf("cco_mac = %s\n", FormatMac(*local.ccoMac).c_str());
-    if (local.ccoTei) std::printf("cco_tei = %d\n", *local.ccoTei);
-    for (const plcsim::SimStation& station : config.stations)
-        std::printf(
-            "[station]\nmac = %s\ntei = %d\nbridged_mac = %s\ntx_rate = %d\nrx_rate = %d\npassword = %s\nnmk = %s\n"
-            "restart_ms = %d\nsetkey_status = %d\n",
-            FormatMac(station.mac).c_str(), station.tei, FormatMac(station.bridgedMac).c_str(), station.txRate,
-            station.rxRate, station.password.c_str(), HexText(station.nmk.data(), 16).c_str(), station.restartMs,
-            station.setKeyStatus);
 }
 
 bool ParseCount(const char* text, long maximum, long& value) {
@@ -145,6 +141,7 @@ int main(int argc, char** argv) {
     plcsim::SimFaults faults;
     bool faultsGiven[6] = {};
     bool printConfig = false;
+    std::int64_t varyRatesMs = 0;
 
     auto usage = [](const char* what) {
         std::fprintf(stderr, "plcsim: %s (see plcsim --help)\n", what);
@@ -190,6 +187,11 @@ int main(int argc, char** argv) {
                 }
                 if (!plcsim::ParseMac(stationArg, fail.mac)) return usage("bad MAC in --fail-station");
                 failStations.push_back(fail);
+            } else if (option == "--vary-rates") {
+                char* end = nullptr;
+                const double seconds = std::strtod(text, &end);
+                if (*end != '\0' || !(seconds >= 1 && seconds <= 604800)) return usage("bad --vary-rates");
+                varyRatesMs = std::llround(seconds * 1000);
             } else if (option == "--burst-kind") {
                 if (!plcsim::ParseBurstKinds(text, faults.burstKinds)) return usage("bad --burst-kind");
                 faultsGiven[5] = true;
@@ -235,8 +237,9 @@ int main(int argc, char** argv) {
         if (station == config.stations.end()) return usage("--fail-station names no configured station");
         station->setKeyStatus = fail.status;
     }
+    if (varyRatesMs > 0) plcsim::VaryRates(config, varyRatesMs);
     if (printConfig) {
-        PrintConfig(config);
+        std::fputs(plcsim::FormatConfig(config).c_str(), stdout);
         return 0;
     }
     if (interfaceName.empty()) return usage("no interface given");

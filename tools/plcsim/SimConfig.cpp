@@ -1,8 +1,11 @@
 #include "SimConfig.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 
 #include "SimKeys.h"
@@ -43,7 +46,125 @@ SimStation MakeStation(int index) {
     return station;
 }
 
+constexpr std::int64_t kLongestDurationMs = 7LL * 24 * 3600 * 1000;
+
+// Where a ramp from `from` at `fromMs` to `to` at `toMs` stands at `nowMs`, to the nearest byte.
+std::uint8_t Between(std::uint8_t from, std::uint8_t to, std::int64_t fromMs, std::int64_t toMs, std::int64_t nowMs) {
+    const std::int64_t span = toMs - fromMs;
+    const std::int64_t scaled = from * (toMs - nowMs) + to * (nowMs - fromMs);  // never negative
+    return static_cast<std::uint8_t>((2 * scaled + span) / (2 * span));
+}
+
 }  // namespace
+
+RatePoint RatesAt(const SimStation& station, std::int64_t nowMs) {
+    std::vector<RatePoint> points;
+    if (station.rates.empty() || station.rates.front().atMs > 0) points.push_back({0, station.txRate, station.rxRate});
+    points.insert(points.end(), station.rates.begin(), station.rates.end());
+    const std::int64_t period = station.ratesPeriodMs;
+    std::int64_t at = std::max<std::int64_t>(nowMs, 0);
+    if (period > 0) at %= period;
+    // The last point at or before that time; none is later than it when the schedule repeats.
+    std::size_t k = points.size() - 1;
+    while (points[k].atMs > at) --k;
+    const RatePoint& from = points[k];
+    if (station.ratesShape == RateShape::Step) return {at, from.tx, from.rx};
+    // A ramp runs to the next point; after the last one to the start of the next period, or it
+    // stays where it is when nothing repeats.
+    RatePoint to;
+    if (k + 1 < points.size()) {
+        to = points[k + 1];
+    } else if (period > 0) {
+        to = points.front();
+        to.atMs = period;
+    } else {
+        return {at, from.tx, from.rx};
+    }
+    return {at, Between(from.tx, to.tx, from.atMs, to.atMs, at), Between(from.rx, to.rx, from.atMs, to.atMs, at)};
+}
+
+void VaryRates(SimConfig& config, std::int64_t periodMs) {
+    const auto count = static_cast<std::int64_t>(config.stations.size());
+    for (std::int64_t i = 0; i < count; ++i) {
+        SimStation& station = config.stations[static_cast<std::size_t>(i)];
+        const RatePoint high{0, station.txRate, station.rxRate};
+        const RatePoint low{0, static_cast<std::uint8_t>(station.txRate / 4),
+                            static_cast<std::uint8_t>(station.rxRate / 4)};
+        // Highest at `peak`, lowest half a period later, in a straight line between them; the
+        // schedule starts with where that wave stands at 0 s.
+        const std::int64_t peak = i * periodMs / count;
+        const std::int64_t trough = (peak + periodMs / 2) % periodMs;
+        std::vector<RatePoint> wave = {{peak, high.tx, high.rx}, {trough, low.tx, low.rx}};
+        if (trough < peak) std::swap(wave[0], wave[1]);
+        if (wave[0].atMs > 0) {
+            const RatePoint& last = wave[1];
+            const RatePoint& first = wave[0];
+            const std::int64_t lastMs = last.atMs - periodMs;
+            wave.insert(wave.begin(), {0, Between(last.tx, first.tx, lastMs, first.atMs, 0),
+                                       Between(last.rx, first.rx, lastMs, first.atMs, 0)});
+        }
+        station.rates = wave;
+        station.ratesPeriodMs = periodMs;
+        station.ratesShape = RateShape::Ramp;
+    }
+}
+
+bool ParseDuration(const std::string& text, std::int64_t& ms) {
+    static const struct {
+        const char* suffix;
+        double factor;
+    } kUnits[] = {{"ms", 1}, {"s", 1000}, {"m", 60000}, {"", 1000}};
+    for (const auto& unit : kUnits) {
+        const std::size_t length = std::strlen(unit.suffix);
+        if (text.size() <= length || text.compare(text.size() - length, length, unit.suffix) != 0) continue;
+        const std::string number = text.substr(0, text.size() - length);
+        if (!std::isdigit(static_cast<unsigned char>(number.front()))) return false;
+        char* end = nullptr;
+        const double value = std::strtod(number.c_str(), &end) * unit.factor;
+        if (*end != '\0' || !(value <= static_cast<double>(kLongestDurationMs))) return false;
+        ms = std::llround(value);
+        return true;
+    }
+    return false;
+}
+
+std::string FormatDuration(std::int64_t ms) {
+    return ms % 1000 == 0 ? std::to_string(ms / 1000) + "s" : std::to_string(ms) + "ms";
+}
+
+bool ParseRates(const std::string& text, std::vector<RatePoint>& points) {
+    std::vector<RatePoint> parsed;
+    std::istringstream items(text);
+    std::string item;
+    while (std::getline(items, item, ',')) {
+        std::istringstream words(item);
+        std::string when, pair, extra;
+        if (!(words >> when >> pair) || (words >> extra)) return false;
+        const std::size_t slash = pair.find('/');
+        RatePoint point;
+        long tx = 0, rx = 0;
+        if (!ParseDuration(when, point.atMs) || slash == std::string::npos ||
+            !ParseNumber(pair.substr(0, slash), 0, 255, tx) || !ParseNumber(pair.substr(slash + 1), 0, 255, rx))
+            return false;
+        if (!parsed.empty() && point.atMs <= parsed.back().atMs) return false;
+        point.tx = static_cast<std::uint8_t>(tx);
+        point.rx = static_cast<std::uint8_t>(rx);
+        parsed.push_back(point);
+    }
+    // getline drops an empty last item: "0s 1/1," is as unreadable as ", 0s 1/1".
+    if (parsed.empty() || Trim(text).back() == ',') return false;
+    points = parsed;
+    return true;
+}
+
+std::string FormatRates(const std::vector<RatePoint>& points) {
+    std::string text;
+    for (const RatePoint& point : points) {
+        if (!text.empty()) text += ", ";
+        text += FormatDuration(point.atMs) + " " + std::to_string(point.tx) + "/" + std::to_string(point.rx);
+    }
+    return text;
+}
 
 bool ParseMac(const std::string& text, Mac& mac) {
     // Six pairs of hex digits, separated by ':' or '-' or not at all.
@@ -132,6 +253,29 @@ SimConfig DefaultConfig() {
     return config;
 }
 
+std::string FormatConfig(const SimConfig& config) {
+    std::ostringstream text;
+    const SimLocal& local = config.local;
+    text << "[local]\nmac = " << FormatMac(local.mac) << "\nfirmware = " << local.firmware
+         << "\nnmk = " << HexText(local.nmk.data(), local.nmk.size()) << "\nsnid = " << int(local.snid)
+         << "\ntei = " << int(local.tei) << "\nrole = " << int(local.role) << "\nrestart_ms = " << local.restartMs
+         << "\n";
+    if (local.nid) text << "nid = " << HexText(local.nid->data(), local.nid->size()) << "\n";
+    if (local.ccoMac) text << "cco_mac = " << FormatMac(*local.ccoMac) << "\n";
+    if (local.ccoTei) text << "cco_tei = " << int(*local.ccoTei) << "\n";
+    for (const SimStation& station : config.stations) {
+        text << "[station]\nmac = " << FormatMac(station.mac) << "\ntei = " << int(station.tei)
+             << "\nbridged_mac = " << FormatMac(station.bridgedMac) << "\ntx_rate = " << int(station.txRate)
+             << "\nrx_rate = " << int(station.rxRate) << "\npassword = " << station.password
+             << "\nnmk = " << HexText(station.nmk.data(), station.nmk.size()) << "\nrestart_ms = " << station.restartMs
+             << "\nsetkey_status = " << int(station.setKeyStatus) << "\n";
+        if (!station.rates.empty()) text << "rates = " << FormatRates(station.rates) << "\n";
+        if (station.ratesPeriodMs > 0) text << "rates_period = " << FormatDuration(station.ratesPeriodMs) << "\n";
+        if (station.ratesShape == RateShape::Ramp) text << "rates_shape = ramp\n";
+    }
+    return text.str();
+}
+
 bool ParseConfig(const std::string& text, SimConfig& config, std::string& error) {
     SimConfig parsed;
     parsed.local = DefaultConfig().local;
@@ -213,7 +357,18 @@ bool ParseConfig(const std::string& text, SimConfig& config, std::string& error)
             else if (key == "bridged_mac") ok = ParseMac(value, station.bridgedMac);
             else if (key == "tx_rate") ok = byteValue(station.txRate);
             else if (key == "rx_rate") ok = byteValue(station.rxRate);
-            else if (key == "password") station.password = value;
+            else if (key == "rates" || key == "rates_period") {
+                ok = key == "rates" ? ParseRates(value, station.rates)
+                                    : ParseDuration(value, station.ratesPeriodMs) && station.ratesPeriodMs > 0;
+                // A time at or past the period would never come round.
+                if (ok && station.ratesPeriodMs > 0 && !station.rates.empty() &&
+                    station.rates.back().atMs >= station.ratesPeriodMs)
+                    return fail("rates_period must be longer than the last time in rates (" +
+                                FormatDuration(station.rates.back().atMs) + ")");
+            } else if (key == "rates_shape") {
+                ok = value == "step" || value == "ramp";
+                station.ratesShape = value == "ramp" ? RateShape::Ramp : RateShape::Step;
+            } else if (key == "password") station.password = value;
             else if (key == "nmk") ok = ParseHexBytes(value, station.nmk.data(), station.nmk.size());
             else if (key == "network") station.nmk = NmkFromNetworkName(value);
             else if (key == "restart_ms") ok = msValue(station.restartMs);

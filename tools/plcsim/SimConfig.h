@@ -15,12 +15,29 @@ using Nid = std::array<std::uint8_t, 7>;
 
 inline constexpr const char* kDefaultNetworkName = "HomePlugAV";
 
+// From `atMs` after the start the station's average rates are `tx` and `rx` (bytes as the
+// network-info reply carries them).
+struct RatePoint {
+    std::int64_t atMs = 0;
+    std::uint8_t tx = 0;
+    std::uint8_t rx = 0;
+    bool operator==(const RatePoint&) const = default;
+};
+
+// How the rates get from one point of a schedule to the next.
+enum class RateShape { Step, Ramp };
+
 struct SimStation {
     Mac mac{};
     std::uint8_t tei = 0;
     Mac bridgedMac{};
     std::uint8_t txRate = 0;
     std::uint8_t rxRate = 0;
+    // The rates over time, by strictly increasing time; before the first point (or without any),
+    // txRate and rxRate. With a period the schedule starts over every period.
+    std::vector<RatePoint> rates;
+    std::int64_t ratesPeriodMs = 0;
+    RateShape ratesShape = RateShape::Step;
     std::string password;  // device password; its DAK is what a set-key request must carry
     Key nmk{};
     int restartMs = 0;        // absent from network-info replies this long after taking a new NMK
@@ -71,6 +88,24 @@ SimConfig DefaultConfig();
 
 // Reads the INI text (format in plcsim --help). False with a message naming the line on error.
 bool ParseConfig(const std::string& text, SimConfig& config, std::string& error);
+// The local device and the stations as INI text that ParseConfig reads back the same.
+std::string FormatConfig(const SimConfig& config);
+
+// The rates in force `nowMs` after the start.
+RatePoint RatesAt(const SimStation& station, std::int64_t nowMs);
+// Makes every station's rates swing in a triangle wave of `periodMs` between its tx_rate/rx_rate
+// and a quarter of them, each station a period / (number of stations) later than the one before,
+// so that no two stations rise and fall together. Replaces any schedule the stations had.
+void VaryRates(SimConfig& config, std::int64_t periodMs);
+
+// A schedule as "0s 82/64, 30s 20/15"; false on an unreadable one, times not strictly
+// increasing or out of range.
+bool ParseRates(const std::string& text, std::vector<RatePoint>& points);
+std::string FormatRates(const std::vector<RatePoint>& points);
+// A time as "90s", "1.5s", "500ms", "2m" or a bare number of seconds, at most a week.
+bool ParseDuration(const std::string& text, std::int64_t& ms);
+// Whole seconds as "90s", anything else as "1500ms", so that it reads back the same.
+std::string FormatDuration(std::int64_t ms);
 
 bool ParseMac(const std::string& text, Mac& mac);
 // A comma-separated list of unrelated, foreign, mmtypes, spoofed. False on an unknown or empty one.

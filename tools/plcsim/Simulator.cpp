@@ -187,15 +187,16 @@ void Simulator::AnswerNetworkInfo(std::span<const std::uint8_t> frame, std::int6
         reply.push_back(station.tei);
         if (v11) reply.insert(reply.end(), 3, 0x00);
         reply.insert(reply.end(), station.bridgedMac.begin(), station.bridgedMac.end());
+        const RatePoint rates = RatesAt(station, nowMs);
         if (v11) {
-            PutLe16(reply, station.txRate);
+            PutLe16(reply, rates.tx);
             reply.push_back(0x00);  // coupling: primary both ways
             reply.push_back(0x00);
-            PutLe16(reply, station.rxRate);
+            PutLe16(reply, rates.rx);
             reply.insert(reply.end(), 2, 0x00);
         } else {
-            reply.push_back(station.txRate);
-            reply.push_back(station.rxRate);
+            reply.push_back(rates.tx);
+            reply.push_back(rates.rx);
         }
         ++count;
     }
@@ -344,7 +345,9 @@ std::string Simulator::DumpState(std::int64_t nowMs) const {
     for (const SimStation& station : config_.stations) {
         text << "station mac=" << FormatMac(station.mac) << " tei=" << int(station.tei)
              << " nmk=" << HexText(station.nmk.data(), station.nmk.size())
-             << (Listed(station, nowMs) ? " listed" : " not-listed") << "\n";
+             << (Listed(station, nowMs) ? " listed" : " not-listed");
+        const RatePoint rates = RatesAt(station, nowMs);
+        text << " rates=" << int(rates.tx) << "/" << int(rates.rx) << "\n";
     }
     text << "counters frames=" << counters_.framesReceived << " version=" << counters_.versionRequests
          << " network-info=" << counters_.networkInfoRequests << " network-info-ignored=" << counters_.networkInfoIgnored

@@ -2,6 +2,7 @@
 // Diagnostics page lists it.
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <string>
 
@@ -10,26 +11,13 @@
 #include "pages/Preferences.h"
 #include "cli/CliText.h"
 #include "cli/Command.h"
+#include "cli/ScanJson.h"
 #include "registry/Database.h"
 #include "registry/OemPrefs.h"
 #include "report/LastSeen.h"
 
 namespace zentrel::cli {
 namespace {
-
-// ISO 8601 in UTC, or null for a time the calendar cannot hold.
-std::string IsoTime(std::int64_t seconds) {
-    const std::time_t t = static_cast<std::time_t>(seconds);
-    std::tm tm{};
-    if (static_cast<std::int64_t>(t) != seconds || !gmtime_r(&t, &tm) || tm.tm_year + 1900 > 9999 ||
-        tm.tm_year + 1900 < 0)
-        return "null";
-    // The quotes are formatted with the time: GCC 12 at -O3 takes prepending one to the string
-    // for an overlapping copy (-Wrestrict).
-    char buf[32];
-    std::strftime(buf, sizeof buf, "\"%Y-%m-%dT%H:%M:%SZ\"", &tm);
-    return buf;
-}
 
 int Run(const std::vector<std::string>& args);
 
@@ -38,7 +26,7 @@ const CommandInfo kInfo{"history", "show the device history kept in plc.data",
                         "Prints the devices recorded in plc.data (current directory): label, MAC\n"
                         "address, device password, speed or \"local device\", and when each was last\n"
                         "seen, in the clock form chosen by OEMPrefs.dat.\n\n"
-                        "  --json   print a JSON array instead, with lastSeen in ISO 8601 (UTC)\n",
+                        "  --json   print one JSON object instead (docs/json.md)\n",
                         &Run};
 
 int Run(const std::vector<std::string>& args) {
@@ -54,19 +42,25 @@ int Run(const std::vector<std::string>& args) {
 
     const int count = core.db.historyCount;
     if (json) {
-        std::string out = "[";
+        std::string out = "{\"schemaVersion\":" + std::to_string(kJsonSchemaVersion) + ",\"devices\":[";
         for (int i = 0; i < count; ++i) {
             const HistoryRecord& r = core.db.history[static_cast<std::size_t>(i)];
             const bool local = r.speed == 0xFF;
+            StationJsonFields station;
+            std::memcpy(station.mac.data(), r.mac, 6);
+            if (!local) station.txMbps = r.speed;
+            station.label = RecordText(r.label, sizeof r.label);
+            station.password = RecordText(r.password, sizeof r.password);
+            std::string device = StationJson(station);
+            device.pop_back();  // the station's closing brace: the record's own fields follow
+            device += std::string(",\"localDevice\":") + (local ? "true" : "false");
+            const std::string seen = IsoTime(r.lastSeen, true);
+            device += ",\"lastSeen\":";
+            device += seen.empty() ? "null" : JsonString(seen);
             out += i ? ",\n " : "\n ";
-            out += "{\"label\": " + JsonString(RecordText(r.label, sizeof r.label));
-            out += ", \"mac\": " + JsonString(FormatMac(r.mac));
-            out += ", \"password\": " + JsonString(RecordText(r.password, sizeof r.password));
-            out += ", \"speed\": " + (local ? std::string("null") : std::to_string(r.speed));
-            out += std::string(", \"localDevice\": ") + (local ? "true" : "false");
-            out += ", \"lastSeen\": " + IsoTime(r.lastSeen) + "}";
+            out += device + "}";
         }
-        out += count ? "\n]\n" : "]\n";
+        out += count ? "\n]}\n" : "]}\n";
         std::fputs(out.c_str(), stdout);
     } else {
         std::printf("TEI\tMAC Address\tPassword\tSpeed(Mbps)\tLast Seen\n");

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "cli/Command.h"
+#include "cli/ScanJson.h"
 #include "cli/ScanSession.h"
 #include "pages/MainPage.h"
 
@@ -20,7 +21,7 @@ const CommandInfo kInfo{
     "NID, SNID, TEI, network type), the station count and the powerline device list in\n"
     "the desktop program's column order. plc.data is updated as the desktop program does.\n"
     "\n"
-    "  --json   print the same as one JSON object\n"
+    "  --json   print the same as one JSON object (docs/json.md)\n"
     "\n"
     "Exit status: 0 when a local device answered, 1 when none did, 2 on a usage error.\n",
     &Run};
@@ -39,7 +40,7 @@ int Run(const std::vector<std::string>& args) {
     OpenMainPage(context);
     const bool found = ScanOnce(*context.core);
     DestroyMainPage(*context.core);
-    const std::string text = json ? MainPageJson(*context.core) + "\n" : MainPageText(*context.core);
+    const std::string text = json ? ScanJson(*context.core, 1, context.clock.Now()) + "\n" : MainPageText(*context.core);
     std::fputs(text.c_str(), stdout);
     return found ? kExitOk : kExitFailure;
 }

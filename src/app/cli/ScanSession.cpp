@@ -129,56 +129,6 @@ std::string MainPageText(const Core& core) {
     return OutputText(out);
 }
 
-std::string MainPageJson(const Core& core) {
-    const auto& view = core.views.main;
-    std::string out = "{\"adapters\":[";
-    const int count = AdapterCountOf(core);
-    for (int i = 0; i < count; ++i) {
-        if (i) out += ",";
-        const auto& table = core.link.tables[static_cast<std::size_t>(i)];
-        out += "{\"nic\":" + std::to_string(i + 1) + ",\"name\":" + JsonString(AdapterName(core, i)) +
-               ",\"mac\":" + JsonString(FormatMac(core.link.access.slots[static_cast<std::size_t>(i)].hostMac)) +
-               ",\"localFound\":" + (table.localFound ? "true" : "false") + "}";
-    }
-    out += "],\"localDevices\":[";
-    const auto& local = view.localDevices;
-    for (int row = 0; row < local.RowCount(); ++row) {
-        if (row) out += ",";
-        const int adapter = RowAdapter(local, row);
-        out += "{\"nic\":" + std::to_string(adapter + 1) + ",\"tei\":" + JsonString(local.Cell(row, 0)) +
-               ",\"mac\":" + JsonString(local.Cell(row, 1)) + ",\"firmwareVersion\":" +
-               JsonString(Firmware(core, adapter)) + ",\"selected\":" +
-               (local.rows[static_cast<std::size_t>(row)].selected ? "true" : "false") + "}";
-    }
-    out += "],\"connection\":" + JsonString(view.connection);
-    out += ",\"ccoMac\":" + JsonString(view.ccoMac);
-    out += ",\"nid\":" + JsonString(view.nid);
-    out += ",\"snid\":" + JsonString(view.snid);
-    out += ",\"tei\":" + JsonString(view.ccoTei);
-    out += ",\"networkType\":" + JsonString(view.networkType);
-    out += ",\"stationCountText\":" + JsonString(view.stationCountText);
-    const auto& list = view.powerlineDevices;
-    out += ",\"columns\":[";
-    for (std::size_t k = 0; k < list.columnOrder.size(); ++k) {
-        if (k) out += ",";
-        out += JsonString(list.columns[static_cast<std::size_t>(list.columnOrder[k])].header);
-    }
-    out += "],\"stations\":[";
-    for (int row = 0; row < list.RowCount(); ++row) {
-        if (row) out += ",";
-        out += "{";
-        for (std::size_t k = 0; k < list.columnOrder.size(); ++k) {
-            if (k) out += ",";
-            const int sub = list.columnOrder[k];
-            out += JsonString(list.columns[static_cast<std::size_t>(sub)].header) + ":" +
-                   JsonString(list.Cell(row, sub));
-        }
-        out += "}";
-    }
-    out += "]}";
-    return out;
-}
-
 bool ParseMacArgument(const std::string& text, std::string& upper) {
     if (text.size() != 17) return false;
     upper.clear();

@@ -17,8 +17,6 @@ bool LocalDeviceFound(const Core& core);
 // The Main page as plain text: adapters, local devices, status, network boxes, station rows in
 // the list's column order.
 std::string MainPageText(const Core& core);
-// The same as one JSON object.
-std::string MainPageJson(const Core& core);
 
 // True when `text` is a MAC written as six pairs of hexadecimal digits separated by colons
 // (either case); `upper` receives it in upper case.
