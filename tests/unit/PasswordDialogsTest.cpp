@@ -130,6 +130,8 @@ TEST_F(PasswordDialogsTest, SetPasswordShowsTheDevicesPasswordWhenSavingMovesRec
 
 TEST_F(PasswordDialogsTest, AddRemoteRulesStopAtTheFirstFailure) {
     const std::string invalidPassword = "The Device Password Entered is Invalid.\nPlease check it and try again.";
+    const std::string invalidName =
+        "The Network Name Entered is Invalid.\nPlease Enter a Network Name between 4 and 24 characters";
     struct Case {
         std::string name;
         std::string password;
@@ -142,6 +144,8 @@ TEST_F(PasswordDialogsTest, AddRemoteRulesStopAtTheFirstFailure) {
         {"Nets", std::string(25, 'p'), invalidPassword},
         {"Nets", std::string(40, 'p'), invalidPassword},  // the field gives 25 characters
         {"Nets", "TYPE-CODE-INTO-THIZ", ""},
+        {"Net", "abcd", invalidName},  // the network-name rule of the Privacy page
+        {std::string(25, 'n'), "abcd", invalidName},
         {std::string(24, 'n'), std::string(24, 'p'), ""},
     };
     for (const auto& c : cases) {
