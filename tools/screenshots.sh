@@ -3,7 +3,7 @@
 # running on a private X server (Xvfb) against plcsim on the simulated network (tools/simnet.sh).
 # The windows are captured from the X server (xwd) and converted to PNG (ImageMagick).
 #   sudo tools/screenshots.sh [BUILD_DIR] [OUTPUT_DIR]      (defaults: build, docs/screenshots)
-# Needs root for the network namespaces, and: apt-get install -y xvfb x11-apps xdotool imagemagick
+# Needs root for the network namespaces, and: apt-get install -y xvfb x11-apps x11-utils xdotool imagemagick
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-build}
@@ -17,7 +17,7 @@ utility=$build/src/app/zentrel-utility
 . "$root/tools/simnet.sh"
 
 missing=
-for tool in Xvfb:xvfb xwd:x11-apps xdotool:xdotool convert:imagemagick; do
+for tool in Xvfb:xvfb xwd:x11-apps xprop:x11-utils xdotool:xdotool convert:imagemagick; do
   command -v "${tool%%:*}" >/dev/null || missing="$missing ${tool#*:}"
 done
 if [ -n "$missing" ]; then
@@ -101,20 +101,20 @@ shot() {  # WINDOW NAME
 }
 
 # The controls of the Main page sit at dialog-unit positions, so they scale with the window,
-# which scales with the dialog font; these spots were read off a 615 x 640 window.
+# which scales with the dialog font; these spots were read off a 713 x 598 window.
 read -r width height < <(xdotool getwindowgeometry --shell "$sheet" | awk -F= '/^WIDTH/ {w = $2} /^HEIGHT/ {h = $2} END {print w, h}')
 click() {  # X Y on the 615 x 640 layout
-  xdotool mousemove --window "$sheet" $(($1 * width / 615)) $(($2 * height / 640)) click 1
+  xdotool mousemove --window "$sheet" $(($1 * width / 713)) $(($2 * height / 598)) click 1
   sleep 0.5
 }
 
 shot "$sheet" main
 click 35 202  # the first powerline device, so that the password dialog names it
-click 75 573  # Enter Password
+click 85 526  # Enter Password
 shot "$(window_named 'Set Device Password')" set-device-password
 xdotool key Escape
 sleep 0.5
-click 188 573  # Add Remote
+click 216 526  # Add Remote
 shot "$(window_named 'Add Remote Device to Network')" add-remote-device
 xdotool key Escape
 sleep 0.5
@@ -132,3 +132,11 @@ simnet_sim --log "$simnet_dir/frames.log" --vary-rates 50
 xdotool key ctrl+Tab
 sleep "$RATES_SECONDS"
 shot "$sheet" rates
+
+# The Main page again, with the window at the smallest size it allows.
+xdotool key ctrl+Tab
+read -r min_width min_height < <(xprop -id "$sheet" WM_NORMAL_HINTS |
+  awk '/minimum size/ { print $(NF - 2), $NF }')
+xdotool windowsize "$sheet" "$min_width" "$min_height"
+sleep 1
+shot "$sheet" minimum-size

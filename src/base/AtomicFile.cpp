@@ -50,11 +50,13 @@ ReplacementFile::ReplacementFile(std::filesystem::path path) : path_(std::move(p
     // mkstemp creates the file exclusively with mode 0600; the explicit mode makes no assumption.
     const int fd = ::mkstemp(temporary_.data());
     if (fd < 0) {
+        Fail(errno);
         temporary_.clear();
         return;
     }
     if (::fchmod(fd, S_IRUSR | S_IWUSR) == 0) stream_ = ::fdopen(fd, "wb");
     if (!stream_) {
+        Fail(errno);
         ::close(fd);
         ::unlink(temporary_.c_str());
         temporary_.clear();
@@ -66,22 +68,47 @@ ReplacementFile::~ReplacementFile() {
     if (!temporary_.empty()) ::unlink(temporary_.c_str());
 }
 
+int ReplacementFile::Error() const {
+    // A write through Stream() that failed left its error on the stream, not here.
+    if (error_ == 0 && stream_ && std::ferror(stream_)) return EIO;
+    return error_;
+}
+
 bool ReplacementFile::Commit() {
     if (!stream_) return false;
+    errno = 0;
     bool ok = std::fflush(stream_) == 0 && !std::ferror(stream_) && ::fsync(::fileno(stream_)) == 0;
-    if (std::fclose(stream_) != 0) ok = false;
+    if (!ok) Fail(errno);
+    if (std::fclose(stream_) != 0) {
+        Fail(errno);
+        ok = false;
+    }
     stream_ = nullptr;
-    if (!ok || std::rename(temporary_.c_str(), path_.c_str()) != 0) return false;  // the destructor removes it
+    if (!ok) return false;  // the destructor removes the temporary file
+    if (std::rename(temporary_.c_str(), path_.c_str()) != 0) {
+        Fail(errno);
+        return false;
+    }
     temporary_.clear();
     SyncDirectory(path_.parent_path());
     return true;
 }
 
-bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes, int* error) {
     ReplacementFile file(path);
-    if (!file.Stream()) return false;
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file.Stream()) != bytes.size()) return false;
-    return file.Commit();
+    int failure = 0;
+    bool ok = file.Stream() != nullptr;
+    if (ok && !bytes.empty()) {
+        errno = 0;
+        ok = std::fwrite(bytes.data(), 1, bytes.size(), file.Stream()) == bytes.size();
+        if (!ok) failure = errno;
+    }
+    if (ok) ok = file.Commit();
+    if (!ok && error) {
+        if (failure == 0) failure = file.Error();
+        *error = failure != 0 ? failure : EIO;
+    }
+    return ok;
 }
 
 DirectoryLock::DirectoryLock(const std::filesystem::path& dir) {

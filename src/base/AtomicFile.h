@@ -2,6 +2,7 @@
 // Whole-file reads and crash-safe whole-file replacement. The only place that knows how the
 // operating system makes a rename durable.
 #include <cstddef>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -17,8 +18,10 @@ bool ReadFilePrefix(const std::filesystem::path& path, std::size_t maxBytes, std
 
 // Writes the bytes to a new file in the same directory (owner read/write only), flushes it to
 // disk and renames it over `path`, so that a reader sees either the old or the new content,
-// never a mixture or a truncated file. On failure `path` is left as it was.
-bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+// never a mixture or a truncated file. On failure `path` is left as it was and `error`, when
+// given, receives the system's error number.
+bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
+                         int* error = nullptr);
 
 // A new file in the same directory as `path`, owner read/write only from its creation, written
 // through Stream() and put in the place of `path` by Commit(): whatever it replaces, no one else
@@ -34,11 +37,18 @@ public:
     std::FILE* Stream() const { return stream_; }  // null when the file could not be made
     // Flushes to disk and renames over `path`; false (and nothing replaced) when a write failed.
     bool Commit();
+    // The system's error number of the first step that failed (making, writing, flushing or
+    // renaming the file); 0 while nothing failed. A failed write through Stream() counts too.
+    int Error() const;
 
 private:
+    void Fail(int error) {
+        if (error_ == 0) error_ = error != 0 ? error : EIO;
+    }
     std::filesystem::path path_;
     std::string temporary_;
     std::FILE* stream_ = nullptr;
+    int error_ = 0;
 };
 
 // An exclusive advisory lock on a directory for as long as it lives: two programs saving into

@@ -31,7 +31,8 @@ Message Refusal(EntryRule rule) {
             break;
         case EntryRule::DevicePasswordFormat:
             m.text = "Bad password format";
-            m.caption = "Quorvan Utility";
+            // The program's own name; the pages put the title of the OEM branding in its place.
+            m.caption = "Zentrel Utility";
             m.icon = MsgIcon::None;
             break;
         case EntryRule::NamePresent:

@@ -22,7 +22,7 @@ std::optional<Message> CheckNetworkName(const std::string& text);
 std::optional<std::string> CheckPasswordCharacters(const std::string& text);
 
 // Exactly 19 bytes with dashes at positions 5, 10 and 15 (from 1); otherwise "Bad password
-// format" with no owner and no icon.
+// format" with no owner and no icon, captioned with the program's name.
 std::optional<Message> CheckDevicePasswordFormat(const std::string& text);
 
 // A warning owned by the dialog, only for a text exactly equal to the placeholder.

@@ -1,6 +1,7 @@
 #include "keys/KeyDerivation.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "keys/Sha256.h"
@@ -79,5 +80,39 @@ std::string KeyText(const std::uint8_t key[16]) {
 
 std::string NmkText(const std::string& networkName) { return DerivedText(networkName, true); }
 std::string DakText(const std::string& devicePassword) { return DerivedText(devicePassword, false); }
+
+}  // namespace zentrel
+
+namespace zentrel {
+
+void DeriveNid(const std::uint8_t nmk[16], std::uint8_t nid[kNidSize]) {
+    CSha256 sha;
+    std::uint8_t previous[32];
+    std::memcpy(previous, nmk, kKeySize);
+    std::uint32_t length = kKeySize;
+    for (int pass = 0; pass < 5; ++pass) {
+        sha.Reset();
+        sha.Update(previous, length);
+        sha.Final();
+        std::memcpy(previous, sha.digest, sizeof previous);
+        length = sizeof previous;
+    }
+    std::memcpy(nid, previous, kNidSize);
+    nid[6] = static_cast<std::uint8_t>(nid[6] >> 4);
+}
+
+bool IsDefaultNetworkNid(const std::uint8_t nid[kNidSize]) {
+    static const auto defaultNid = [] {
+        std::uint8_t text[kMaxKeyTextBytes + 1] = {};
+        std::memcpy(text, kDefaultNetworkName, sizeof kDefaultNetworkName);
+        CSha256 sha;
+        sha.DeriveNmk(text);
+        std::array<std::uint8_t, kNidSize> derived{};
+        DeriveNid(sha.digest, derived.data());
+        return derived;
+    }();
+    // The security level is the user's choice of how devices join, not part of the name.
+    return std::memcmp(nid, defaultNid.data(), kNidSize - 1) == 0 && (nid[6] & 0x0F) == defaultNid[6];
+}
 
 }  // namespace zentrel

@@ -28,4 +28,14 @@ std::string KeyText(const std::uint8_t key[16]);
 std::string NmkText(const std::string& networkName);
 std::string DakText(const std::string& devicePassword);
 
+// A network identifier: 52 bits that name the network, then two bits of security level (bits 4
+// and 5 of the last byte), as a device reports it in its network information.
+inline constexpr int kNidSize = 7;
+// The NID of the network whose members hold `nmk`: the first 52 bits of SHA-256 of the NMK
+// hashed five times over, security level 0.
+void DeriveNid(const std::uint8_t nmk[16], std::uint8_t nid[kNidSize]);
+// True when `nid` names the default network (the one of kDefaultNetworkName), whatever its
+// security level.
+bool IsDefaultNetworkNid(const std::uint8_t nid[kNidSize]);
+
 }  // namespace zentrel

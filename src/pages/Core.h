@@ -29,6 +29,9 @@ struct PageState {
     bool aboutWasScanning = false;
     bool setPasswordWasScanning = false;
     Mac setPasswordMac{};  // parsed when "Set Device Password" opens
+    // What the last set-key request of a page or dialog got: 0 taken, a device's status, or -1
+    // when no confirmation came in time (a device that is restarting, or none at all).
+    int lastSetKeyResult = 0;
 };
 
 struct Core final : LinkEvents {
@@ -60,6 +63,9 @@ struct Core final : LinkEvents {
     // Run by ClearStationTables after the tables are emptied: purge empty history records and
     // save plc.data.
     std::function<void(Core&)> afterClearStationTables;
+    // Told whenever plc.data or a report could not be written: the file and the system's error
+    // number. The desktop program leaves it unset; the command line turns it into its exit status.
+    std::function<void(const std::filesystem::path&, int error)> onSaveFailure;
     // Told once when a capture could not be opened for lack of permission.
     std::function<void(const std::string&)> onPermissionNotice;
 

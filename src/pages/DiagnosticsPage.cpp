@@ -219,6 +219,7 @@ bool SaveReport(Core& core, const std::optional<std::filesystem::path>& path) {
         WriteReportFile(core, file->Stream());
         written = file->Commit();
     }
+    if (!written && file && core.onSaveFailure) core.onSaveFailure(*path, file->Error());
     if (!written) {
         Message message;
         message.text = "Unable to create a file.";

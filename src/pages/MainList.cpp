@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "base/HexText.h"
 #include "link/Exchange.h"
@@ -16,6 +17,7 @@ namespace zentrel {
 namespace {
 
 constexpr int kPowerlineColumns = 5;
+constexpr int kMacColumn = 3;
 
 bool ValidAdapter(int adapter) { return adapter >= 0 && adapter < kMaxAdapters; }
 
@@ -48,7 +50,12 @@ void RefreshStationLists(Core& core) {
     auto& view = core.views.main;
     const int count = AdapterCount(core.link);
 
+    // The selection belongs to a station, not to a row: every cycle rebuilds the rows, and a
+    // user who selected a device and then clicks "Enter Password" means that device.
+    std::string selectedMac;
     if (view.powerlineDevices.present) {
+        const int selected = view.powerlineDevices.GetSelectedRow();
+        if (selected >= 0) selectedMac = view.powerlineDevices.Cell(selected, kMacColumn);
         view.powerlineDevices.DeleteAllRows();
         QueryNetworkInfo(core.link);
     }
@@ -76,6 +83,9 @@ void RefreshStationLists(Core& core) {
         if (table.stations[slot].present) InsertStationRow(core, slot);
     }
     SortPowerlineList(core, core.db.sortColumn);
+    for (int row = 0; !selectedMac.empty() && row < view.powerlineDevices.RowCount(); ++row) {
+        if (view.powerlineDevices.Cell(row, kMacColumn) == selectedMac) view.powerlineDevices.SelectRow(row);
+    }
 
     view.ccoMac = FormatMac(table.ccoMac);
     char nid[16];

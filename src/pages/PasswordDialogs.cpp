@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "keys/EntryRules.h"
@@ -33,6 +34,12 @@ void ShowWarning(Core& core, MsgOwner owner, const char* caption, const std::str
 std::string PasswordOf(const Core& core, int record) {
     const HistoryRecord* r = HistoryAt(core.db, record);
     return r ? RecordText(r->password, sizeof r->password) : std::string();
+}
+
+// The format box carries the application's title, as the program's other boxes do.
+std::optional<Message> Titled(const Core& core, std::optional<Message> refusal) {
+    if (refusal) refusal->caption = core.prefs.title;
+    return refusal;
 }
 
 void RestoreScan(Core& core) { SetAutoRefresh(core, core.pages.setPasswordWasScanning ? 1 : 0); }
@@ -70,8 +77,8 @@ bool OpenSetPasswordDialog(Core& core) {
 SetPasswordOutcome ConfirmSetPassword(Core& core) {
     const FieldState& field = core.views.Field(Form::SetPassword, kPasswordField);
     const std::string password = ClipFieldText(field.text, kPasswordMaxChars);
-    if (!Passes(core.messages, CheckFits(field.fits, EntryRule::DevicePasswordFormat)) ||
-        !Passes(core.messages, CheckDevicePasswordFormat(password)))
+    if (!Passes(core.messages, Titled(core, CheckFits(field.fits, EntryRule::DevicePasswordFormat))) ||
+        !Passes(core.messages, Titled(core, CheckDevicePasswordFormat(password))))
         return SetPasswordOutcome::StaysOpen;
 
     const Mac mac = core.pages.setPasswordMac;
@@ -112,12 +119,13 @@ void OpenAddRemoteDialog(Core& core) {
 }
 
 AddRemoteOutcome ConfirmAddRemote(Core& core) {
-    // The name has no length rule here; the derivation itself uses only its first 64 bytes.
-    // A name that cannot be hashed as typed gets the one message this name has: choose another.
+    // A name that cannot be hashed as typed gets the message of an absent one: choose another.
+    // A present name is held to the Privacy page's rule: a device sent off to a network of a
+    // name no other page can make would be lost to the user.
     const FieldState& nameField = core.views.Field(Form::AddRemote, kAddRemoteNameField);
     const std::string name = ClipFieldText(nameField.text, kNameMaxChars);
     if (!Passes(core.messages, CheckFits(nameField.fits, EntryRule::NamePresent)) ||
-        !Passes(core.messages, CheckNamePresent(name)))
+        !Passes(core.messages, CheckNamePresent(name)) || !Passes(core.messages, CheckNetworkName(name)))
         return AddRemoteOutcome::StaysOpen;
     const FieldState& passwordField = core.views.Field(Form::AddRemote, kPasswordField);
     const std::string password = ClipFieldText(passwordField.text, kPasswordMaxChars);
@@ -134,7 +142,7 @@ AddRemoteOutcome ConfirmAddRemote(Core& core) {
     core.link.setKeyResultIndex = slot;
     core.link.setKeyResults[static_cast<std::size_t>(slot)] = 0;
     core.link.setKeyLocalOnly = 0;
-    SetNetworkKey(core.link, nmk, 0, &dak);
+    core.pages.lastSetKeyResult = SetNetworkKey(core.link, nmk, 0, &dak);
     core.clock.SleepMs(kAfterAddRemoteMs);
 
     if (core.link.setKeyResults[static_cast<std::size_t>(slot)] == 0) {

@@ -46,7 +46,8 @@ std::vector<RemoteDevice> RemoteDevicesWithPassword(const ListModel& list, int c
     return devices;
 }
 
-void ShowFinalMessage(Core& core, SetNameOutcome outcome) {
+// `changed` of `devices` took the name; the count is added when any device failed.
+void ShowFinalMessage(Core& core, SetNameOutcome outcome, int changed, int devices) {
     Message m;
     m.icon = MsgIcon::None;
     m.owner = MsgOwner::None;
@@ -67,6 +68,13 @@ void ShowFinalMessage(Core& core, SetNameOutcome outcome) {
             "Change local adapter's network name successfully!\nPlease wait for about 10 seconds for "
             "updating the corresponding data.";
         break;
+    }
+    if (changed < devices) {
+        m.text += "\n";
+        m.text += std::to_string(changed);
+        m.text += " of ";
+        m.text += std::to_string(devices);
+        m.text += " devices changed.";
     }
     core.messages.Show(m);
 }
@@ -95,6 +103,11 @@ void ActivatePrivacyPage(Core& core) {
     core.views.SetFieldText(Form::Privacy, kPrivacyNameField, NetworkNameOf(table));
     core.views.FocusField(Form::Privacy, kPrivacyNameField);
     core.views.Changed();
+}
+
+int RemoteDevicesToVisit(Core& core) {
+    return static_cast<int>(
+        RemoteDevicesWithPassword(core.views.main.powerlineDevices, CurrentStationTable(core).stationCount).size());
 }
 
 void DeactivatePrivacyPage(Core& core) { SetAutoRefresh(core, core.pages.privacyWasScanning ? 1 : 0); }
@@ -128,18 +141,22 @@ SetNameOutcome SetNetworkName(Core& core, SetNameScope scope, const RemoteProgre
     }
 
     const std::string nmk = NmkText(name);
+    int devices = 1;  // the local device, and each remote device visited
+    int changed = 0;
 
     if (scope == SetNameScope::AllDevices) {
         // Remote devices first, while the local device still speaks the old key.
-        const std::vector<RemoteDevice> devices = RemoteDevicesWithPassword(list, count);
-        const int n = static_cast<int>(devices.size());
+        const std::vector<RemoteDevice> remotes = RemoteDevicesWithPassword(list, count);
+        const int n = static_cast<int>(remotes.size());
+        devices += n;
         for (int i = 0; i < n; ++i) {
-            const RemoteDevice& device = devices[static_cast<std::size_t>(i)];
+            const RemoteDevice& device = remotes[static_cast<std::size_t>(i)];
             if (progress) progress({i + 1, n, device.mac, false, false});
             const std::string dak = DakText(device.password);
             core.clock.SleepMs(kBeforeRemoteMs);
             bool ok = SetNetworkKey(core.link, nmk, 0, &dak) == 0;
             if (!ok) ok = SetNetworkKey(core.link, nmk, 0, &dak) == 0;
+            if (ok) ++changed;
             if (!ok) {
                 allConfirmed = false;
                 Message m;
@@ -155,11 +172,14 @@ SetNameOutcome SetNetworkName(Core& core, SetNameScope scope, const RemoteProgre
     }
 
     core.link.setKeyLocalOnly = 1;
-    const bool localOk = SetNetworkKey(core.link, nmk, 1, nullptr) == 0;
+    core.pages.lastSetKeyResult = SetNetworkKey(core.link, nmk, 1, nullptr);
+    const bool localOk = core.pages.lastSetKeyResult == 0;
+    if (localOk) ++changed;
     const SetNameOutcome outcome = !localOk      ? SetNameOutcome::LocalFailed
                                    : allConfirmed ? SetNameOutcome::Success
                                                   : SetNameOutcome::RemoteFailed;
-    ShowFinalMessage(core, outcome);
+    // The count matters only where there was more than the local device to change.
+    ShowFinalMessage(core, outcome, changed, scope == SetNameScope::AllDevices ? devices : changed);
     core.clock.SleepMs(kBeforeClearMs);
     ClearStationTables(core.link);
     core.views.Changed();

@@ -41,6 +41,8 @@ enum class SetNameOutcome {
     RemoteFailed,    // local device changed, some remote device failed twice
     LocalFailed,     // "Change network name failed."
 };
+// When any device failed under "Set All Devices", the final box ends with a line "N of M devices
+// changed.", M counting the local device.
 
 // Told about each remote device that has a password, before its request (done = false) and
 // after its last attempt (done = true, with `ok`). `index` counts from 1 to `count`, where
@@ -53,6 +55,9 @@ struct RemoteProgress {
     bool ok = false;
 };
 using RemoteProgressFn = std::function<void(const RemoteProgress&)>;
+
+// How many remote devices "Set All Devices" would visit now: listed rows with a password.
+int RemoteDevicesToVisit(Core& core);
 
 // The handler shared by "Set Local Device Only" and "Set All Devices". Blocks for the whole
 // run: about 1.4 s per remote device with a password, plus the local exchange and 200 ms.

@@ -44,6 +44,7 @@ void LoadDatabase(Core& core) {
 void SaveDatabase(Core& core) {
     CaptureListLayout(core, core.views.main.powerlineDevices);
     const StoredChanges changes = WriteDatabase(core.db, core.link, core.directory);
+    if (changes.writeError != 0 && core.onSaveFailure) core.onSaveFailure(core.FilePath(kDatabaseFile), changes.writeError);
     if (changes.taken) RefreshListedPasswords(core);
     if (changes.layoutChanged) ApplyListLayout(core, core.views.main.powerlineDevices);
 }

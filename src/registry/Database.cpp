@@ -220,8 +220,8 @@ StoredChanges WriteDatabase(DeviceDatabase& db, Link& link, const std::filesyste
     }
 
     std::vector<std::uint8_t> out = EncodeDatabase(ImageOf(db, link));
-    // A failed write leaves the previous file in place; there is no message for it.
-    if (WriteFileAtomically(path, out)) db.lastStored = std::move(out);
+    // A failed write leaves the previous file in place; the caller decides whom to tell.
+    if (WriteFileAtomically(path, out, &changes.writeError)) db.lastStored = std::move(out);
     return changes;
 }
 

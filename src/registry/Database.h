@@ -101,9 +101,11 @@ bool ReadDatabase(DeviceDatabase& db, Link& link, Messages& messages, const std:
 struct StoredChanges {
     bool taken = false;          // history records were merged: listed passwords may be stale
     bool layoutChanged = false;  // the list layout came from the file
+    int writeError = 0;          // the system's error number when the file could not be written
 };
 // Writes plc.data into `directory` atomically, after taking in what another program changed
-// since this one last read or wrote it. A failed write leaves the previous file in place.
+// since this one last read or wrote it. A failed write leaves the previous file in place and
+// says why in `writeError`.
 StoredChanges WriteDatabase(DeviceDatabase& db, Link& link, const std::filesystem::path& directory);
 void ResetDatabase(DeviceDatabase& db, Link& link);
 

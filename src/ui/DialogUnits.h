@@ -1,10 +1,13 @@
 #pragma once
 // Dialog-unit geometry: x units are a quarter of the font's average character width, y units an
-// eighth of its height, so the pages keep their proportions with any font.
+// eighth of its height, so the pages keep their proportions with any font. The average width is
+// taken as dialog templates take it, over the 52 letters: a font's own average (which counts
+// spaces and narrow signs) is too small for the texts a page shows.
 #include <QFont>
 #include <QFontMetrics>
 #include <QRect>
 #include <QWidget>
+#include <algorithm>
 
 namespace zentrel::ui {
 
@@ -12,15 +15,24 @@ class DialogUnits {
 public:
     explicit DialogUnits(const QFont& font) {
         const QFontMetrics fm(font);
-        charWidth_ = fm.averageCharWidth();
-        charHeight_ = fm.height();
+        const int letters = fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+        charWidth_ = std::max(1, (letters / 26 + 1) / 2);
+        charHeight_ = std::max(1, fm.height());
     }
     int X(int units) const { return units * charWidth_ / 4; }
     int Y(int units) const { return units * charHeight_ / 8; }
     QRect Rect(int x, int y, int w, int h) const { return QRect(X(x), Y(y), X(w), Y(h)); }
     void Place(QWidget* widget, int x, int y, int w, int h) const { widget->setGeometry(Rect(x, y, w, h)); }
 
+    // Pixel sizes and positions given for the font the pages were drawn with (6 by 13 pixels a
+    // character: column widths, the bitmap's place), in pixels of this font, and back.
+    int PixelsX(int original) const { return original * charWidth_ / kOriginalCharWidth; }
+    int PixelsY(int original) const { return original * charHeight_ / kOriginalCharHeight; }
+    int OriginalX(int pixels) const { return (pixels * kOriginalCharWidth + charWidth_ / 2) / charWidth_; }
+
 private:
+    static constexpr int kOriginalCharWidth = 6;
+    static constexpr int kOriginalCharHeight = 13;
     int charWidth_ = 6;
     int charHeight_ = 13;
 };

@@ -12,11 +12,13 @@ QColor FromColorRef(unsigned bgr) {
 }
 }  // namespace
 
-ListView::ListView(ListModel& model, QWidget* parent) : QTableWidget(parent), model_(model) {
+ListView::ListView(ListModel& model, QWidget* parent) : QTableWidget(parent), model_(model), units_(font()) {
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
+    // Tab moves on to the next control, as in any list, not from cell to cell.
+    setTabKeyNavigation(false);
     verticalHeader()->hide();
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     horizontalHeader()->setSectionsClickable(false);
@@ -37,7 +39,7 @@ ListView::ListView(ListModel& model, QWidget* parent) : QTableWidget(parent), mo
     });
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int logical, int, int size) {
         if (rendering_ || logical < 0 || logical >= static_cast<int>(model_.columns.size())) return;
-        model_.columns[static_cast<std::size_t>(logical)].width = size;
+        model_.columns[static_cast<std::size_t>(logical)].width = units_.OriginalX(size);
     });
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int logical) {
         if (onHeaderClick_) onHeaderClick_(logical);
@@ -69,7 +71,10 @@ void ListView::Render() {
         const auto& col = model_.columns[static_cast<std::size_t>(c)];
         headers << FromCore(col.header);
         if (col.width > 0) {
-            if (columnWidth(c) != col.width) setColumnWidth(c, col.width);
+            // The model keeps widths as plc.data stores them, for the font the pages were drawn
+            // with; they scale with the font as the page does.
+            const int width = units_.PixelsX(col.width);
+            if (columnWidth(c) != width) setColumnWidth(c, width);
         } else {
             resizeColumnToContents(c);
         }

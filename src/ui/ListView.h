@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "pages/Views.h"
+#include "ui/DialogUnits.h"
 
 namespace zentrel::ui {
 
@@ -25,6 +26,7 @@ private:
     void PushSelection();
 
     ListModel& model_;
+    DialogUnits units_;
     std::function<void(int)> onHeaderClick_;
     bool rendering_ = false;
 };

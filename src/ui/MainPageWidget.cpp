@@ -1,6 +1,7 @@
 #include "ui/MainPageWidget.h"
 
 #include <QPainter>
+#include <algorithm>
 
 #include "pages/MainPage.h"
 #include "pages/MainList.h"
@@ -63,7 +64,6 @@ MainPageWidget::MainPageWidget(UiContext& ctx, QWidget* parent) : SheetPage(ctx,
     networkType = new QLabel(this);
     networkType->setObjectName("networkType");
     networkType->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    du.Place(networkType, 236, 68, 150, 8);
     for (QLabel* l : {connection, scanning, stationCount, networkType}) l->setTextFormat(Qt::PlainText);
 
     powerlineList = new ListView(view.powerlineDevices, this);
@@ -73,20 +73,17 @@ MainPageWidget::MainPageWidget(UiContext& ctx, QWidget* parent) : SheetPage(ctx,
         OnPowerlineColumnClick(ctx_.core, column);
         Render();
     });
-    du.Place(powerlineList, 7, 79, 379, 216);
 
     enterPassword = new QPushButton("Enter Password", this);
     enterPassword->setObjectName("enterPassword");
-    du.Place(enterPassword, 7, 300, 70, 14);
     addRemote = new QPushButton("Add Remote", this);
     addRemote->setObjectName("addRemote");
-    du.Place(addRemote, 82, 300, 70, 14);
     scan = new QPushButton("Scan", this);
     scan->setObjectName("scan");
     scan->setDefault(true);
     scan->setAutoDefault(true);
-    du.Place(scan, 316, 300, 70, 14);
-    setMinimumSize(du.X(393), du.Y(320));
+    setMinimumSize(du.X(kPageWidth), du.Y(kListTop + kMinListHeight) + BottomBandHeight());
+    LayOut();
 
     connect(scan, &QPushButton::clicked, this, [this] {
         HandlerScope hold(ctx_.timer);
@@ -139,10 +136,66 @@ void MainPageWidget::Render() {
     powerlineList->Render();
 }
 
+QSize MainPageWidget::BitmapSize() const {
+    CBmp bmp;
+    if (!bmp.Load(ctx_.FilePath("oemSmall.bmp"))) return {};
+    const auto [w, h] = bmp.GetSize();
+    return {w, h};
+}
+
+QSize MainPageWidget::sizeHint() const {
+    const DialogUnits du(font());
+    return {du.X(kPageWidth), du.Y(kListTop + kListHeight) + BottomBandHeight()};
+}
+
+int MainPageWidget::BottomBandHeight() const {
+    const DialogUnits du(font());
+    return std::max(du.Y(kButtonHeight), BitmapSize().height()) + du.Y(kBottomMargin) + du.Y(kGap);
+}
+
+// The top of the page keeps its dialog-unit places; the powerline list takes whatever the
+// window gives beyond the minimum, and the buttons stay on the bottom edge.
+void MainPageWidget::LayOut() {
+    const DialogUnits du(font());
+    const int margin = du.X(7);
+    const int right = std::max(width(), minimumWidth()) - margin;
+    const int bottom = std::max(height(), minimumHeight()) - du.Y(kBottomMargin);
+    const QSize bitmap = BitmapSize();
+    const int bandHeight = std::max(du.Y(kButtonHeight), bitmap.height());
+    const int bandTop = bottom - bandHeight;
+    const int listTop = du.Y(kListTop);
+    networkType->setGeometry(right - du.X(150), du.Y(68), du.X(150), du.Y(8));
+    powerlineList->setGeometry(margin, listTop, right - margin, bandTop - du.Y(kGap) - listTop);
+
+    const int buttonTop = bandTop + (bandHeight - du.Y(kButtonHeight)) / 2;
+    enterPassword->setGeometry(margin, buttonTop, du.X(70), du.Y(kButtonHeight));
+    addRemote->setGeometry(du.X(82), buttonTop, du.X(70), du.Y(kButtonHeight));
+    scan->setGeometry(right - du.X(70), buttonTop, du.X(70), du.Y(kButtonHeight));
+
+    // The bitmap goes where the preferences put it (given in pixels of the font the page was
+    // drawn with) when nothing covers it there; the default place lies under the powerline list,
+    // so it then takes the free middle of the button row.
+    const QRect preferred(du.PixelsX(ctx_.core.prefs.mainBitmapX), du.PixelsY(ctx_.core.prefs.mainBitmapY),
+                          bitmap.width(), bitmap.height());
+    bool covered = false;
+    for (const QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->isVisibleTo(this) && child->geometry().intersects(preferred)) covered = true;
+    }
+    const int freeLeft = addRemote->geometry().right();
+    const int freeRight = scan->geometry().left();
+    bitmapRect_ = covered ? QRect((freeLeft + freeRight - bitmap.width()) / 2, bandTop, bitmap.width(), bitmap.height())
+                          : preferred;
+}
+
+void MainPageWidget::resizeEvent(QResizeEvent* event) {
+    SheetPage::resizeEvent(event);
+    LayOut();
+}
+
 void MainPageWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     CBmp bmp;
-    bmp.DrawFile(ctx_.FilePath("oemSmall.bmp"), painter, ctx_.core.prefs.mainBitmapX, ctx_.core.prefs.mainBitmapY);
+    bmp.DrawFile(ctx_.FilePath("oemSmall.bmp"), painter, bitmapRect_.x(), bitmapRect_.y());
 }
 
 }  // namespace zentrel::ui

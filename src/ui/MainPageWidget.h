@@ -38,12 +38,31 @@ public:
     QPushButton* addRemote = nullptr;      // 1082
     QPushButton* scan = nullptr;           // 1068
 
+    // Where the page draws oemSmall.bmp (its natural size).
+    QRect BitmapRect() const { return bitmapRect_; }
+    QSize sizeHint() const override;
+
 protected:
     void Initialise() override;
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Dialog units of the page's fixed parts.
+    static constexpr int kPageWidth = 393;
+    static constexpr int kListTop = 79;
+    static constexpr int kListHeight = 216;  // at the window's first size
+    static constexpr int kMinListHeight = 100;
+    static constexpr int kButtonHeight = 14;
+    static constexpr int kBottomMargin = 6;
+    static constexpr int kGap = 5;
+
+    QSize BitmapSize() const;
+    int BottomBandHeight() const;
+    void LayOut();
+
     bool destroyed_ = false;
+    QRect bitmapRect_;
 };
 
 }  // namespace zentrel::ui

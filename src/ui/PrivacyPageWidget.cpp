@@ -1,6 +1,7 @@
 #include "ui/PrivacyPageWidget.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -82,13 +83,16 @@ void PrivacyPageWidget::Activate() {
 void PrivacyPageWidget::Deactivate() { DeactivatePrivacyPage(ctx_.core); }
 
 QString PrivacyPageWidget::ProgressText(const RemoteProgress& progress) {
-    return QString("device %1 of %2\n%3").arg(progress.index).arg(progress.count).arg(FromCore(progress.mac));
+    const QString device = QString("device %1 of %2").arg(progress.index).arg(progress.count);
+    if (!progress.done) return device + "\n" + FromCore(progress.mac);
+    return device + (progress.ok ? ": changed\n" : ": failed\n") + FromCore(progress.mac);
 }
 
 void PrivacyPageWidget::Apply(SetNameScope scope) {
     HandlerScope hold(ctx_.timer);
     ctx_.views.SyncFields();
     lastProgress.clear();
+    shownProgress.clear();
     if (scope == SetNameScope::LocalOnly) {
         SetNetworkName(ctx_.core, scope);
         return;
@@ -108,7 +112,9 @@ void PrivacyPageWidget::Apply(SetNameScope scope) {
         lastProgress.push_back(p);
         dialog.setMaximum(p.count);
         dialog.setLabelText(ProgressText(p));
+        // The bar counts the devices that are done; the device in hand is not done yet.
         dialog.setValue(p.done ? p.index : p.index - 1);
+        shownProgress.push_back({dialog.labelText(), dialog.value() * 100 / std::max(1, dialog.maximum())});
         // After the last remote device only the local one is left; the final message follows.
         if (p.done && p.index == p.count) {
             dialog.hide();

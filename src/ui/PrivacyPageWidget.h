@@ -2,6 +2,8 @@
 // "Privacy": the network name and the two ways of applying it.
 #include <QLineEdit>
 #include <QPushButton>
+#include <utility>
+#include <vector>
 
 #include "pages/PrivacyPage.h"
 #include "ui/SheetPage.h"
@@ -23,8 +25,10 @@ public:
 
     // The text the progress dialog shows before device `index` of `count`.
     static QString ProgressText(const RemoteProgress& progress);
-    // Progress reports seen during the last "Set All Devices" (tests read them).
+    // Progress reports seen during the last "Set All Devices", and what the dialog showed for
+    // each: its text and the bar's percentage (tests read them).
     std::vector<RemoteProgress> lastProgress;
+    std::vector<std::pair<QString, int>> shownProgress;
 
 private:
     void Apply(SetNameScope scope);

@@ -43,7 +43,8 @@ PropertySheet::PropertySheet(UiContext& ctx, QWidget* parent)
     buttons->addStretch(1);
     closeButton = new QPushButton("Close", this);
     closeButton->setObjectName("close");
-    closeButton->setAutoDefault(false);
+    // Default only while it has the focus, so that Enter then closes and otherwise scans.
+    closeButton->setAutoDefault(true);
     closeButton->hide();
     buttons->addWidget(closeButton);
     layout->addLayout(buttons);
@@ -65,6 +66,11 @@ void PropertySheet::Start() {
     closeButton->show();
     connect(tabs, &QTabWidget::currentChanged, this, &PropertySheet::OnTabChanged);
     OnTabChanged(tabs->currentIndex());
+}
+
+void PropertySheet::Open() {
+    Start();
+    show();
 }
 
 SheetPage* PropertySheet::CurrentPage() const { return qobject_cast<SheetPage*>(tabs->currentWidget()); }

@@ -21,6 +21,9 @@ public:
 
     // Sets up the Main page and makes it current; the "Close" button appears once it is up.
     void Start();
+    // Start, then show the window: a message of the start-up (a damaged plc.data, missing
+    // permissions) never sits over a page that is not filled in yet.
+    void Open();
 
     SheetPage* CurrentPage() const;
 

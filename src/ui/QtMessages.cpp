@@ -36,6 +36,7 @@ std::unique_ptr<QMessageBox> QtMessages::BuildBox(const Message& message, QWidge
 
 MsgAnswer QtMessages::Show(const Message& message) {
     shown.push_back(message);
+    if (onShow) onShow(message);
     if (!nextAnswers.empty()) {
         const MsgAnswer answer = nextAnswers.front();
         nextAnswers.pop_front();

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -28,6 +29,8 @@ public:
     std::deque<MsgAnswer> nextAnswers;
     bool answerAll = false;
     std::vector<Message> shown;
+    // Test hook: told of every message as it is shown, before it is answered.
+    std::function<void(const Message&)> onShow;
 
     // Test hook for the whole program, which a test cannot script from inside: with
     // ZENTREL_AUTO_ANSWER=1 in the environment no box is shown; each message is printed on stderr

@@ -1,5 +1,8 @@
 #include "ui/QtViews.h"
 
+#include <QEvent>
+#include <QTimer>
+
 #include "ui/UiText.h"
 
 namespace zentrel::ui {
@@ -42,6 +45,7 @@ void QtViews::Type(Form form, int id, const QString& typed) {
 
 void QtViews::BindField(Form form, int id, QLineEdit* edit) {
     edits_[{form, id}] = edit;
+    edit->installEventFilter(this);
     edit->setText(FromCoreField(FieldText(form, id)));
     connect(edit, &QLineEdit::textEdited, this,
             [this, form, id](const QString& text) { Type(form, id, text); });
@@ -51,6 +55,24 @@ void QtViews::SyncFields() {
     for (auto& [key, edit] : edits_) {
         if (edit) Type(key.first, key.second, edit->text());
     }
+}
+
+}  // namespace zentrel::ui
+
+namespace zentrel::ui {
+
+bool QtViews::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) {
+        for (const auto& [key, edit] : edits_) {
+            if (edit != watched || !Field(key.first, key.second).allSelected) continue;
+            // A click places the cursor after the focus arrives: select once it has.
+            QPointer<QLineEdit> target = edit;
+            QTimer::singleShot(0, this, [target] {
+                if (target) target->selectAll();
+            });
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 }  // namespace zentrel::ui

@@ -27,6 +27,11 @@ public:
 Q_SIGNALS:
     void changed();
 
+protected:
+    // A field that still holds its preset text is selected whole whenever it gets the focus, by a
+    // click as by Tab, so that typing replaces the preset rather than adding to it.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void Type(Form form, int id, const QString& typed);
 

@@ -241,7 +241,8 @@ TEST_F(SheetFixture, SetAllDevicesShowsItsProgress) {
     const auto& progress = sheet->privacyPage->lastProgress;
     ASSERT_FALSE(progress.empty());
     EXPECT_EQ(ui::PrivacyPageWidget::ProgressText(progress.front()).toStdString(), "device 1 of 2\n" + model.Cell(0, 3));
-    EXPECT_EQ(ui::PrivacyPageWidget::ProgressText(progress.back()).toStdString(), "device 2 of 2\n" + model.Cell(2, 3));
+    EXPECT_EQ(ui::PrivacyPageWidget::ProgressText(progress.back()).toStdString(),
+              "device 2 of 2: changed\n" + model.Cell(2, 3));
 }
 
 TEST_F(SheetFixture, DeleteForwardsTheSelectedHistoryRow) {

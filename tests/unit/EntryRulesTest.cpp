@@ -55,7 +55,7 @@ const RuleInfo& Info(const std::string& name) {
           {"The Network Name Entered is Invalid.\nPlease Enter a Network Name between 4 and 24 characters",
            "Invalid Entry", MsgIcon::Error, MsgOwner::None}}},
         {"format",
-         {&Shown<CheckDevicePasswordFormat>, {"Bad password format", "Quorvan Utility", MsgIcon::None, MsgOwner::None}}},
+         {&Shown<CheckDevicePasswordFormat>, {"Bad password format", "Zentrel Utility", MsgIcon::None, MsgOwner::None}}},
         {"placeholder",
          {&Shown<CheckNotPlaceholder>, {"Please enter a Password.", "Attention!", MsgIcon::Warning, MsgOwner::Dialog}}},
         {"name present",

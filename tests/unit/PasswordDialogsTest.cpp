@@ -75,7 +75,7 @@ TEST_F(PasswordDialogsTest, SetPasswordRefusesBadFormatsAndStoresAGoodOne) {
         EXPECT_EQ(ConfirmSetPassword(*core), SetPasswordOutcome::StaysOpen);
         ASSERT_EQ(messages.shown.size(), 1u);
         EXPECT_EQ(messages.shown[0].text, "Bad password format");
-        EXPECT_EQ(messages.shown[0].caption, "Quorvan Utility");
+        EXPECT_EQ(messages.shown[0].caption, "Zentrel Utility");
         EXPECT_EQ(PasswordOf(1), "");
         EXPECT_EQ(core->scan.autoRefreshOff, 1);
     }
@@ -130,6 +130,8 @@ TEST_F(PasswordDialogsTest, SetPasswordShowsTheDevicesPasswordWhenSavingMovesRec
 
 TEST_F(PasswordDialogsTest, AddRemoteRulesStopAtTheFirstFailure) {
     const std::string invalidPassword = "The Device Password Entered is Invalid.\nPlease check it and try again.";
+    const std::string invalidName =
+        "The Network Name Entered is Invalid.\nPlease Enter a Network Name between 4 and 24 characters";
     struct Case {
         std::string name;
         std::string password;
@@ -137,13 +139,14 @@ TEST_F(PasswordDialogsTest, AddRemoteRulesStopAtTheFirstFailure) {
     } cases[] = {
         {"", "TYPE-CODE-INTO-THIS", "Please enter another name."},
         {"", "abc", "Please enter another name."},
-        {"Net", "TYPE-CODE-INTO-THIS", "Please enter a Password."},
-        {"Net", "abc", invalidPassword},
-        {"Net", std::string(25, 'p'), invalidPassword},
-        {"Net", std::string(40, 'p'), invalidPassword},  // the field gives 25 characters
-        {"Net", "TYPE-CODE-INTO-THIZ", ""},
-        {"N", "abcd", ""},
-        {std::string(30, 'n'), std::string(24, 'p'), ""},  // no length rule on this name
+        {"Nets", "TYPE-CODE-INTO-THIS", "Please enter a Password."},
+        {"Nets", "abc", invalidPassword},
+        {"Nets", std::string(25, 'p'), invalidPassword},
+        {"Nets", std::string(40, 'p'), invalidPassword},  // the field gives 25 characters
+        {"Nets", "TYPE-CODE-INTO-THIZ", ""},
+        {"Net", "abcd", invalidName},  // the network-name rule of the Privacy page
+        {std::string(25, 'n'), "abcd", invalidName},
+        {std::string(24, 'n'), std::string(24, 'p'), ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name + "/" + c.password);

@@ -183,7 +183,7 @@ TEST_F(PrivacyPageTest, RemoteDeviceGetsExactlyOneRetry) {
     EXPECT_EQ(messages.shown[0].owner, MsgOwner::None);
     // The wait after a failed device starts once its message is dismissed.
     EXPECT_EQ(requests[4].timeMs, messages.shownAtMs[0] + 1000);
-    EXPECT_EQ(messages.shown[1].text, kLocalOnlySuccessText);
+    EXPECT_EQ(messages.shown[1].text, kLocalOnlySuccessText + "\n2 of 3 devices changed.");
     EXPECT_EQ(messages.shown[1].caption, "Info");
 }
 

@@ -4,6 +4,7 @@
 
 #include "cli/CliText.h"
 #include "cli/Command.h"
+#include "cli/KeyChangeNotes.h"
 #include "cli/ScanSession.h"
 #include "pages/PasswordDialogs.h"
 #include "pages/MainPage.h"
@@ -19,10 +20,12 @@ const CommandInfo kInfo{
     "\n"
     "Scans once, then sends the network key of NAME to whichever device on the powerline\n"
     "network holds the device password PASSWORD (4 to 24 characters), through the local\n"
-    "device. The device need not be listed: it may still belong to another network.\n"
+    "device. NAME is held to the rule of every network name: 4 to 24 characters. The device\n"
+    "need not be listed: it may still belong to another network. It restarts with the new\n"
+    "name and appears in the list (zentrel scan) within a few seconds.\n"
     "\n"
-    "Exit status: 0 when a device took the key, 1 when none did or the input was refused,\n"
-    "2 on a usage error.\n",
+    "Exit status: 0 when a device took the key, 1 when none did, no local device was found\n"
+    "or the input was refused, 2 on a usage error.\n",
     &Run};
 
 const CommandRegistration reg(kInfo);
@@ -37,6 +40,10 @@ int Run(const std::vector<std::string>& args) {
     Core& core = *ctx.core;
     OpenMainPage(ctx);
     ScanOnce(core);
+    if (!RequireLocalDevice(kInfo.name, core)) {
+        DestroyMainPage(core);
+        return kExitFailure;
+    }
 
     OpenAddRemoteDialog(core);
     const auto type = [&core](int id, const std::string& argument) {
@@ -48,8 +55,13 @@ int Run(const std::vector<std::string>& args) {
     type(kPasswordField, positional[1]);
     const AddRemoteOutcome outcome = ConfirmAddRemote(core);
     if (!Closes(outcome)) CancelAddRemote(core);
+    if (outcome == AddRemoteOutcome::NoMatch) HintIfUnanswered(kInfo.name, core);
     DestroyMainPage(core);
-    return outcome == AddRemoteOutcome::Joined ? kExitOk : kExitFailure;
+    if (outcome != AddRemoteOutcome::Joined) return kExitFailure;
+    std::printf("The device with that password took the network name \"%s\": it restarts and appears in the "
+                "list (zentrel scan) within a few seconds.\n",
+                OutputText(core.views.FieldText(Form::AddRemote, kAddRemoteNameField)).c_str());
+    return kExitOk;
 }
 
 }  // namespace

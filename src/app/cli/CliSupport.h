@@ -2,7 +2,9 @@
 // What every `zentrel` subcommand shares: messages on stderr, the real wire, a core rooted in
 // the current directory.
 #include <memory>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "base/Clock.h"
 #include "link/Wire.h"
@@ -12,8 +14,9 @@
 
 namespace zentrel::cli {
 
-// Prints every message as "caption: text" on stderr. Yes/No questions take the answer given by
-// --yes (Yes) or No otherwise. Counts failures so that a command can set its exit status.
+// Prints every message as "caption: text" on stderr. A Yes/No question takes Yes with --yes;
+// otherwise it is asked on the terminal (y/N), and without a terminal it takes No and says to
+// pass --yes. Counts failures so that a command can set its exit status.
 class StderrMessages : public Messages {
 public:
     explicit StderrMessages(bool assumeYes = false) : assumeYes_(assumeYes) {}
@@ -25,7 +28,18 @@ private:
     bool assumeYes_;
 };
 
-// A wire with no adapters, for commands that never touch the network.
+// A file this process could not write, with the system's reason.
+struct SaveFailure {
+    std::string file;
+    std::string reason;
+};
+// Every failed save of this run, each file and reason once, in the order met.
+const std::vector<SaveFailure>& SaveFailures();
+void NoteSaveFailure(const std::filesystem::path& file, int error);
+// After the command's own messages: one line per failed save on stderr, and the exit status
+// turned into a failure when there was one.
+int ReportSaveFailures(int status);
+
 // The raw-Ethernet wire of this host (libpcap).
 std::unique_ptr<Wire> MakeHostWire();
 

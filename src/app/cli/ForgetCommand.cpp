@@ -21,7 +21,8 @@ const CommandInfo kInfo{
     "Removes the device with that MAC address (six hexadecimal pairs separated by colons)\n"
     "from the device history in plc.data, with its station entry. A scan cycle runs first:\n"
     "a device that it sees is in use and is not removed (\"This device is currently\n"
-    "active.\"). The removal asks for confirmation; --yes answers it.\n"
+    "active.\"). The removal asks for confirmation (y/N) on a terminal; --yes answers it, and\n"
+    "without a terminal it must be given.\n"
     "\n"
     "Exit status: 0 when the device was removed, 1 when it was not, 2 on a usage error.\n",
     &Run};

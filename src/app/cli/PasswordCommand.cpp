@@ -21,8 +21,8 @@ const CommandInfo kInfo{
     "XXXX-XXXX-XXXX-XXXX) for the device with address MAC (00:11:22:33:44:55) in the\n"
     "powerline device list. Nothing is sent to the device; `zentrel set-name --all` uses it.\n"
     "\n"
-    "Exit status: 0 when stored, 1 when the device is not listed or the password was refused,\n"
-    "2 on a usage error.\n",
+    "Exit status: 0 when stored, 1 when the device is not listed, the password was refused\n"
+    "or plc.data could not be written, 2 on a usage error.\n",
     &Run};
 
 const CommandRegistration reg(kInfo);
@@ -60,7 +60,13 @@ int Run(const std::vector<std::string>& args) {
     const SetPasswordOutcome outcome = ConfirmSetPassword(core);
     if (!Closes(outcome)) CancelSetPassword(core);
     DestroyMainPage(core);
-    return outcome == SetPasswordOutcome::Stored ? kExitOk : kExitFailure;
+    if (outcome != SetPasswordOutcome::Stored) return kExitFailure;
+    // A password that only lives in memory is no password stored: the failed save is told last.
+    if (!SaveFailures().empty()) return kExitFailure;
+    std::printf("Stored the device password of %s in plc.data. Nothing was sent to the device: "
+                "zentrel set-name --all uses it.\n",
+                mac.c_str());
+    return kExitOk;
 }
 
 }  // namespace

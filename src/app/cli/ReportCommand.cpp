@@ -1,5 +1,7 @@
 // `zentrel report [FILE]`: the diagnostics report after one scan cycle.
+#include <cerrno>
 #include <cstdio>
+#include <system_error>
 
 #include "cli/Command.h"
 #include "cli/ScanSession.h"
@@ -38,7 +40,12 @@ int Run(const std::vector<std::string>& args) {
     bool written = true;
     if (target == "-") {
         WriteReportFile(core, stdout);
+        errno = 0;
         written = std::fflush(stdout) == 0 && !std::ferror(stdout);
+        if (!written) {
+            std::fprintf(stderr, "zentrel report: could not write the report to standard output: %s\n",
+                         std::generic_category().message(errno != 0 ? errno : EIO).c_str());
+        }
     } else {
         written = SaveReport(core, std::filesystem::path(target));
     }

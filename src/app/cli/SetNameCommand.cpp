@@ -5,6 +5,7 @@
 
 #include "cli/CliText.h"
 #include "cli/Command.h"
+#include "cli/KeyChangeNotes.h"
 #include "cli/ScanSession.h"
 #include "pages/PrivacyPage.h"
 #include "pages/MainPage.h"
@@ -24,9 +25,10 @@ const CommandInfo kInfo{
     "name first, one by one, and the local device last; this takes about 1.5 s per device.\n"
     "--public uses the default name, which makes the network public.\n"
     "Put -- before a NAME that begins with a dash.\n"
+    "Each device restarts with the new name and is back in the list within a few seconds.\n"
     "\n"
-    "Exit status: 0 when every device took the name, 1 when a failure was reported,\n"
-    "2 on a usage error.\n",
+    "Exit status: 0 when every device took the name, 1 when a failure was reported or no\n"
+    "local device was found, 2 on a usage error.\n",
     &Run};
 
 const CommandRegistration reg(kInfo);
@@ -44,6 +46,10 @@ int Run(const std::vector<std::string>& args) {
     Core& core = *ctx.core;
     OpenMainPage(ctx);
     ScanOnce(core);
+    if (!RequireLocalDevice(kInfo.name, core)) {
+        DestroyMainPage(core);
+        return kExitFailure;
+    }
 
     ActivatePrivacyPage(core);
     if (usePublic) {
@@ -53,12 +59,18 @@ int Run(const std::vector<std::string>& args) {
         const bool fits = ArgumentText(names.front(), name);
         core.views.TypeFieldText(Form::Privacy, kPrivacyNameField, name, fits);
     }
+    if (all && RemoteDevicesToVisit(core) == 0) {
+        std::fprintf(stderr,
+                     "zentrel set-name: no listed device has a stored device password (zentrel password MAC "
+                     "PASSWORD): only the local device will change.\n");
+    }
     const SetNameOutcome outcome = SetNetworkName(
         core, all ? SetNameScope::AllDevices : SetNameScope::LocalOnly, [](const RemoteProgress& p) {
             if (!p.done) return;
             std::fprintf(stderr, "device %d of %d: %s ... %s\n", p.index, p.count, p.mac.c_str(),
                          p.ok ? "done" : "failed");
         });
+    if (outcome == SetNameOutcome::LocalFailed) HintIfUnanswered(kInfo.name, core);
     DeactivatePrivacyPage(core);
     DestroyMainPage(core);
     return outcome == SetNameOutcome::Success ? kExitOk : kExitFailure;

@@ -1,6 +1,8 @@
-// zentrel-utility: the desktop program. No command line; its files live in the current
-// directory.
+// zentrel-utility: the desktop program. Its files live in the current directory; its only
+// options are --help and --version (besides Qt's own).
 #include <QApplication>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "app/desktop/InstanceGuard.h"
@@ -11,7 +13,31 @@
 #include "ui/PropertySheet.h"
 #include "link/pcap/PcapWire.h"
 
+namespace {
+
+const char kUsage[] =
+    "Usage: zentrel-utility [-h | --help] [-V | --version]\n"
+    "\n"
+    "The desktop program of Zentrel Utility: finds the powerline adapter on this computer's\n"
+    "Ethernet adapters, lists the devices of its network, changes the network name and adds\n"
+    "remote devices. It keeps its files (plc.data, OEMPrefs.dat, OUIList.txt, scan.log and\n"
+    "its images) in the current directory. Raw Ethernet needs the capability cap_net_raw.\n"
+    "The command-line companion is zentrel (zentrel --help).\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    // Answered before Qt starts, so that they work without a display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "-V") == 0 || std::strcmp(argv[i], "--version") == 0) {
+            std::printf("zentrel-utility %s\n", ZENTREL_VERSION);
+            return 0;
+        }
+    }
     QApplication qtApp(argc, argv);
     QApplication::setApplicationName("zentrel-utility");
 
@@ -42,8 +68,7 @@ int main(int argc, char** argv) {
     };
 
     zentrel::ui::PropertySheet sheet(app.ctx);
-    sheet.show();
-    sheet.Start();
+    sheet.Open();
     sheet.exec();
     return 0;
 }

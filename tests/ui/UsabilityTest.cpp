@@ -1,0 +1,117 @@
+// What a new user meets in the window: the selection across scans, the keyboard, the start-up
+// messages, the Set All progress and the preset texts.
+#include <QSignalSpy>
+#include <QTest>
+#include <fstream>
+#include <set>
+
+#include "SheetFixture.h"
+#include "ui/AddRemoteDialog.h"
+
+using namespace zentrel;
+using namespace zentrel::test;
+
+namespace {
+
+class UsabilityTest : public SheetFixture {
+protected:
+    void Open(std::vector<StationRecord> stations = {Station(2, 2, 50), Station(3, 3, 60), Station(4, 4, 70)}) {
+        AddAdapter(true, std::move(stations));
+        MakeSheet();
+        sheet->Open();
+        QApplication::setActiveWindow(sheet.get());
+        sheet->mainPage->showSetPassword = sheet->mainPage->showAddRemote = [] {};  // no modal window
+        sheet->diagnosticsPage->askReportPath = [] { return std::optional<QString>(); };
+        sheet->aboutPage->openLink = [](const QString&) {};
+        sheet->mainPage->scan->click();
+    }
+    // Whether Tab from `window` reaches every button it shows, and Space and Enter press each.
+    static void ExpectKeyboardReachesButtons(QWidget* window, QAbstractButton* skipPressing) {
+        std::set<QAbstractButton*> shown, reached;
+        for (auto* b : window->findChildren<QAbstractButton*>()) {
+            if (b->isVisible() && !qobject_cast<QAbstractButton*>(b->parentWidget())) shown.insert(b);
+        }
+        for (int i = 0; i < 40; ++i) {
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window, Qt::Key_Tab);
+            if (auto* b = qobject_cast<QAbstractButton*>(QApplication::focusWidget())) reached.insert(b);
+        }
+        EXPECT_EQ(reached, shown);
+        for (auto* b : shown) {
+            QSignalSpy clicked(b, &QAbstractButton::clicked);
+            for (const auto key : {Qt::Key_Space, Qt::Key_Return}) {
+                b->setFocus(Qt::TabFocusReason);
+                if (b != skipPressing) QTest::keyClick(b, key);
+            }
+            EXPECT_EQ(clicked.count(), b == skipPressing ? 0 : 2) << b->text().toStdString();
+        }
+    }
+};
+
+TEST_F(UsabilityTest, SelectedStationStaysSelectedAcrossScans) {
+    Open({Station(2, 2, 50), Station(3, 3, 90)});
+    auto* list = sheet->mainPage->powerlineList;
+    list->selectRow(list->item(0, 3)->text() == "00:B0:52:11:00:02" ? 0 : 1);
+    devices[0].stations.push_back(Station(4, 4, 120));  // sorts in front of the others
+    sheet->mainPage->scan->click();
+    ASSERT_EQ(list->selectionModel()->selectedRows().size(), 1);
+    EXPECT_EQ(list->item(list->selectionModel()->selectedRows().first().row(), 3)->text(), "00:B0:52:11:00:02");
+}
+
+TEST_F(UsabilityTest, TabReachesEveryButtonAndSpaceOrEnterPressesIt) {
+    Open();
+    for (int tab = 0; tab < sheet->tabs->count(); ++tab) {
+        SCOPED_TRACE(tab);
+        sheet->tabs->setCurrentIndex(tab);
+        ExpectKeyboardReachesButtons(sheet.get(), sheet->closeButton);
+    }
+    ui::AddRemoteDialog dialog(app->ctx, sheet->mainPage);
+    dialog.Open();
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    ExpectKeyboardReachesButtons(&dialog, nullptr);
+}
+
+TEST_F(UsabilityTest, StartUpMessagesNeverShowOverAPlaceholderPage) {
+    std::ofstream(dir / "plc.data") << std::string(100, '\0');  // an old version: the start-up warns
+    int overPlaceholders = 0;
+    AddAdapter(true);
+    MakeSheet();
+    app->messages.onShow = [&](const Message&) {
+        overPlaceholders += sheet->isVisible() && sheet->mainPage->connection->text() == "Replace";
+    };
+    sheet->Open();
+    EXPECT_FALSE(app->messages.shown.empty());
+    EXPECT_EQ(overPlaceholders, 0);
+    EXPECT_TRUE(sheet->isVisible());
+}
+
+TEST_F(UsabilityTest, SetAllProgressCountsFinishedDevicesAndTheFinalBoxCountsChanges) {
+    Open();
+    for (int r = 0; r < 3; ++r) app->views.main.powerlineDevices.SetCell(r, 4, "PASS-WORD");
+    sheet->tabs->setCurrentIndex(1);
+    sheet->privacyPage->name->setText("MyOwnNet");
+    failSetKeys = 2;  // the first device fails both attempts
+    sheet->privacyPage->setAll->click();
+    QStringList shown;
+    for (const auto& [text, percent] : sheet->privacyPage->shownProgress) shown << text.section('\n', 0, 0) + " " + QString::number(percent);
+    EXPECT_EQ(shown.join(", "), "device 1 of 3 0, device 1 of 3: failed 33, device 2 of 3 33, device 2 of 3: changed 66, "
+                                "device 3 of 3 66, device 3 of 3: changed 100");
+    EXPECT_NE(LastShown().text.find("\n3 of 4 devices changed."), std::string::npos) << LastShown().text;
+}
+
+TEST_F(UsabilityTest, TypingReplacesAPresetTextHoweverTheFieldIsEntered) {
+    Open();
+    for (const bool click : {false, true}) {
+        ui::AddRemoteDialog dialog(app->ctx, sheet->mainPage);
+        dialog.Open();
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        if (click) QTest::mouseClick(dialog.password, Qt::LeftButton, {}, dialog.password->rect().center());
+        if (!click) QTest::keyClick(dialog.networkName, Qt::Key_Tab);
+        QApplication::processEvents();
+        QTest::keyClicks(dialog.password, "ABCD-EFGH");
+        EXPECT_EQ(dialog.password->text(), "ABCD-EFGH") << click;
+    }
+}
+
+}  // namespace
