@@ -128,47 +128,6 @@ TEST_F(SheetFixture, ListsFollowTheirModelAndEmptyAnAddressLink) {
     EXPECT_FALSE(sheet->aboutPage->link->isVisible());
 }
 
-TEST_F(SheetFixture, IconComesFromLogoInTheProgramDirectory) {
-    QImage icon(32, 32, QImage::Format_ARGB32);
-    icon.fill(Qt::darkCyan);
-    ASSERT_TRUE(icon.save(QString::fromStdString((dir / "logo.ico").string()), "ICO"));
-    MakeSheet([](Core& c) { c.prefs.title = "Brand X Link"; });
-    EXPECT_FALSE(sheet->windowIcon().isNull());
-    EXPECT_EQ(sheet->windowTitle(), "Brand X Link");
-}
-
-// Texts are 8-bit in the core: typed "é" is the byte 0xE9 the key is made from, a character
-// beyond Latin-1 is refused by the field's rule, and a stored 0xA9 shows as "©", never as markup.
-TEST_F(SheetFixture, TypedAndStoredTextsAreEightBitInTheCore) {
-    AddAdapter(true, {Station(2, 2, 50)});
-    MakeSheet([](Core& c) {
-        c.prefs.title = "Zentrel\xA9";
-        c.prefs.legalNotice = "<b>\xA9 2024</b>";
-    });
-    Start();
-    sheet->mainPage->scan->click();
-    EXPECT_EQ(sheet->windowTitle(), QString::fromUtf8("Zentrel\u00A9"));
-    ShowTab(3);
-    EXPECT_EQ(sheet->aboutPage->legalNotice->text(), QString::fromUtf8("<b>\u00A9 2024</b>"));
-    EXPECT_EQ(sheet->aboutPage->legalNotice->textFormat(), Qt::PlainText);
-
-    ShowTab(1);
-    auto* name = sheet->privacyPage->name;
-    name->clear();
-    for (const QString key : {"C", "a", "f", "\u00E9", "N", "e", "t"}) {
-        QTest::sendKeyEvent(QTest::Click, name, Qt::Key_unknown, key, Qt::NoModifier);
-    }
-    EXPECT_EQ(app->views.FieldText(Form::Privacy, kPrivacyNameField), "Caf\xE9Net");
-    sheet->privacyPage->setLocal->click();
-    EXPECT_EQ(lastNmk, NmkText("Caf\xE9Net"));
-
-    const int sent = setKeyRequests;
-    QTest::sendKeyEvent(QTest::Click, name, Qt::Key_unknown, QString::fromUtf8("\u03A9"), Qt::NoModifier);
-    sheet->privacyPage->setLocal->click();
-    EXPECT_EQ(setKeyRequests, sent);
-    EXPECT_EQ(app->messages.shown.back().text.rfind("The Network Name Entered is Invalid.", 0), 0u);
-}
-
 TEST_F(SheetFixture, HeaderClicksSortBothWaysAndDraggedColumnsReachTheModel) {
     AddAdapter(true, {Station(7, 2, 50), Station(3, 3, 100), Station(5, 4, 20)});
     MakeSheet();
@@ -288,47 +247,6 @@ TEST(QtMessagesTest, TheClickedButtonIsTheAnswer) {
         clicker.start(10);
         EXPECT_EQ(messages.Show({"Are you sure to delete it?", "Attention!", MsgIcon::Warning, MsgButtons::YesNo}), answer);
     }
-}
-
-TEST_F(SheetFixture, SaveReportWritesTheFileAndCancelSaysNothing) {
-    AddAdapter(true, {Station(2, 2, 50)});
-    MakeSheet();
-    Start();
-    ShowTab(2);
-    auto* page = sheet->diagnosticsPage;
-    const auto shownBefore = app->messages.shown.size();
-    page->askReportPath = [] { return std::optional<QString>(); };
-    page->saveReport->click();
-    const auto path = dir / "report.TXT";
-    page->askReportPath = [&] { return std::optional<QString>(QString::fromStdString(path.string())); };
-    page->saveReport->click();
-    EXPECT_EQ(app->messages.shown.size(), shownBefore);
-    std::ifstream in(path);
-    std::string first;
-    std::getline(in, first);
-    EXPECT_EQ(first.rfind("Diagnostics Report:", 0), 0u) << first;
-    page->askReportPath = [&] { return std::optional<QString>(QString::fromStdString((dir / "no/such/dir/r.TXT").string())); };
-    page->saveReport->click();
-    EXPECT_EQ(app->messages.shown.back().text, "Unable to create a file.");
-}
-
-TEST_F(SheetFixture, DiagnosticsRegenerateOnActivationNotOnPaint) {
-    AddAdapter(false);
-    MakeSheet();
-    Start();
-    ShowTab(2);
-    auto* page = sheet->diagnosticsPage;
-    QApplication::processEvents();  // the window activation that follows showing it
-    const int after = page->regenerations;
-    EXPECT_GE(after, 1);
-    EXPECT_GT(page->systemInformation->rowCount(), 0);
-    page->repaint();
-    (void)page->grab();
-    QApplication::processEvents();
-    EXPECT_EQ(page->regenerations, after);
-    ShowTab(0);
-    ShowTab(2);
-    EXPECT_GT(page->regenerations, after);
 }
 
 // oemBig.bmp is read again at every painting and drawn at the preferences' position (80, 25).

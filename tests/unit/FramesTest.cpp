@@ -68,26 +68,5 @@ TEST_F(FramesTest, RequestsMatchTheGoldenFrames) {
     EXPECT_EQ(wire.Sent(0)[0].bytes[22], 0x00);
 }
 
-TEST_F(FramesTest, ProbeStationsSendsToEachPresentStationOfTheCurrentAdapter) {
-    core.link.currentAdapter = 1;
-    ProbeStations(core.link, 1);
-    EXPECT_TRUE(wire.Sent(1).empty());
-
-    auto& stations = core.link.tables[1].stations;
-    const Mac a = {0x00, 0x0A, 0, 0, 0, 1}, b = {0x00, 0x0B, 0, 0, 0, 2}, c = {0x00, 0x0C, 0, 0, 0, 3};
-    std::memcpy(stations[3].stationMac, a.data(), 6);
-    stations[3].present = 1;
-    std::memcpy(stations[0].stationMac, b.data(), 6);
-    stations[0].present = 1;
-    std::memcpy(stations[7].stationMac, c.data(), 6);  // not present
-    stations[9].present = 1;                           // present but empty address: no broadcast probe
-    std::memset(stations[9].stationMac, 0xFF, 6);
-    ProbeStations(core.link, 1);
-    ASSERT_EQ(wire.Sent(1).size(), 2u);
-    EXPECT_EQ(wire.Sent(1)[0].bytes[1], 0x0B);
-    EXPECT_EQ(wire.Sent(1)[1].bytes[1], 0x0A);
-    EXPECT_EQ(wire.Sent(1)[0].bytes[11], 0x02);  // the current adapter's own address as source
-}
-
 }  // namespace
 }  // namespace zentrel::test

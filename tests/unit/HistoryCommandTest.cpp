@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "RegistryFixture.h"
+#include "support/Records.h"
 #include "base/ByteReader.h"
 #include "pages/Storage.h"
 #include "registry/Database.h"
@@ -38,16 +39,6 @@ protected:
         return r;
     }
 
-    void Record(const Mac& mac, const char* label, const char* pw, std::uint8_t speed, std::int64_t seen) {
-        auto& rec = core->db.history[static_cast<std::size_t>(core->db.historyCount++)];
-        std::memcpy(rec.mac, mac.data(), 6);
-        SetRecordText(rec.label, sizeof rec.label, label);
-        SetRecordText(rec.password, sizeof rec.password, pw);
-        rec.speed = speed;
-        rec.localMark = speed == 0xFF ? 0xFF : 0;
-        rec.lastSeen = seen;
-    }
-
     // OEMPrefs.dat with the 24-hour clock (every other field zero).
     void Use24HourClock() {
         std::vector<std::uint8_t> prefs(kOemPrefsBytes, 0);
@@ -55,8 +46,8 @@ protected:
     }
 
     void WriteHistory() {
-        Record({0x00, 0xB0, 0x52, 0x00, 0x00, 0x01}, "0A", "", 0xFF, 1700000000);
-        Record({0x00, 0xB0, 0x52, 0x00, 0x00, 0x02}, "Device \"2\"\t", "PASS\\WORD-\x01\xE9", 44, 1700003600);
+        AddRecord(core->db, {0x00, 0xB0, 0x52, 0x00, 0x00, 0x01}, "0A", "", 1700000000, 0xFF).localMark = 0xFF;
+        AddRecord(core->db, {0x00, 0xB0, 0x52, 0x00, 0x00, 0x02}, "Device \"2\"\t", "PASS\\WORD-\x01\xE9", 1700003600, 44);
         SaveDatabase(*core);
     }
 };
@@ -75,31 +66,6 @@ TEST_F(HistoryCommandTest, PrintsTheHistoryTheProgramSaved) {
     Use24HourClock();
     const auto r24 = Run("");
     EXPECT_NE(r24.out.find("local device\tNov 14 22:13\n"), std::string::npos) << r24.out;
-}
-
-TEST_F(HistoryCommandTest, JsonEscapesEveryString) {
-    WriteHistory();
-    const auto r = Run("--json");
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out,
-              "[\n"
-              " {\"label\": \"0A\", \"mac\": \"00:B0:52:00:00:01\", \"password\": \"\", \"speed\": null, "
-              "\"localDevice\": true, \"lastSeen\": \"2023-11-14T22:13:20Z\"},\n"
-              " {\"label\": \"Device \\\"2\\\"\\u0009\", \"mac\": \"00:B0:52:00:00:02\", "
-              "\"password\": \"PASS\\\\WORD-\\u0001\xC3\xA9\", \"speed\": 44, \"localDevice\": false, "
-              "\"lastSeen\": \"2023-11-14T23:13:20Z\"}\n"
-              "]\n");
-}
-
-TEST_F(HistoryCommandTest, EmptyAndMissingDatabase) {
-    auto r = Run("--json");
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "[]\n");
-    EXPECT_EQ(r.err, "");
-    SaveDatabase(*core);
-    r = Run("");
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "TEI\tMAC Address\tPassword\tSpeed(Mbps)\tLast Seen\n");
 }
 
 TEST_F(HistoryCommandTest, DamagedFileGivesTheRecoveryMessage) {
@@ -122,12 +88,6 @@ TEST_F(HistoryCommandTest, DamagedFileGivesTheRecoveryMessage) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Attention!: Unexpected condition reading database. Attempting to recover. The previous database "
                      "was kept as plc.data.damaged.\n");
-}
-
-TEST_F(HistoryCommandTest, UnknownArgumentIsAUsageError) {
-    const auto r = Run("--xml");
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("unknown argument '--xml'"), std::string::npos);
 }
 
 }  // namespace

@@ -58,11 +58,4 @@ TEST_F(LastSeenTest, BothClockForms) {
     }
 }
 
-TEST_F(LastSeenTest, TimeBeyondTheCalendarReadsUnknown) {
-    core->prefs.use12HourClock = 1;
-    EXPECT_EQ(FormatLastSeen(core->prefs, std::numeric_limits<std::int64_t>::max()), "unknown");
-    core->prefs.use12HourClock = 0;
-    EXPECT_EQ(FormatLastSeen(core->prefs, std::numeric_limits<std::int64_t>::min()), "unknown");
-}
-
 }  // namespace

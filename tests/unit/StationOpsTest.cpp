@@ -36,37 +36,6 @@ struct StationOpsTest : ::testing::Test {
     }
 };
 
-TEST_F(StationOpsTest, ClearEmptiesStationsAndKeepsNamesLocalMacsAndNetworkInfo) {
-    int afterClear = 0;
-    core.afterClearStationTables = [&](Core& c) {
-        ++afterClear;
-        EXPECT_EQ(c.link.tables[7].stationCount, 0);  // runs after the tables are emptied
-    };
-    for (int t = 0; t < kMaxAdapters; ++t) {
-        for (int s = 0; s < kMaxStations; ++s) Fill(t, s, static_cast<std::uint8_t>(s + 1));
-        Table(t).stationCount = 32;
-        std::strcpy(Table(t).networkName, "MyNet");
-        std::memset(Table(t).localMac, 0x42, 6);
-        Table(t).ccoTei = 9;
-        core.link.adapters[static_cast<std::size_t>(t)].localFound = 1;
-    }
-    ClearStationTables(core.link);
-    EXPECT_EQ(afterClear, 1);
-    for (int t = 0; t < kMaxAdapters; ++t) {
-        EXPECT_EQ(Table(t).stationCount, 0);
-        EXPECT_EQ(core.link.adapters[static_cast<std::size_t>(t)].localFound, 0);
-        EXPECT_STREQ(Table(t).networkName, "MyNet");
-        EXPECT_EQ(Table(t).localMac[0], 0x42);
-        EXPECT_EQ(Table(t).ccoTei, 9);
-        for (int s = 0; s < kMaxStations; ++s) {
-            const StationEntry& e = Entry(t, s);
-            EXPECT_EQ(e.present + e.stationMac[5] + e.bridgedMac[5] + e.missesTillDrop + e.avgTxRate, 0);
-            EXPECT_EQ(e.rateValue, 0.0);
-            EXPECT_EQ(e.tei, s + 1);  // left alone
-        }
-    }
-}
-
 // Each scan without an answer takes one miss; the last one drops the station and counts a drop.
 TEST_F(StationOpsTest, AgingCountsDownOnTheCurrentAdapterThenDrops) {
     struct Case {
