@@ -177,32 +177,5 @@ TEST_F(SimulatorTest, Faults) {
     EXPECT_EQ(sim.Counters().networkInfoIgnored, 2);
 }
 
-TEST(SimConfigTest, IniFile) {
-    SimConfig config = DefaultConfig();
-    std::string error;
-    ASSERT_TRUE(ParseConfig(
-        "# two stations\n[local]\nmac = 00:B0:52:00:AA:01\nfirmware = FW 1\nnid = 01020304050607\n"
-        "snid = 0x0A\ntei = 5\nnetwork = Office\nrestart_ms = 200\n"
-        "[station]\nmac = 00b05200aa02 ; no separators\ntei = 6\npassword = AAAA-BBBB-CCCC-DDDD\nnetwork = Office\n"
-        "[station]\nmac=00-B0-52-00-AA-03\nnmk = 50D3E4933F855B7040784DF815AA8DB7\nsetkey_status = 3\n"
-        "[faults]\ndelay_ms = 25\nstop_after_s = 1.5\n",
-        config, error))
-        << error;
-    EXPECT_EQ(FormatMac(config.local.mac), "00:B0:52:00:AA:01");
-    EXPECT_EQ(config.local.firmware, "FW 1");
-    EXPECT_EQ(config.local.snid, 10);
-    EXPECT_EQ(config.local.nmk, NmkFromNetworkName("Office"));
-    ASSERT_EQ(config.stations.size(), 2u);
-    EXPECT_EQ(FormatMac(config.stations[1].mac), "00:B0:52:00:AA:03");
-    EXPECT_EQ(config.stations[1].setKeyStatus, 3);
-    EXPECT_EQ(config.faults.delayMs, 25);
-    EXPECT_DOUBLE_EQ(config.faults.stopAfterSeconds, 1.5);
-
-    Simulator sim(config);
-    EXPECT_EQ(HexText(sim.CurrentNid().data(), 7), "01020304050607");
-    EXPECT_TRUE(sim.Listed(sim.Config().stations[0], 0));
-    EXPECT_FALSE(sim.Listed(sim.Config().stations[1], 0)) << "in the default network, not Office";
-}
-
 }  // namespace
 }  // namespace plcsim
