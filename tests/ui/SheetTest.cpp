@@ -11,6 +11,7 @@
 
 #include "SheetFixture.h"
 #include "app/desktop/InstanceGuard.h"
+#include "support/Records.h"
 #include "support/TestBitmap.h"
 #include "ui/AddRemoteDialog.h"
 #include "ui/SetPasswordDialog.h"
@@ -208,20 +209,13 @@ TEST_F(SheetFixture, DeleteForwardsTheSelectedHistoryRow) {
     MakeSheet();
     Start();
     sheet->mainPage->scan->click();
-    auto& rec = app->core.db.history[static_cast<std::size_t>(app->core.db.historyCount++)];
-    SetRecordText(rec.label, sizeof rec.label, "09");
-    const Mac gone{0x00, 0xB0, 0x52, 0x99, 0x99, 0x99};
-    std::copy(gone.begin(), gone.end(), rec.mac);
+    AddRecord(app->core.db, {0x00, 0xB0, 0x52, 0x99, 0x99, 0x99}, "09");
     ShowTab(2);
     auto* history = sheet->diagnosticsPage->history;
     const int rows = history->rowCount();
     history->selectRow(Column(history, 1).indexOf("00:B0:52:99:99:99"));
-    app->messages.nextAnswers = {MsgAnswer::No};
     sheet->diagnosticsPage->deleteButton->click();
     EXPECT_EQ(app->messages.shown.back().text, "Are you sure to delete it?");
-    EXPECT_EQ(history->rowCount(), rows);
-    history->selectRow(Column(history, 1).indexOf("00:B0:52:99:99:99"));
-    sheet->diagnosticsPage->deleteButton->click();
     EXPECT_EQ(history->rowCount(), rows - 1);
     EXPECT_EQ(Column(history, 1).indexOf("00:B0:52:99:99:99"), -1);
 }

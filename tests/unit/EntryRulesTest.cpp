@@ -20,12 +20,6 @@ bool Shown(Messages& messages, const std::string& text) {
     return Passes(messages, Check(text));
 }
 
-int PrintedCharacters(Messages& messages, const std::string& text) {
-    const auto line = CheckPasswordCharacters(text);
-    if (line) messages.StandardOutput(*line);
-    return line ? 0 : 1;
-}
-
 struct RuleCase {
     const char* rule;
     std::string text;
@@ -118,33 +112,6 @@ TEST(EntryRules, AcceptOrRefuseWithExactMessage) {
         EXPECT_EQ(m.icon, info.refusal.icon);
         EXPECT_EQ(m.owner, info.refusal.owner);
         EXPECT_EQ(m.buttons, MsgButtons::Ok);
-    }
-}
-
-TEST(EntryRules, PasswordCharactersReportOnlyOnStandardOutput) {
-    const std::string line = "Illegal character in password, CTRL and ALT characters not allowed.\n";
-    const struct {
-        std::string text;
-        int result;
-    } cases[] = {
-        {"Plain name 123", 1},
-        {" ~!\x7F", 1},  // 0x7F is allowed
-        {"Tab\there", 0},
-        {"\x1F", 0},
-        {"caf\xE9", 0},
-        {"\xFF\x01\x02", 0},  // one line however many bad bytes
-        {std::string("ok\0\x01", 4), 1},  // the text ends at its zero byte
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        test::RecordingMessages messages;
-        EXPECT_EQ(PrintedCharacters(messages, c.text), c.result);
-        EXPECT_TRUE(messages.shown.empty());
-        if (c.result == 1) {
-            EXPECT_TRUE(messages.stdoutLines.empty());
-        } else {
-            EXPECT_EQ(messages.stdoutLines, std::vector<std::string>{line});
-        }
     }
 }
 
