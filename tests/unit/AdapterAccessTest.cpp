@@ -1,34 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 
-#include "link/AdapterAccess.h"
-#include "pages/Core.h"
-#include "support/FakeClock.h"
-#include "support/MemoryWire.h"
-#include "support/RecordingMessages.h"
 #include "support/TestFrames.h"
+#include "support/WireCore.h"
 
 namespace zentrel::test {
 namespace {
 
 const Mac kHostA = {0x00, 0x11, 0x22, 0x33, 0x44, 0x55};
 
-struct AdapterAccessTest : ::testing::Test {
-    FakeClock clock;
-    MemoryWire wire{clock};
-    RecordingMessages messages;
-    Views views;
-    Core core{wire, messages, views, clock, nullptr, std::filesystem::temp_directory_path()};
-
-    void OpenOne() {
-        wire.AddAdapter("eth0", kHostA);
-        ASSERT_TRUE(EnumerateAdapters(core.link));
-        ASSERT_TRUE(OpenCapture(core.link, 0));
-    }
-};
+using AdapterAccessTest = WireCoreTest;
 
 // The capture filter, in the classic-BPF text `tcpdump -dd` prints, kept under tests/data; the
 // e2e tests run the same program in the kernel through libpcap.
@@ -51,7 +34,7 @@ TEST(HomePlugFilter, MatchesTheGoldenProgram) {
 }
 
 TEST_F(AdapterAccessTest, SendPadsToSixtyAndRefusesBeyond1514) {
-    OpenOne();
+    OpenAdapters({kHostA});
     // Exactly sized heap buffers: reading past one shows up under AddressSanitizer.
     for (std::size_t length : {std::size_t{0}, std::size_t{18}, std::size_t{59}}) {
         auto buffer = std::make_unique<std::uint8_t[]>(length ? length : 1);

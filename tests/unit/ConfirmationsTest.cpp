@@ -3,21 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
-#include <iterator>
 #include <string>
 #include <vector>
 
-#include "link/AdapterAccess.h"
 #include "link/Confirmations.h"
 #include "link/Frames.h"
-#include "pages/Core.h"
 #include "pages/MainPage.h"
-#include "support/FakeClock.h"
 #include "support/HexFile.h"
-#include "support/MemoryWire.h"
-#include "support/RecordingMessages.h"
 #include "support/TestFrames.h"
+#include "support/WireCore.h"
 
 namespace zentrel::test {
 namespace {
@@ -29,19 +23,11 @@ const Mac kOtherLocal = {0x00, 0xB0, 0x52, 0x00, 0x00, 0x08};
 
 Bytes Golden(const char* name) { return ReadHexFile(std::string(ZENTREL_TEST_DATA "/") + name); }
 
-struct ConfirmationsTest : ::testing::Test {
-    FakeClock clock;
-    MemoryWire wire{clock};
-    RecordingMessages messages;
-    Views views;
-    Core core{wire, messages, views, clock, nullptr, std::filesystem::temp_directory_path()};
+struct ConfirmationsTest : WireCoreTest {
     int clears = 0;
 
     void SetUp() override {
-        wire.AddAdapter("eth0", kHost0);
-        wire.AddAdapter("eth1", kHost1);
-        ASSERT_TRUE(EnumerateAdapters(core.link));
-        for (int i = 0; i < 2; ++i) ASSERT_TRUE(OpenCapture(core.link, i));
+        OpenAdapters({kHost0, kHost1});
         ResetLink(0);
         core.afterClearStationTables = [this](Core&) { ++clears; };
     }

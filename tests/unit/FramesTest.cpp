@@ -2,16 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
 
-#include "link/AdapterAccess.h"
 #include "link/Frames.h"
-#include "pages/Core.h"
-#include "support/FakeClock.h"
 #include "support/HexFile.h"
-#include "support/MemoryWire.h"
-#include "support/RecordingMessages.h"
 #include "support/TestFrames.h"
+#include "support/WireCore.h"
 
 namespace zentrel::test {
 namespace {
@@ -21,22 +16,10 @@ const Mac kLocal = {0x00, 0xB0, 0x52, 0x00, 0x00, 0x07};
 const std::string kNmk = "0123456789ABCDEF0F1E2D3C4B5A6978";
 const std::string kDak = "FEDCBA98765432100011223344556677";
 
-struct FramesTest : ::testing::Test {
-    FakeClock clock;
-    MemoryWire wire{clock};
-    RecordingMessages messages;
-    Views views;
-    Core core{wire, messages, views, clock, nullptr, std::filesystem::temp_directory_path()};
-
+struct FramesTest : WireCoreTest {
     void SetUp() override {
-        wire.AddAdapter("eth0", kHost);
-        wire.AddAdapter("eth1", {0x02, 0, 0, 0, 0, 0x02});
-        ASSERT_TRUE(EnumerateAdapters(core.link));
-        for (int i = 0; i < 2; ++i) {
-            ASSERT_TRUE(OpenCapture(core.link, i));
-            std::memcpy(core.link.adapters[static_cast<std::size_t>(i)].hostMac,
-                        core.link.access.slots[static_cast<std::size_t>(i)].hostMac, 6);
-        }
+        OpenAdapters({kHost});
+        std::memcpy(core.link.adapters[0].hostMac, kHost.data(), 6);
     }
     // The one frame sent since the last call, against the golden file padded with zeros.
     void ExpectSent(const char* golden, std::size_t size, std::int32_t pending) {

@@ -1,24 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
 
 #include "link/StationOps.h"
-#include "pages/Core.h"
-#include "support/FakeClock.h"
-#include "support/MemoryWire.h"
-#include "support/RecordingMessages.h"
+#include "support/WireCore.h"
 
 namespace zentrel::test {
 namespace {
 
-struct StationOpsTest : ::testing::Test {
-    FakeClock clock;
-    MemoryWire wire{clock};
-    RecordingMessages messages;
-    Views views;
-    Core core{wire, messages, views, clock, nullptr, std::filesystem::temp_directory_path()};
-
+struct StationOpsTest : WireCoreTest {
     StationTable& Table(int i) { return core.link.tables[static_cast<std::size_t>(i)]; }
     StationEntry& Entry(int table, int slot) { return Table(table).stations[slot]; }
     void Fill(int table, int slot, std::uint8_t id) {
