@@ -46,15 +46,10 @@ TEST_F(ScanCycleTest, CyclesAndProbesComeAtTheirTicks) {
         {true, {150, 330, 510}, {210, 390, 570}},
         {false, {180, 390, 600}, {}},
     };
+    AddAdapter(true, {Station(1, 2, 50), Station(2, 3, 60)});
     for (const auto& c : cases) {
         SCOPED_TRACE(c.device ? "with a local device" : "without one");
-        devices.clear();
-        wire.responder = [this](int adapter, std::span<const std::uint8_t> frame) { Answer(adapter, frame); };
-        if (wire.AdapterCount() == 0) AddAdapter(true, {Station(1, 2, 50), Station(2, 3, 60)});
-        devices.assign(1, SimDevice{});
         devices[0].present = c.device;
-        devices[0].mac = {0x00, 0xB0, 0x52, 0x00, 0x01, 0x01};
-        devices[0].stations = {Station(1, 2, 50), Station(2, 3, 60)};
         MakeCore();
         EXPECT_EQ(RestartScanning(*core), c.device);
         StartScanTimer(*core);  // the Main page's activation

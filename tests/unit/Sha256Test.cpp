@@ -95,17 +95,13 @@ TEST(Sha256, ImplementationsAgreeOnRandomInput) {
     SelectBestSha256Impl();
 }
 
+std::string ImplTestName(const ::testing::TestParamInfo<Sha256Impl>& info) {
+    static const char* const kNames[] = {"Portable", "X86Sha", "ArmSha2"};
+    return kNames[static_cast<int>(info.param)];
+}
+
 INSTANTIATE_TEST_SUITE_P(Impl, Sha256AllImpls,
                          ::testing::Values(Sha256Impl::Portable, Sha256Impl::X86ShaNi, Sha256Impl::ArmSha2),
-                         [](const auto& testParam) {
-                             switch (testParam.param) {
-                                 case Sha256Impl::Portable:
-                                     return std::string("Portable");
-                                 case Sha256Impl::X86ShaNi:
-                                     return std::string("X86Sha");
-                                 default:
-                                     return std::string("ArmSha2");
-                             }
-                         });
+                         ImplTestName);
 
 }  // namespace
