@@ -1,5 +1,5 @@
 // Confirmations as the handler takes them: the golden frames of tests/data decode into the
-// tables, anything else is dropped, and no length makes it read past a frame.
+// tables, frames not meant for this host are dropped, and no length makes it read past a frame.
 #include <gtest/gtest.h>
 
 #include <cstring>
