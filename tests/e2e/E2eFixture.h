@@ -2,6 +2,9 @@
 // The fixture every end-to-end test shares: a lab with its veth pairs and a core on the real
 // libpcap wire, rooted in the lab's scratch directory.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
 
 #include <fstream>
 #include <memory>
@@ -40,6 +43,19 @@ protected:
         lab.reset();
     }
 
+    struct CliRun {
+        int status = -1;
+        std::string out, err;
+    };
+    // Runs `zentrel ARGS` as the user does: its own process in the lab's directory, in the host
+    // namespace this thread is in.
+    CliRun Zentrel(const std::string& args) const {
+        const std::string dir = lab->Directory();
+        const std::string command =
+            "cd '" + dir + "' && '" ZENTREL_CLI "' " + args + " >'" + dir + "/cli.out' 2>'" + dir + "/cli.err'";
+        const int raw = std::system(command.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(dir + "/cli.out"), ReadText(dir + "/cli.err")};
+    }
     // A file in the lab's directory.
     void Write(const std::string& name, const std::string& bytes) {
         std::ofstream out(lab->Directory() + "/" + name, std::ios::binary | std::ios::trunc);

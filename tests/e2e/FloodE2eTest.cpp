@@ -17,13 +17,10 @@ protected:
     std::string ScanUnderBurst(const std::vector<std::string>& burst) {
         std::string error;
         EXPECT_TRUE(lab->StartSim(0, burst, error)) << error;
-        const std::string dir = lab->Directory();
-        const std::string command = "cd '" + dir + "' && '" ZENTREL_CLI "' scan --json >'" + dir +
-                                    "/scan.out' 2>'" + dir + "/scan.err'";
-        const int raw = std::system(command.c_str());
+        const CliRun run = Zentrel("scan --json");
         EXPECT_GE(lab->StopSim(), 0);
-        EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << ReadText(dir + "/scan.err");
-        return ReadText(dir + "/scan.out");
+        EXPECT_EQ(run.status, 0) << run.err;
+        return run.out;
     }
 
     static void ExpectTheSimulatedNetwork(const std::string& out) {

@@ -25,12 +25,6 @@ namespace {
 const char* const kPasswords[] = {"ALFA-BRAV-OCHA-RLIE", "DELT-AECH-OFOX-TROT", "GOLF-HOTE-LIND-IAJU"};
 const char* const kStationMacs[] = {"00:B0:52:5A:00:02", "00:B0:52:5A:00:03", "00:B0:52:5A:00:04"};
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
 struct SetKeyFrame {
     std::uint8_t mode = 0;
     std::string remote;  // bytes 38..43
@@ -40,19 +34,6 @@ struct SetKeyFrame {
 
 class NetworkChangeE2e : public E2eTest {
 protected:
-    // Runs `zentrel ARGS` in the lab's directory, in the host namespace this thread is in.
-    CliRun Zentrel(const std::string& args) {
-        const std::string dir = lab->Directory();
-        const std::string command = "cd '" + dir + "' && '" ZENTREL_CLI "' " + args + " >'" + dir + "/cli.out' 2>'" +
-                                    dir + "/cli.err'";
-        CliRun run;
-        const int raw = std::system(command.c_str());
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = ReadText(dir + "/cli.out");
-        run.err = ReadText(dir + "/cli.err");
-        return run;
-    }
-
     // Scans until every MAC in `present` is listed and none in `absent`, for up to `seconds`
     // (devices that took a new key are silent while they restart).
     bool ListedAsExpected(const std::vector<std::string>& present, const std::vector<std::string>& absent,
@@ -85,13 +66,6 @@ protected:
             frames.push_back(f);
         }
         return frames;
-    }
-
-    bool WriteSimConfig(const std::string& text, std::string& path) {
-        path = lab->Directory() + "/sim.ini";
-        std::ofstream file(path);
-        file << text;
-        return static_cast<bool>(file);
     }
 
     void StorePasswords(int count) {
@@ -170,13 +144,10 @@ TEST_F(NetworkChangeE2e, FailingStationGetsOneRetryAndOneMessage) {
 
 TEST_F(NetworkChangeE2e, AddRemoteBringsAStationOfAnotherNetworkIn) {
     E2E_PREPARE(1);
-    std::string config;
-    ASSERT_TRUE(WriteSimConfig(std::string("[station]\npassword = ") + kPasswords[0] + "\n[station]\npassword = " +
-                                   kPasswords[1] + "\n[station]\npassword = " + kPasswords[2] +
-                                   "\nnetwork = Elsewhere\n",
-                               config));
+    Write("sim.ini", std::string("[station]\npassword = ") + kPasswords[0] + "\n[station]\npassword = " + kPasswords[1] +
+                         "\n[station]\npassword = " + kPasswords[2] + "\nnetwork = Elsewhere\n");
     std::string error;
-    ASSERT_TRUE(lab->StartSim(0, {"--config", config}, error)) << error;
+    ASSERT_TRUE(lab->StartSim(0, {"--config", lab->Directory() + "/sim.ini"}, error)) << error;
     std::string listing;
     ASSERT_TRUE(ListedAsExpected({kStationMacs[0], kStationMacs[1]}, {kStationMacs[2]}, 5, listing)) << listing;
 

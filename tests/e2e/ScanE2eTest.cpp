@@ -23,11 +23,6 @@ extern char** environ;
 namespace zentrel::e2e {
 namespace {
 
-struct CliResult {
-    int status = -1;
-    std::string out;
-};
-
 // The stations of plcsim's default network: MAC, TEI, bridged MAC and speed floor(rate x 1.3083).
 const char* const kStations[][4] = {
     {"00:B0:52:5A:00:02", "02", "02:00:00:AA:BB:C2", "107"},  // rate 82
@@ -35,19 +30,7 @@ const char* const kStations[][4] = {
     {"00:B0:52:5A:00:04", "04", "02:00:00:AA:BB:C4", "86"},   // rate 66
 };
 
-class ScanE2e : public E2eTest {
-protected:
-    CliResult Zentrel(const std::string& args) {
-        const std::string dir = lab->Directory();
-        const std::string command =
-            "cd '" + dir + "' && '" ZENTREL_CLI "' " + args + " >'" + dir + "/scan.out' 2>'" + dir + "/scan.err'";
-        CliResult run;
-        const int raw = std::system(command.c_str());
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = ReadText(dir + "/scan.out");
-        return run;
-    }
-};
+class ScanE2e : public E2eTest {};
 
 void ExpectStationRows(const std::string& out, int first, int last) {
     for (int k = first; k <= last; ++k) {
@@ -68,7 +51,7 @@ TEST_F(ScanE2e, OneScanFromAnEmptyDirectoryListsTheLocalDeviceAndItsStations) {
     E2E_PREPARE(1);
     std::string error;
     ASSERT_TRUE(lab->StartSim(0, {}, error)) << error;
-    const CliResult run = Zentrel("scan");
+    const CliRun run = Zentrel("scan");
     EXPECT_EQ(run.status, 0) << run.out;
     EXPECT_NE(run.out.find("TEI 01  MAC Address 00:B0:52:5A:00:01  on NIC #1  FW Version: PLCSIM-AV-3.1.0-00-20240101"),
               std::string::npos)
@@ -79,7 +62,7 @@ TEST_F(ScanE2e, OneScanFromAnEmptyDirectoryListsTheLocalDeviceAndItsStations) {
         << run.out;
     ExpectStationRows(run.out, 0, 2);
 
-    const CliResult json = Zentrel("scan --json");
+    const CliRun json = Zentrel("scan --json");
     EXPECT_NE(json.out.find("{\"mac\":\"00:B0:52:5A:00:02\",\"tei\":2,\"bridgedMac\":\"02:00:00:AA:BB:C2\","
                             "\"txMbps\":107,\"rxMbps\":83,"),
               std::string::npos)
@@ -117,7 +100,7 @@ TEST_F(ScanE2e, ReportFileMatchesTheGoldenLayout) {
     E2E_PREPARE(1);
     std::string error;
     ASSERT_TRUE(lab->StartSim(0, {}, error)) << error;
-    const CliResult run = Zentrel("report report.txt");
+    const CliRun run = Zentrel("report report.txt");
     ASSERT_EQ(run.status, 0);
     struct stat info {};
     ASSERT_EQ(::stat((lab->Directory() + "/report.txt").c_str(), &info), 0);

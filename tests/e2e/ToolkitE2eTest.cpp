@@ -108,8 +108,6 @@ protected:
         return Run(program + " -i " + lab->HostInterface(0) + " -t 1000 " + args);
     }
 
-    std::string Zentrel(const std::string& args) { return Run("'" ZENTREL_CLI "' " + args); }
-
     bool StartLab(bool restarts) {
         std::string text = std::string("[local]\nmac = ") + kLocalMac + "\nfirmware = " + kFirmware +
                            "\nnid = 0A1B2C3D4E5F06\nsnid = 11\n";
@@ -240,8 +238,8 @@ TEST_F(ToolkitE2e, SetKeyChangesKeysAsSetNameDoes) {
     // The same network again, changed by the program itself.
     ASSERT_TRUE(StartLab(false));
     for (int k = 0; k < 2; ++k) Zentrel(std::string("password ") + kStations[k].mac + " " + kStations[k].password);
-    const std::string setName = Zentrel("set-name NewName --all");
-    EXPECT_NE(setName.find("successfully"), std::string::npos) << setName;
+    const CliRun setName = Zentrel("set-name NewName --all");
+    EXPECT_NE((setName.out + setName.err).find("successfully"), std::string::npos) << setName.out << setName.err;
     EXPECT_EQ(KeyLines(StopAndDump()), toolkitState);
 }
 

@@ -5,10 +5,8 @@
 //   FakeClock clock;
 //   MemoryWire wire(clock);
 //   int a = wire.AddAdapter("eth0", {0x00, 0x11, 0x22, 0x33, 0x44, 0x55});
-//   wire.Adapter(a).macQueryFails = true;        // counted, but with an all-zero MAC
-//   wire.Adapter(a).openFailure = OpenFailure::Permission;  // Open returns null
 //   wire.Adapter(a).listed = false;              // unplugged: not listed, index kept
-//   wire.failEnumeration = true;                 // ListAdapters returns false
+//   wire.Adapter(a).sendFails = true;            // Send returns false and records nothing
 //
 // Playing devices:
 //   wire.responder = [&](int adapter, std::span<const std::uint8_t> frame) {
@@ -20,8 +18,6 @@
 // Observing:
 //   wire.Adapter(a).sent   every frame sent through a capture of that adapter, as sent
 //                          (after the core's padding), with the clock's TickMs at the send.
-//   wire.Adapter(a).opens  how many captures were opened; wire.OpenCaptures() how many are open.
-//   wire.Adapter(a).filter the filter program handed to the last Open.
 //
 // Behaviour:
 // - Adapter indices are the wire's own (the order of AddAdapter); ListAdapters lists the adapters
@@ -29,8 +25,8 @@
 //   wire's index.
 // - The incoming queue belongs to the adapter: it survives closing and reopening a capture.
 // - Fetch returns one frame per call: the first queued frame whose delivery time has come, as the
-//   test put it on the wire (the filter is recorded, not run: the e2e tests run it in libpcap).
-//   When no frame is ready, Fetch advances the clock by `fetchWaitMs` (1 ms), the time a real
+//   test put it on the wire (the filter is not run: the e2e tests run it in libpcap).
+//   When no frame is ready, Fetch advances the clock by 1 ms, the time a real
 //   capture waits, so polling loops make progress.
 // - The wire must outlive every capture it opened (declare it before the Core in a test).
 #include <cstdint>
@@ -62,15 +58,9 @@ struct MemoryAdapter {
     std::string description;
     Mac mac{};
     bool listed = true;
-    bool macQueryFails = false;
-    OpenFailure openFailure = OpenFailure::None;  // anything but None makes Open fail
-    bool sendFails = false;                       // Send returns false and records nothing
-    bool fetchError = false;                      // Fetch returns -1
+    bool sendFails = false;
     std::vector<SentFrame> sent;
     std::deque<QueuedFrame> incoming;
-    std::vector<BpfInstruction> filter;
-    int opens = 0;
-    int openNow = 0;
 };
 
 class MemoryWire : public Wire {
@@ -81,7 +71,6 @@ public:
     int AddAdapter(const std::string& name, const Mac& mac, const std::string& description = "");
     MemoryAdapter& Adapter(int index) { return adapters_.at(static_cast<std::size_t>(index)); }
     int AdapterCount() const { return static_cast<int>(adapters_.size()); }
-    int OpenCaptures() const;
 
     void Deliver(int adapter, std::vector<std::uint8_t> frame) {
         DeliverAt(adapter, std::move(frame), clock_.TickMs());
@@ -95,8 +84,6 @@ public:
     const std::vector<SentFrame>& Sent(int adapter) { return Adapter(adapter).sent; }
     void ClearSent();
 
-    bool failEnumeration = false;
-    std::uint32_t fetchWaitMs = 1;
     // Called after each recorded send with the wire's adapter index and the bytes as sent.
     std::function<void(int adapter, std::span<const std::uint8_t> frame)> responder;
 

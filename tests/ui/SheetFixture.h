@@ -50,13 +50,6 @@ protected:
     }
     void ShowTab(int index) { sheet->tabs->setCurrentIndex(index); }
 
-    // Texts of the boxes shown so far.
-    std::vector<std::string> Shown() const {
-        std::vector<std::string> t;
-        for (const auto& m : app->messages.shown) t.push_back(m.text);
-        return t;
-    }
-    const Message& LastShown() const { return app->messages.shown.back(); }
 
     std::unique_ptr<ui::DesktopApp> app;
     std::unique_ptr<ui::PropertySheet> sheet;

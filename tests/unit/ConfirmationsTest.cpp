@@ -1,23 +1,17 @@
 // Confirmations as the handler takes them: the golden frames of tests/data decode into the
-// tables, anything else is dropped, and no length makes it read past a frame.
+// tables, frames not meant for this host are dropped, and no length makes it read past a frame.
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
-#include <iterator>
 #include <string>
 #include <vector>
 
-#include "link/AdapterAccess.h"
 #include "link/Confirmations.h"
 #include "link/Frames.h"
-#include "pages/Core.h"
 #include "pages/MainPage.h"
-#include "support/FakeClock.h"
 #include "support/HexFile.h"
-#include "support/MemoryWire.h"
-#include "support/RecordingMessages.h"
 #include "support/TestFrames.h"
+#include "support/WireCore.h"
 
 namespace zentrel::test {
 namespace {
@@ -29,19 +23,11 @@ const Mac kOtherLocal = {0x00, 0xB0, 0x52, 0x00, 0x00, 0x08};
 
 Bytes Golden(const char* name) { return ReadHexFile(std::string(ZENTREL_TEST_DATA "/") + name); }
 
-struct ConfirmationsTest : ::testing::Test {
-    FakeClock clock;
-    MemoryWire wire{clock};
-    RecordingMessages messages;
-    Views views;
-    Core core{wire, messages, views, clock, nullptr, std::filesystem::temp_directory_path()};
+struct ConfirmationsTest : WireCoreTest {
     int clears = 0;
 
     void SetUp() override {
-        wire.AddAdapter("eth0", kHost0);
-        wire.AddAdapter("eth1", kHost1);
-        ASSERT_TRUE(EnumerateAdapters(core.link));
-        for (int i = 0; i < 2; ++i) ASSERT_TRUE(OpenCapture(core.link, i));
+        OpenAdapters({kHost0, kHost1});
         ResetLink(0);
         core.afterClearStationTables = [this](Core&) { ++clears; };
     }
@@ -108,57 +94,6 @@ TEST_F(ConfirmationsTest, GoldenFramesDecodeIntoTheTables) {
     EXPECT_EQ(views.main.stationCountText, "3 Powerline Devices detected");
 }
 
-// Frames that a poll consumes without any effect, whatever request is pending.
-TEST_F(ConfirmationsTest, DropRules) {
-    struct Case {
-        std::string what;
-        std::int32_t pending;
-        Bytes frame;
-    };
-    Bytes ipv4 = VersionConfirm(kHost0, kLocal, "v1");
-    ipv4[12] = 0x08;
-    ipv4[13] = 0x00;
-    std::vector<Case> cases = {
-        {"HomePlug 1.0 reply during network info", kMmNetworkInfoRequest, HomePlug10Frame(kHost0, kLocal)},
-        {"broadcast network info", kMmNetworkInfoRequest, NetworkInfoConfirm(kBroadcastMac, kLocal, {}, {{kOtherLocal, 2, kHost1, 10, 10}})},
-        {"broadcast version", kMmVersionRequest, VersionConfirm(kBroadcastMac, kLocal, "v1")},
-        {"version during network info", kMmNetworkInfoRequest, VersionConfirm(kHost0, kLocal, "v1")},
-        {"network info during version", kMmVersionRequest, NetworkInfoConfirm(kHost0, kLocal, {}, {})},
-        {"set-key during network info", kMmNetworkInfoRequest, SetKeyConfirm(kHost0, kLocal, 0)},
-        {"network info during set-key", kMmSetKeyRequest, NetworkInfoConfirm(kHost0, kLocal, {}, {})},
-        {"a request echoed back", kMmVersionRequest, AvFrame(kHost0, kLocal, 0xA000)},
-        {"no request pending", 0, VersionConfirm(kHost0, kLocal, "v1")},
-        {"unknown pending type", 0xA070, NetworkInfoConfirm(kHost0, kLocal, {}, {})},
-        {"IPv4 ethertype", kMmVersionRequest, ipv4},
-    };
-    // Any host on the segment can send confirmations: one that carries another vendor's OUI
-    // (any of its three bytes different) counts for nothing, whatever request it seems to answer.
-    const Case answers[] = {
-        {"version", kMmVersionRequest, VersionConfirm(kHost0, kLocal, "v1")},
-        {"network info", kMmNetworkInfoRequest, NetworkInfoConfirm(kHost0, kLocal, {}, {{kOtherLocal, 2, kHost1, 10, 10}})},
-        {"set-key", kMmSetKeyRequest, SetKeyConfirm(kHost0, kLocal, 0)},
-    };
-    for (const Case& c : answers) {
-        for (std::size_t at = 17; at < 20; ++at) {
-            Case foreign = c;
-            foreign.what = c.what + " with OUI byte " + std::to_string(at) + " changed";
-            foreign.frame[at] ^= 0x01;
-            cases.push_back(foreign);
-        }
-    }
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        ResetLink(c.pending, 1);
-        std::uint8_t status = 0x77;
-        Handle(0, c.frame, &status);
-        EXPECT_EQ(core.link.replyReceived, 0);
-        EXPECT_EQ(core.link.currentAdapter, 1);
-        EXPECT_EQ(Rec(0).localFound + Table(0).localFound + Table(0).stations[0].present + Table(0).ccoTei, 0);
-        EXPECT_EQ(status, 0x77);
-        EXPECT_EQ(clears, 0);
-    }
-}
-
 // A version confirmation addressed to another host, or sent by this host itself, marks the
 // adapter as answered but takes no device.
 TEST_F(ConfirmationsTest, VersionNotForUsOrFromOurselvesTakesNothing) {
@@ -170,28 +105,6 @@ TEST_F(ConfirmationsTest, VersionNotForUsOrFromOurselvesTakesNothing) {
         EXPECT_FALSE(IsMacSet(Rec(0).localMac));
         EXPECT_FALSE(IsMacSet(Table(0).localMac));
         EXPECT_STREQ(Rec(0).firmwareVersion, "");
-    }
-}
-
-TEST_F(ConfirmationsTest, VersionTextIsCutAtNinetyNineAndAtTheFrameEnd) {
-    struct Case {
-        std::string text;
-        std::optional<std::size_t> length;
-        std::string expected;
-    };
-    const Case cases[] = {
-        {std::string(150, 'V'), std::nullopt, std::string(99, 'V')},
-        {"ABCDEFGH", 27, "ABCD"},  // no terminator before the end of the frame
-        {"ABCDEFGH", 24, "A"},
-        {"ABCDEFGH", 23, ""},
-        {"", std::nullopt, ""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.expected);
-        ResetLink(kMmVersionRequest);
-        std::memset(core.link.adapters[0].firmwareVersion, 'x', sizeof core.link.adapters[0].firmwareVersion);
-        Handle(0, VersionConfirm(kHost0, kLocal, c.text, c.length));
-        EXPECT_EQ(std::string(Rec(0).firmwareVersion), c.expected);
     }
 }
 

@@ -110,17 +110,6 @@ TEST_F(DatabaseMergeTest, TheLaterSaveKeepsWhatTheOtherProgramChanged) {
     }
 }
 
-TEST_F(DatabaseMergeTest, BeyondThirtyTwoRecordsTheOnesSeenLongestAgoGo) {
-    Start();
-    for (int n = 4; n < 20; ++n) Set(*there, n, "t", 300 + n);
-    SaveDatabase(*there);
-    for (int n = 20; n < 36; ++n) Set(*here, n, "h", 400 + n);
-    SaveDatabase(*here);
-    EXPECT_EQ(here->db.historyCount, kMaxHistory);
-    EXPECT_EQ(FindHistoryByMacText(here->db, MacOf(3)), 0);
-    EXPECT_NE(FindHistoryByMacText(here->db, MacOf(4)), 0);
-}
-
 TEST_F(DatabaseMergeTest, NamesListedPasswordsAndAFileThatDoesNotDecode) {
     Start();
     auto& list = here->views.main.powerlineDevices;

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "RegistryFixture.h"
+#include "support/Records.h"
 #include "registry/Database.h"
 #include "pages/Storage.h"
 #include "registry/DeviceHistory.h"
@@ -23,16 +24,6 @@ constexpr std::size_t kRecordsOffset = 97484;
 constexpr char kGolden[] = ZENTREL_TEST_DATA "/plc-3records.data";
 
 Mac M(std::uint8_t last) { return {0x00, 0xB0, 0x52, 0x10, 0x20, last}; }
-
-HistoryRecord& AddRecord(Core& core, const Mac& mac, std::int64_t seen, const char* label = "Device", const char* pw = "") {
-    auto& rec = core.db.history[static_cast<std::size_t>(core.db.historyCount++)];
-    rec = HistoryRecord{};
-    std::memcpy(rec.mac, mac.data(), 6);
-    rec.lastSeen = seen;
-    SetRecordText(rec.label, sizeof rec.label, label);
-    SetRecordText(rec.password, sizeof rec.password, pw);
-    return rec;
-}
 
 void PutI32(std::vector<std::uint8_t>& b, std::size_t off, std::int32_t v) {
     for (int i = 0; i < 4; ++i) b[off + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) >> (8 * i));
@@ -66,11 +57,11 @@ protected:
         c.link.tables[5].stations[3].reserved68[7] = 0xAB;
         c.link.tables[7].stations[31].missesTillDrop = -1;
         c.link.tables[7].stationCount = 0x01020304;
-        auto& local = AddRecord(c, M(1), 100, "01", "");
+        auto& local = AddRecord(c.db, M(1), "01", "", 100);
         local.speed = 0xFF;
         local.localMark = 0xFF;
-        AddRecord(c, M(2), 200, "Device 2", "AAAA-BBBB-CCCC-DDDD").speed = 44;
-        AddRecord(c, M(3), 300, "Device 3", "").reserved170[1] = 0x5C;
+        AddRecord(c.db, M(2), "Device 2", "AAAA-BBBB-CCCC-DDDD", 200, 44);
+        AddRecord(c.db, M(3), "Device 3", "", 300).reserved170[1] = 0x5C;
         c.db.listLayout.columnOrder = {4, 3, 2, 1, 0};
         c.db.listLayout.columnWidths = {10, 20, 30, 40, 50};
         c.db.sortAscending = 0;
@@ -97,38 +88,14 @@ TEST_F(DatabaseTest, GoldenFileBothWays) {
     EXPECT_EQ(other->link.currentAdapter, 2);
     EXPECT_STREQ(other->link.tables[2].networkName, "Garage");
     EXPECT_STREQ(other->link.tables[0].networkName, "HomePlugAV");
-    EXPECT_EQ(other->link.tables[5].stations[3].rateValue, 123.5);
-    EXPECT_EQ(other->link.tables[5].stations[3].reserved68[7], 0xAB);
-    EXPECT_EQ(other->link.tables[7].stations[31].missesTillDrop, -1);
-    EXPECT_EQ(other->link.tables[7].stationCount, 0x01020304);
     ASSERT_EQ(other->db.historyCount, 3);
     const HistoryRecord& r2 = other->db.history[1];
-    EXPECT_EQ(RecordText(r2.label, 32), "Device 2");
     EXPECT_EQ(RecordText(r2.password, 118), "AAAA-BBBB-CCCC-DDDD");
     EXPECT_EQ(FormatMac(r2.mac), "00:B0:52:10:20:02");
-    EXPECT_EQ(r2.lastSeen, 200);
-    EXPECT_EQ(r2.speed, 44);
-    EXPECT_EQ(other->db.history[0].localMark, 0xFF);
-    EXPECT_EQ(other->db.history[2].reserved170[1], 0x5C);
-    EXPECT_EQ(other->db.listLayout.columnOrder, (std::array<std::int32_t, 5>{4, 3, 2, 1, 0}));
-    EXPECT_EQ(other->db.listLayout.columnWidths, (std::array<std::int32_t, 5>{10, 20, 30, 40, 50}));
-    EXPECT_EQ(other->db.sortAscending, 0);
-    EXPECT_EQ(other->db.sortColumn, 3);
+    // Every other field: the save above wrote the state right, so a load that misread a field
+    // would not save the same bytes back.
     SaveDatabase(*other);
     EXPECT_TRUE(ReadBytes(kDatabaseFile) == golden) << "a loaded file is not saved back as it was";
-}
-
-TEST_F(DatabaseTest, MissingFileResetsWithoutMessage) {
-    core->db.historyCount = 1;
-    core->link.currentAdapter = 3;
-    LoadDatabase(*core);
-    EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ(core->db.historyCount, 0);
-    EXPECT_EQ(core->link.currentAdapter, 0);
-    for (const auto& t : core->link.tables) EXPECT_STREQ(t.networkName, "HomePlugAV");
-    EXPECT_FALSE(fs::exists(dir / kDatabaseFile));
-    SaveDatabase(*core);
-    EXPECT_EQ(ReadBytes(kDatabaseFile).size(), kDatabaseBaseBytes);
 }
 
 // Each row edits the golden file and loads it into a core whose history count, adapter and sort
@@ -155,12 +122,10 @@ TEST_F(DatabaseTest, DamagedFiles) {
         {"count -1", put(kCountOffset, -1), "Problem Occurred", 0, 2, -99, true},
         {"empty", cut(0), nullptr, 9, -99, -99, false},
         {"cut in version", cut(2), nullptr, 9, -99, -99, true},
-        {"cut in adapter", cut(6), nullptr, 9, -99, -99, true},
         {"cut in station tables", cut(5000), nullptr, 9, 2, -99, true},
         {"cut in count", cut(kCountOffset + 2), nullptr, 9, 2, -99, true},
         {"cut in second record", cut(kRecordsOffset + 176 + 50), nullptr, 1, 2, -99, true},
         {"cut in layout", cut(98012 + 12), nullptr, 3, 2, -99, true},
-        {"cut in sortColumn", cut(98058), nullptr, 3, 2, -99, true},
         {"texts without terminator", [](auto& b) { std::memset(&b[kRecordsOffset], 'X', 32); std::memset(&b[kRecordsOffset + 42], 'Y', 118); },
          nullptr, 3, 2, 3, false},
         {"random bytes", [](auto& b) { for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>(i * 131 + 7); },
@@ -207,25 +172,6 @@ TEST_F(DatabaseTest, DamagedFiles) {
     }
 }
 
-// When the damaged file cannot be put aside, it is not emptied either: nothing is lost.
-TEST_F(DatabaseTest, DamagedFileIsLeftAloneWhenItCannotBeKept) {
-    fs::create_directory(dir / kDamagedDatabaseFile);  // a file cannot be renamed over a directory
-    for (const std::size_t at : {std::size_t{1}, kRecordsOffset + 100}) {
-        auto bytes = ReadFile(kGolden);
-        if (at == 1) bytes[1] = 0;  // version 50
-        else bytes.resize(at);
-        WriteBytes(kDatabaseFile, bytes);
-        messages.shown.clear();
-        LoadDatabase(*Reopen());
-        EXPECT_EQ(ReadBytes(kDatabaseFile), bytes);
-        EXPECT_TRUE(fs::is_directory(dir / kDamagedDatabaseFile));
-        if (at == 1) {
-            ASSERT_EQ(messages.shown.size(), 1u);  // and the warning claims no copy
-            EXPECT_EQ(messages.shown[0].text, "Unexpected condition reading database. Attempting to recover.");
-        }
-    }
-}
-
 TEST_F(DatabaseTest, HugeFileLoadsItsValidStartAndTheNextSaveDropsTheRest) {
     fs::copy_file(kGolden, dir / kDatabaseFile);
     fs::resize_file(dir / kDatabaseFile, 512u << 20);  // sparse: cheap to make, huge to read
@@ -257,7 +203,7 @@ TEST_F(DatabaseTest, UnreadableFileOrADirectoryLoadsAsMissingAndIsLeftAlone) {
     core->link.currentAdapter = 5;
     LoadDatabase(*core);
     EXPECT_EQ(core->link.currentAdapter, 0);
-    AddRecord(*core, M(1), 1);
+    AddRecord(core->db, M(1));
     SaveDatabase(*core);  // fails silently and leaves no temporary file behind
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_TRUE(fs::is_directory(dir / kDatabaseFile));
@@ -275,7 +221,7 @@ TEST_F(DatabaseTest, CompactionKeepsLatestAndFrontmostOnTies) {
     };
     for (const auto& c : cases) {
         core->db = DeviceDatabase{};
-        for (const auto& [mac, seen] : c.in) AddRecord(*core, M(mac), seen);
+        for (const auto& [mac, seen] : c.in) AddRecord(core->db, M(mac), "Device", "", seen);
         SaveDatabase(*core);
         auto other = Reopen();
         LoadDatabase(*other);
@@ -288,21 +234,11 @@ TEST_F(DatabaseTest, CompactionKeepsLatestAndFrontmostOnTies) {
     }
     // Ties keep the record nearest the front, recognisable by its label.
     core->db = DeviceDatabase{};
-    AddRecord(*core, M(0xA), 5, "first");
-    AddRecord(*core, M(0xA), 5, "second");
+    AddRecord(core->db, M(0xA), "first", "", 5);
+    AddRecord(core->db, M(0xA), "second", "", 5);
     CompactHistory(core->db);
     ASSERT_EQ(core->db.historyCount, 1);
     EXPECT_EQ(RecordText(core->db.history[0].label, 32), "first");
-}
-
-TEST_F(DatabaseTest, FindByMac) {
-    AddRecord(*core, M(1), 1);
-    AddRecord(*core, M(2), 1);
-    EXPECT_EQ(FindHistoryByMac(core->db, M(1).data()), 1);
-    EXPECT_EQ(FindHistoryByMac(core->db, M(2).data()), 2);
-    EXPECT_EQ(FindHistoryByMac(core->db, M(9).data()), 0);
-    EXPECT_EQ(FindHistoryByMacText(core->db, "00:B0:52:10:20:02"), 2);
-    EXPECT_EQ(FindHistoryByMacText(core->db, "00:b0:52:10:20:02"), 0);
 }
 
 TEST_F(DatabaseTest, UpdateHistoryRecordsLocalAndRemoteDevices) {
@@ -345,7 +281,7 @@ TEST_F(DatabaseTest, UpdateHistoryRecordsLocalAndRemoteDevices) {
 
 TEST_F(DatabaseTest, ThirtyTwoRecordsThenTheOldestDeviceNotShownMakesRoom) {
     auto& list = views.main.powerlineDevices;
-    for (int i = 0; i < kMaxHistory - 1; ++i) AddRecord(*core, M(static_cast<std::uint8_t>(i)), 100 + i);
+    for (int i = 0; i < kMaxHistory - 1; ++i) AddRecord(core->db, M(static_cast<std::uint8_t>(i)), "Device", "", 100 + i);
     AddPowerlineRow(list, "60", M(0xE0));
     UpdateHistory(*core);  // the 32nd device still has a slot of its own
     ASSERT_EQ(core->db.historyCount, kMaxHistory);
@@ -373,41 +309,6 @@ TEST_F(DatabaseTest, ThirtyTwoRecordsThenTheOldestDeviceNotShownMakesRoom) {
     UpdateHistory(*core);
     EXPECT_EQ(core->db.historyCount, kMaxHistory);
     EXPECT_EQ(FindHistoryByMac(core->db, M(0xEF).data()), 0);
-}
-
-TEST_F(DatabaseTest, ResetGivesDefaultNamesAndEmptyHistory) {
-    AddRecord(*core, M(1), 1, "x", "secret");
-    core->link.currentAdapter = 4;
-    core->link.tables[1].localFound = 1;
-    ResetDatabase(core->db, core->link);
-    EXPECT_EQ(core->db.historyCount, 0);
-    EXPECT_EQ(core->link.currentAdapter, 0);
-    EXPECT_EQ(core->link.tables[1].localFound, 0);
-    for (const auto& t : core->link.tables) EXPECT_STREQ(t.networkName, "HomePlugAV");
-    EXPECT_EQ(RecordText(core->db.history[0].password, 118), "");  // not inherited by the next record
-}
-
-TEST_F(DatabaseTest, ListLayoutGoesThroughThePowerlineList) {
-    auto& list = views.main.powerlineDevices;
-    AddPowerlineRow(list, "1", M(1));
-    core->db.listLayout.columnOrder = {1, 0, 2, 4, 3};
-    core->db.listLayout.columnWidths = {0x1FFFE, 70000, 50, -2, 0};
-    ApplyListLayout(*core, list);
-    EXPECT_EQ(list.columnOrder, (std::vector<int>{1, 0, 2, 4, 3}));
-    EXPECT_EQ(list.columns[0].width, -2);    // low 16 bits, signed
-    EXPECT_EQ(list.columns[1].width, 4464);  // 70000 - 65536
-
-    // An order that does not name each column once is not applied.
-    core->db.listLayout.columnOrder = {0, 0, 9, 1, 2};
-    ApplyListLayout(*core, list);
-    EXPECT_EQ(list.columnOrder, (std::vector<int>{1, 0, 2, 4, 3}));
-
-    list.columns[2].width = 123;
-    list.columnOrder = {4, 3, 2, 1, 0};
-    SaveDatabase(*core);
-    EXPECT_EQ(core->db.listLayout.columnOrder, (std::array<std::int32_t, 5>{4, 3, 2, 1, 0}));
-    const auto bytes = ReadBytes(kDatabaseFile);
-    EXPECT_EQ(bytes[bytes.size() - 8 - 20 + 8], 123);  // the third width
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "ScanFixture.h"
+#include "support/Records.h"
 #include "registry/Database.h"
 #include "pages/DiagnosticsPage.h"
 #include "report/HostInfo.h"
@@ -73,8 +74,8 @@ protected:
         t0.writeCount = -1;
         t0.writeBytes = static_cast<std::int32_t>(0xFFFFFC00u);
 
-        AddRecord({0x00, 0xB0, 0x52, 0x11, 0x00, 0x01}, "Device 1", "secret", 44, 1700000000 - 13 * 3600);
-        AddRecord({0x00, 0xB0, 0x52, 0x11, 0x00, 0x02}, "02", "", 100, 1700000000 - 22 * 3600 + 600);
+        AddRecord(core->db, {0x00, 0xB0, 0x52, 0x11, 0x00, 0x01}, "Device 1", "secret", 1700000000 - 13 * 3600, 44);
+        AddRecord(core->db, {0x00, 0xB0, 0x52, 0x11, 0x00, 0x02}, "02", "", 1700000000 - 22 * 3600 + 600, 100);
         auto& list = views.main.powerlineDevices;
         const int r = list.AppendRow(0);
         list.SetCell(r, 0, "03");
@@ -82,16 +83,6 @@ protected:
         list.SetCell(r, 2, "02:AA:00:00:00:09");
         list.SetCell(r, 3, "00:B0:52:11:00:09");
         list.SetCell(r, 4, "pass-word");
-    }
-
-    void AddRecord(const Mac& mac, const char* label, const char* password, std::uint8_t speed, std::int64_t seen) {
-        auto& rec = core->db.history[static_cast<std::size_t>(core->db.historyCount++)];
-        rec = HistoryRecord{};
-        std::memcpy(rec.mac, mac.data(), 6);
-        SetRecordText(rec.label, sizeof rec.label, label);
-        SetRecordText(rec.password, sizeof rec.password, password);
-        rec.speed = speed;
-        rec.lastSeen = seen;
     }
 
     std::string Report() {
@@ -108,31 +99,6 @@ TEST_F(DiagnosticsTest, ReportMatchesTheGoldenLayout) {
     ASSERT_FALSE(expected.empty());
     ASSERT_EQ(actual.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(actual[i], expected[i]) << "line " << i + 1;
-}
-
-TEST_F(DiagnosticsTest, ReportRecordsTheShownAndLocalDevices) {
-    TwoAdapters();
-    Report();
-    ASSERT_EQ(core->db.historyCount, 4);
-    const auto& station = core->db.history[2];
-    EXPECT_STREQ(station.label, "03");
-    EXPECT_STREQ(station.password, "pass-word");
-    EXPECT_EQ(station.speed, 44);  // 300 in eight bits
-    EXPECT_EQ(station.localMark, 0);
-    EXPECT_EQ(station.lastSeen, clock.Now());
-    const auto& local = core->db.history[3];
-    EXPECT_STREQ(local.label, "0A");
-    EXPECT_EQ(local.speed, 0xFF);
-    EXPECT_EQ(local.localMark, 0xFF);
-    // The untouched record keeps its time.
-    EXPECT_EQ(core->db.history[0].lastSeen, 1700000000 - 13 * 3600);
-}
-
-TEST_F(DiagnosticsTest, CountersAppearAboveDebugLevelOne) {
-    TwoAdapters();
-    core->prefs.debugLevel = 2;
-    const auto lines = SplitLines(Report());
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "   Read: 5 (2 KB), Write: -1 (4194303 KB)"), lines.end());
 }
 
 TEST_F(DiagnosticsTest, PageModeFillsBothLists) {
@@ -179,44 +145,6 @@ TEST_F(DiagnosticsTest, SavedReportIsOwnerOnly) {
     ::umask(before);
     // Nothing is left beside it.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 2);  // plc.data, report.txt
-}
-
-TEST(ReportPasswords, OnlyTheLastFourCharactersAndTheDashesShow) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"ABCD-EFGH-IJKL-9HXV", "****-****-****-9HXV"},
-        {"pass-word", "****-word"},
-        {"ab-d-f", "**-d-f"},
-        {"WXYZ", "****"},  // four or fewer: nothing shows
-        {"A-B", "*-*"},
-        {"", ""},
-    };
-    for (const auto& [plain, masked] : cases) EXPECT_EQ(MaskedPassword(plain), masked) << plain;
-}
-
-TEST_F(DiagnosticsTest, SaveReportThatCannotBeWrittenSaysSo) {
-    for (const auto& path : {std::optional<std::filesystem::path>{}, std::optional(dir / "missing" / "r.txt")}) {
-        messages.shown.clear();
-        EXPECT_FALSE(SaveReport(*core, path));
-        ASSERT_EQ(messages.shown.size(), 1u);
-        EXPECT_EQ(messages.shown[0].text, "Unable to create a file.");
-        EXPECT_EQ(messages.shown[0].caption, "Problem Occurred");
-        EXPECT_EQ(messages.shown[0].owner, MsgOwner::Page);
-    }
-}
-
-TEST(HostInfo, ProcessorAndPlatformLines) {
-    EXPECT_EQ(FormatProcessor("x86_64"), "Microprocessor: (X64)");
-    EXPECT_EQ(FormatProcessor("aarch64"), "Microprocessor: (ARM64)");
-    EXPECT_EQ(FormatProcessor("riscv64"), "Microprocessor: riscv64");
-    const std::tuple<const char*, const char*, const char*> cases[] = {
-        {"Debian GNU/Linux 12 (bookworm)", "6.1.0-18-amd64",
-         "OS Platform: Debian GNU/Linux 12 (bookworm) , V6.1, Build 0"},
-        {"Ubuntu 22.04.4 LTS", "5.15.153.1-microsoft-standard", "OS Platform: Ubuntu 22.04.4 LTS , V5.15, Build 153"},
-        {"X", "6.8", "OS Platform: X , V6.8, Build 0"},
-        {"X", "", "OS Platform: X , V0.0, Build 0"},
-        {"X", "99999999999999.1.2", "OS Platform: X , V999999999.1, Build 2"},
-    };
-    for (const auto& [name, release, line] : cases) EXPECT_EQ(FormatOsPlatform(name, release), line) << release;
 }
 
 TEST(HostInfo, SevenLinesInTheirFormats) {

@@ -2,16 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
 
-#include "link/AdapterAccess.h"
 #include "link/Frames.h"
-#include "pages/Core.h"
-#include "support/FakeClock.h"
 #include "support/HexFile.h"
-#include "support/MemoryWire.h"
-#include "support/RecordingMessages.h"
 #include "support/TestFrames.h"
+#include "support/WireCore.h"
 
 namespace zentrel::test {
 namespace {
@@ -21,22 +16,10 @@ const Mac kLocal = {0x00, 0xB0, 0x52, 0x00, 0x00, 0x07};
 const std::string kNmk = "0123456789ABCDEF0F1E2D3C4B5A6978";
 const std::string kDak = "FEDCBA98765432100011223344556677";
 
-struct FramesTest : ::testing::Test {
-    FakeClock clock;
-    MemoryWire wire{clock};
-    RecordingMessages messages;
-    Views views;
-    Core core{wire, messages, views, clock, nullptr, std::filesystem::temp_directory_path()};
-
+struct FramesTest : WireCoreTest {
     void SetUp() override {
-        wire.AddAdapter("eth0", kHost);
-        wire.AddAdapter("eth1", {0x02, 0, 0, 0, 0, 0x02});
-        ASSERT_TRUE(EnumerateAdapters(core.link));
-        for (int i = 0; i < 2; ++i) {
-            ASSERT_TRUE(OpenCapture(core.link, i));
-            std::memcpy(core.link.adapters[static_cast<std::size_t>(i)].hostMac,
-                        core.link.access.slots[static_cast<std::size_t>(i)].hostMac, 6);
-        }
+        OpenAdapters({kHost});
+        std::memcpy(core.link.adapters[0].hostMac, kHost.data(), 6);
     }
     // The one frame sent since the last call, against the golden file padded with zeros.
     void ExpectSent(const char* golden, std::size_t size, std::int32_t pending) {
@@ -66,27 +49,6 @@ TEST_F(FramesTest, RequestsMatchTheGoldenFrames) {
     SendSetKeyRequest(core.link, 0, "AB", 1, nullptr);  // a short key text is never read past its end
     EXPECT_EQ(wire.Sent(0).at(0).bytes[21], 0xAB);
     EXPECT_EQ(wire.Sent(0)[0].bytes[22], 0x00);
-}
-
-TEST_F(FramesTest, ProbeStationsSendsToEachPresentStationOfTheCurrentAdapter) {
-    core.link.currentAdapter = 1;
-    ProbeStations(core.link, 1);
-    EXPECT_TRUE(wire.Sent(1).empty());
-
-    auto& stations = core.link.tables[1].stations;
-    const Mac a = {0x00, 0x0A, 0, 0, 0, 1}, b = {0x00, 0x0B, 0, 0, 0, 2}, c = {0x00, 0x0C, 0, 0, 0, 3};
-    std::memcpy(stations[3].stationMac, a.data(), 6);
-    stations[3].present = 1;
-    std::memcpy(stations[0].stationMac, b.data(), 6);
-    stations[0].present = 1;
-    std::memcpy(stations[7].stationMac, c.data(), 6);  // not present
-    stations[9].present = 1;                           // present but empty address: no broadcast probe
-    std::memset(stations[9].stationMac, 0xFF, 6);
-    ProbeStations(core.link, 1);
-    ASSERT_EQ(wire.Sent(1).size(), 2u);
-    EXPECT_EQ(wire.Sent(1)[0].bytes[1], 0x0B);
-    EXPECT_EQ(wire.Sent(1)[1].bytes[1], 0x0A);
-    EXPECT_EQ(wire.Sent(1)[0].bytes[11], 0x02);  // the current adapter's own address as source
 }
 
 }  // namespace

@@ -40,14 +40,6 @@ inline std::vector<std::string> RunPython(const std::string& script, const std::
     return lines;
 }
 
-// SHA-256 of each input, lower-case hex.
-inline std::vector<std::string> PythonSha256(const std::vector<std::string>& inputs) {
-    return RunPython(
-        "import hashlib,sys\n"
-        "for a in sys.argv[1:]: print(hashlib.sha256(bytes.fromhex(a[1:])).hexdigest())",
-        inputs);
-}
-
 // PBKDF1-SHA-256 with 1000 iterations and a 16-byte result, upper-case hex, for each text
 // (up to its first zero byte, at most 64 bytes) under the given salt (hex).
 inline std::vector<std::string> PythonPbkdf1(const std::string& saltHex, const std::vector<std::string>& texts) {

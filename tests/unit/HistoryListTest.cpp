@@ -1,14 +1,11 @@
-// History list operations: the Delete command's rules, record removal, the sort comparison and
-// the link-quality text.
+// History list operations: the Delete command's rules, record removal and the sort comparison.
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdio>
 #include <cstring>
 
 #include "ScanFixture.h"
+#include "support/Records.h"
 #include "registry/Database.h"
-#include "report/QualityText.h"
 #include "pages/DiagnosticsPage.h"
 #include "pages/MainList.h"
 #include "pages/HistoryList.h"
@@ -24,12 +21,6 @@ protected:
         InitDiagnosticsPage(*core);
     }
     static Mac MacOf(std::uint8_t last) { return {0x00, 0xB0, 0x52, 0x00, 0x00, last}; }
-    void AddRecord(const Mac& mac, const char* label) {
-        auto& r = core->db.history[static_cast<std::size_t>(core->db.historyCount++)];
-        r = HistoryRecord{};
-        std::memcpy(r.mac, mac.data(), 6);
-        std::snprintf(r.label, sizeof r.label, "%s", label);
-    }
     void PutStation(int slot, const Mac& mac) {
         core->link.tables[0].stations[slot].present = 1;
         std::memcpy(core->link.tables[0].stations[slot].stationMac, mac.data(), 6);
@@ -52,9 +43,9 @@ protected:
 };
 
 TEST_F(HistoryListTest, DeletingTheSelectedRowRemovesItsRecordAndStation) {
-    AddRecord(MacOf(1), "X");
-    AddRecord(MacOf(2), "Y");
-    AddRecord(MacOf(3), "Z");
+    AddRecord(core->db, MacOf(1), "X");
+    AddRecord(core->db, MacOf(2), "Y");
+    AddRecord(core->db, MacOf(3), "Z");
     PutStation(0, MacOf(7));
     PutStation(1, MacOf(2));
     PutStation(2, MacOf(8));
@@ -72,21 +63,6 @@ TEST_F(HistoryListTest, DeletingTheSelectedRowRemovesItsRecordAndStation) {
     EXPECT_EQ(FormatMac(stations[0].stationMac), FormatMac(MacOf(7)));
     EXPECT_EQ(FormatMac(stations[1].stationMac), FormatMac(MacOf(8)));
     EXPECT_FALSE(IsMacSet(stations[2].stationMac));
-}
-
-// A save can take in another program's change after the list was built: Delete removes the
-// device the row shows, not whichever record now stands at the row's position.
-TEST_F(HistoryListTest, DeleteFollowsTheRowsDeviceWhenTheHistoryMovedUnderTheList) {
-    AddRecord(MacOf(1), "X");
-    AddRecord(MacOf(2), "Y");
-    AddRecord(MacOf(3), "Z");
-    FillHistoryList();
-    DeleteHistoryRecord(*core, 1);  // gone by another program's hand
-    views.diagnostics.history.SelectRow(1);
-    EXPECT_TRUE(DeleteSelectedHistory(*core));
-    EXPECT_EQ(Labels(), (std::vector<std::string>{"Z"}));
-    EXPECT_FALSE(DeleteSelectedHistory(*core));  // the row's device is no longer recorded
-    EXPECT_EQ(Labels(), (std::vector<std::string>{"Z"}));
 }
 
 TEST_F(HistoryListTest, DeleteRulesAndTheirMessages) {
@@ -114,7 +90,7 @@ TEST_F(HistoryListTest, DeleteRulesAndTheirMessages) {
         messages.shown.clear();
         messages.answers.clear();
         const Mac mac = c.macLast ? MacOf(c.macLast) : Mac{};
-        AddRecord(mac, "A");
+        AddRecord(core->db, mac, "A");
         FillHistoryList();
         if (c.select) views.diagnostics.history.SelectRow(0);
         auto& powerline = views.main.powerlineDevices;
@@ -142,8 +118,8 @@ TEST_F(HistoryListTest, CompareDeviceRows) {
     PutStation(1, MacOf(2));
     core->link.tables[0].stations[0].rateValue = 10.0;
     core->link.tables[0].stations[1].rateValue = 20.0;
-    AddRecord(MacOf(1), "B");
-    AddRecord(MacOf(2), "A");
+    AddRecord(core->db, MacOf(1), "B");
+    AddRecord(core->db, MacOf(2), "A");
     struct Case {
         int a, b, column, ascending, expected;
     };
@@ -165,36 +141,6 @@ TEST_F(HistoryListTest, CompareDeviceRows) {
         EXPECT_EQ(CompareDeviceRows(*core, c.a, c.b, c.column), c.expected)
             << c.a << " " << c.b << " col " << c.column << " asc " << c.ascending;
     }
-}
-
-TEST_F(HistoryListTest, QualityTextWithoutWording) {
-    core->quality = WordingForStyle(0);
-    const std::pair<double, std::size_t> cases[] = {{0, 0}, {-5, 0}, {1, 1}, {2, 1}, {14, 7}, {15, 8}, {16, 8},
-                                                    {17, 8}, {18, 9}, {200, 89}, {1e9, 89}};
-    for (const auto& [rate, bars] : cases) {
-        EXPECT_EQ(QualityText(core->quality, rate, 0), std::string(bars, '|')) << rate;
-    }
-    EXPECT_EQ(QualityText(core->quality, std::nan(""), 0), "");
-}
-
-TEST_F(HistoryListTest, QualityTextWithWording) {
-    core->quality = WordingForStyle(5);
-    ASSERT_EQ(core->quality.levels, 5);
-    struct Case {
-        double rate;
-        int rateClass;
-        const char* text;
-    };
-    const Case cases[] = {
-        {0, 0, "0-20%"},   {85, 0, "80-100%"}, {100, 0, "0-20%"}, {50, 0, "60-80%"},
-        {14, 1, "80-100%"}, {0, 1, "0-20%"},   {-100, 0, "0-20%"}, {46, 0, "40-60%"},  {47, 0, "60-80%"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(QualityText(core->quality, c.rate, c.rateClass), c.text) << c.rate;
-    EXPECT_EQ(QualityText(core->quality, std::nan(""), 0), "0-20%");
-
-    core->quality = WordingForStyle(2);
-    EXPECT_EQ(QualityText(core->quality, 0, 0), "Bad");
-    EXPECT_EQ(QualityText(core->quality, 80, 0), "Good");
 }
 
 }  // namespace

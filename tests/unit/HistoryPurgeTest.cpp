@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "RegistryFixture.h"
+#include "support/Records.h"
 #include "link/StationOps.h"
 #include "pages/Storage.h"
 #include "registry/DeviceHistory.h"
@@ -16,11 +17,7 @@ namespace {
 
 class HistoryPurgeTest : public RegistryTest {
 protected:
-    void Add(const Mac& mac, const char* label) {
-        auto& rec = core->db.history[static_cast<std::size_t>(core->db.historyCount++)];
-        std::memcpy(rec.mac, mac.data(), 6);
-        SetRecordText(rec.label, sizeof rec.label, label);
-    }
+    void Add(const Mac& mac, const char* label) { AddRecord(core->db, mac, label); }
     std::string Labels() const {
         std::string s;
         for (int i = 0; i < core->db.historyCount; ++i) s += RecordText(core->db.history[static_cast<std::size_t>(i)].label, 32);

@@ -102,12 +102,6 @@ protected:
         if (status != kSilent) wire.Reply(adapter, SetKeyConfirm(host, local, static_cast<std::uint8_t>(status)), 5);
     }
 
-    std::vector<std::string> MessageTexts() const {
-        std::vector<std::string> texts;
-        for (const auto& m : messages.shown) texts.push_back(m.text);
-        return texts;
-    }
-
     const Mac host{0x00, 0x11, 0x22, 0x33, 0x44, 0x55};
     const Mac local{0x00, 0xB0, 0x52, 0x00, 0xAA, 0x01};
     FakeClock clock;

@@ -61,20 +61,6 @@ TEST(KeyDerivation, KeysMatchIndependentReferenceOnEveryImplementation) {
     SelectBestSha256Impl();
 }
 
-TEST(KeyDerivation, TextWithoutTerminatorIsReadToSixtyFourBytesOnly) {
-    // A buffer of exactly 64 non-zero bytes: the derivation must stop at its end.
-    std::uint8_t text[64];
-    std::memset(text, 'Q', sizeof text);
-    CSha256 sha;
-    EXPECT_EQ(KeyText(sha.DeriveNmk(text).digest), NmkText(std::string(64, 'Q')));
-}
-
-TEST(KeyDerivation, KeyTextIsThirtyTwoUpperCaseDigits) {
-    const std::uint8_t key[16] = {0x00, 0x01, 0x0A, 0x10, 0x7F, 0x80, 0xAB, 0xCD,
-                                  0xEF, 0xFF, 0x5A, 0xA5, 0x09, 0x90, 0xFE, 0x0F};
-    EXPECT_EQ(KeyText(key), "00010A107F80ABCDEFFF5AA50990FE0F");
-}
-
 // Runs the command-line program through the shell, in the locale given; returns its exit status
 // and stdout.
 int RunCli(const std::string& arguments, std::string& out, const std::string& locale = "C.UTF-8", const std::string& prefix = "") {
@@ -101,18 +87,6 @@ TEST(KeyCommand, PrintsKeyOfTheTextByteForByte) {
     EXPECT_EQ(out, DakText("-dash") + "\n");
     EXPECT_EQ(RunCli("key nmk ''", out), 0);
     EXPECT_EQ(out, NmkText("") + "\n");
-}
-
-TEST(KeyCommand, TakesTheLocalesCharactersAsOneByteEach) {
-    std::string out;
-    // The C locale reads arguments as UTF-8 too: terminals send it whatever the locale says.
-    for (const char* locale : {"C.UTF-8", "C"}) {
-        SCOPED_TRACE(locale);
-        EXPECT_EQ(RunCli("key nmk 'Caf\xC3\xA9Net'", out, locale), 0);
-        EXPECT_EQ(out, NmkText("Caf\xE9Net") + "\n");
-        EXPECT_EQ(RunCli("key dak '\xCE\xA9mega-pass'", out, locale), 1);
-        EXPECT_EQ(out, "");
-    }
 }
 
 // Usage errors exit with 2, a scan that finds no local device with 1 (run in a directory and, as

@@ -102,17 +102,5 @@ TEST_F(MainPageTest, HeaderClicksFollowTheRememberedDirections) {
     EXPECT_EQ(RowSlots(), (std::vector<int>{0, 2, 1}));
 }
 
-TEST_F(MainPageTest, EqualKeysKeepSlotOrder) {
-    MakeCore();
-    PutStations({{0x05, 10}, {0x06, 10}, {0x07, 10}});
-    for (int ascending : {0, 1}) {
-        core->db.sortAscending = ascending;
-        for (int column : {0, 2, 3, 4}) {
-            SortPowerlineList(*core, column);
-            EXPECT_EQ(RowSlots(), (std::vector<int>{0, 1, 2})) << column;
-        }
-    }
-}
-
 }  // namespace
 }  // namespace zentrel::test

@@ -1,4 +1,4 @@
-// OEMPrefs.dat: the golden file, its defaults, and what a cut, huge or unreadable file gives.
+// OEMPrefs.dat: the golden file and what a cut, huge or unreadable file gives.
 // The program only reads it.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -21,24 +21,6 @@ std::vector<std::uint8_t> Golden() {
 }
 
 class OemPrefsTest : public RegistryTest {};
-
-TEST_F(OemPrefsTest, MissingFileGivesDefaults) {
-    core->prefs = OemPrefs{};
-    LoadOemPrefs(*core);
-    const auto& p = core->prefs;
-    EXPECT_EQ(p.title, "Zentrel Utility");
-    EXPECT_EQ(p.webAddress, "http://");
-    EXPECT_FALSE(p.legalNotice.empty());
-    EXPECT_EQ(core->scan.ticksPerPhase, 30);
-    EXPECT_EQ(core->scan.autoRefreshOff, 0);
-    EXPECT_EQ(p.mainBitmapX, 10);
-    EXPECT_EQ(p.mainBitmapY, 310);
-    EXPECT_EQ(p.aboutBitmapX, 80);
-    EXPECT_EQ(p.aboutBitmapY, 25);
-    EXPECT_EQ(p.use12HourClock, 1);
-    EXPECT_FALSE(core->views.main.powerlineDevices.gridLines);
-    EXPECT_EQ(core->db.sortColumn, 1);
-}
 
 TEST_F(OemPrefsTest, GoldenFile) {
     auto bytes = Golden();
@@ -142,17 +124,6 @@ TEST_F(OemPrefsTest, TicksPerPhaseAndGridLines) {
         EXPECT_GE(core->prefs.ticksPerPhase, 1);
         EXPECT_EQ(core->views.main.powerlineDevices.gridLines, c.grid);
     }
-}
-
-TEST_F(OemPrefsTest, MainPageTakesTheWordingOfTheLoadedStyle) {
-    auto b = Golden();
-    b[4] = 2;
-    WriteBytes(kOemPrefsFile, b);
-    LoadOemPrefs(*core);
-    SelectQualityWording(*core);
-    EXPECT_EQ(core->quality.levels, 2);
-    EXPECT_EQ(core->quality.entries, (std::vector<std::string>{"-", "Bad", "Good"}));
-    EXPECT_EQ(WordingForStyle(7).levels, 0);
 }
 
 }  // namespace

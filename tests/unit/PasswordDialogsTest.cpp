@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "KeyChangeFixture.h"
+#include "support/Records.h"
 #include "pages/PasswordDialogs.h"
 #include "registry/DeviceHistory.h"
 #include "pages/PrivacyPage.h"
@@ -19,15 +20,6 @@ const std::string kGoodPassword = "abcd-EFGH-1234-xy9z";
 
 class PasswordDialogsTest : public KeyChangeFixture {
 protected:
-    int AddRecord(const Mac& mac, const std::string& password, std::int64_t lastSeen = 100) {
-        HistoryRecord& r = core->db.history[static_cast<std::size_t>(core->db.historyCount)];
-        r = HistoryRecord{};
-        std::memcpy(r.mac, mac.data(), 6);
-        SetRecordText(r.password, sizeof r.password, password);
-        SetRecordText(r.label, sizeof r.label, "Device");
-        r.lastSeen = lastSeen;
-        return ++core->db.historyCount;
-    }
     std::string PasswordOf(int record) const {
         const HistoryRecord& r = core->db.history[static_cast<std::size_t>(record - 1)];
         return RecordText(r.password, sizeof r.password);
@@ -43,27 +35,8 @@ protected:
     }
 };
 
-TEST_F(PasswordDialogsTest, SetPasswordOpensWithStoredPasswordSelectedAndScanSuspended) {
-    AddRecord({0x00, 0xB0, 0x52, 0x00, 0x00, 0x01}, "");
-    AddRecord(kMac, "OLD1-OLD2-OLD3-OLD4");
-    SelectDevice();
-    ASSERT_TRUE(OpenSetPasswordDialog(*core));
-    EXPECT_EQ(core->db.selectedHistory, 2);
-    EXPECT_EQ(views.setPasswordTei, "0A");
-    EXPECT_EQ(views.setPasswordMac, kMacText);
-    EXPECT_EQ(views.setPasswordStatus, "");
-    const FieldState& field = views.Field(Form::SetPassword, kPasswordField);
-    EXPECT_EQ(field.text, "OLD1-OLD2-OLD3-OLD4");
-    EXPECT_TRUE(field.allSelected);
-    EXPECT_TRUE(field.focused);
-    EXPECT_EQ(core->scan.autoRefreshOff, 1);
-    CancelSetPassword(*core);
-    EXPECT_EQ(core->scan.autoRefreshOff, 0);
-    EXPECT_EQ(PasswordOf(2), "OLD1-OLD2-OLD3-OLD4");
-}
-
 TEST_F(PasswordDialogsTest, SetPasswordRefusesBadFormatsAndStoresAGoodOne) {
-    AddRecord(kMac, "");
+    AddRecord(core->db, kMac, "Device", "", 100);
     SelectDevice();
     ASSERT_TRUE(OpenSetPasswordDialog(*core));
     const std::string bad[] = {"", "abcd-efgh-ijkl-mno", "abcd-efgh-ijkl-mnopq", "abcde-fgh-ijkl-mnop",
@@ -96,7 +69,7 @@ TEST_F(PasswordDialogsTest, SetPasswordRefusesBadFormatsAndStoresAGoodOne) {
 }
 
 TEST_F(PasswordDialogsTest, SetPasswordCreatesTheRecordOfAListedDeviceWithoutOne) {
-    AddRecord({0x00, 0xB0, 0x52, 0x00, 0x00, 0x01}, "");
+    AddRecord(core->db, {0x00, 0xB0, 0x52, 0x00, 0x00, 0x01}, "Device", "", 100);
     SelectDevice();
     ASSERT_TRUE(OpenSetPasswordDialog(*core));
     EXPECT_EQ(core->db.selectedHistory, 0);
@@ -110,22 +83,6 @@ TEST_F(PasswordDialogsTest, SetPasswordCreatesTheRecordOfAListedDeviceWithoutOne
     EXPECT_EQ(PasswordOf(2), kGoodPassword);
     EXPECT_EQ(PasswordOf(1), "");  // the first record is not touched
     EXPECT_EQ(ListedPassword(), kGoodPassword);
-}
-
-TEST_F(PasswordDialogsTest, SetPasswordShowsTheDevicesPasswordWhenSavingMovesRecords) {
-    // Two records of one device in front: the save keeps one, so the selected device's record
-    // moves from position 3 to 2 between opening and storing.
-    const Mac other = {0x00, 0xB0, 0x52, 0x00, 0x00, 0x0F};
-    AddRecord(other, "XXXX-XXXX-XXXX-XXXX", 5);
-    AddRecord(other, "YYYY-YYYY-YYYY-YYYY", 9);
-    AddRecord(kMac, "");
-    SelectDevice();
-    ASSERT_TRUE(OpenSetPasswordDialog(*core));
-    TypePassword(kGoodPassword);
-    EXPECT_EQ(ConfirmSetPassword(*core), SetPasswordOutcome::Stored);
-    EXPECT_EQ(core->db.historyCount, 2);
-    EXPECT_EQ(ListedPassword(), kGoodPassword);
-    EXPECT_EQ(PasswordOf(FindHistoryByMac(core->db, kMac.data())), kGoodPassword);
 }
 
 TEST_F(PasswordDialogsTest, AddRemoteRulesStopAtTheFirstFailure) {
@@ -212,46 +169,6 @@ TEST_F(PasswordDialogsTest, AddRemoteWatchesTheSlotAfterTheStationsAndWaits200ms
             const std::uint32_t waited = messages.shownAtMs[0] - start;
             EXPECT_GE(waited, c.status == kSilent ? 552u : 202u);
         }
-    }
-}
-
-// Text typed with a character that has no byte (fits false) is refused by its field's rule, even
-// when the bytes left in the field would pass; nothing is stored or sent.
-TEST_F(PasswordDialogsTest, TextWithACharacterBeyondLatin1IsRefusedByItsFieldsRule) {
-    SelectDevice();
-    struct Case {
-        Form form;
-        int field;
-        std::string message;
-    } cases[] = {
-        {Form::Privacy, kPrivacyNameField,
-         "The Network Name Entered is Invalid.\nPlease Enter a Network Name between 4 and 24 characters"},
-        {Form::SetPassword, kPasswordField, "Bad password format"},
-        {Form::AddRemote, kAddRemoteNameField, "Please enter another name."},
-        {Form::AddRemote, kPasswordField,
-         "The Device Password Entered is Invalid.\nPlease check it and try again."},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.message);
-        ASSERT_TRUE(OpenSetPasswordDialog(*core));
-        OpenAddRemoteDialog(*core);
-        views.SetFieldText(Form::AddRemote, kPasswordField, kGoodPassword);
-        views.SetFieldText(Form::Privacy, kPrivacyNameField, "GoodName");
-        views.SetFieldText(Form::SetPassword, kPasswordField, kGoodPassword);
-        views.TypeFieldText(c.form, c.field, c.form == Form::SetPassword ? "abcd-EFGH-1234-xy9?" : "Good?",
-                            false);
-        messages.shown.clear();
-        requests.clear();
-        const bool open = c.form == Form::Privacy
-                              ? SetNetworkName(*core, SetNameScope::LocalOnly) == SetNameOutcome::Refused
-                          : c.form == Form::SetPassword ? !Closes(ConfirmSetPassword(*core))
-                                                        : !Closes(ConfirmAddRemote(*core));
-        CancelSetPassword(*core);
-        EXPECT_TRUE(open);
-        ASSERT_EQ(messages.shown.size(), 1u);
-        EXPECT_EQ(messages.shown[0].text, c.message);
-        EXPECT_TRUE(requests.empty());
-        EXPECT_EQ(core->db.historyCount, 0);
     }
 }
 

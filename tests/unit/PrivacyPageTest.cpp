@@ -19,42 +19,6 @@ protected:
     void Remember(const char* name) { std::strcpy(core->link.tables[0].networkName, name); }
 };
 
-TEST_F(PrivacyPageTest, ActivationSuspendsScanAndShowsRememberedOrDefaultName) {
-    struct Case {
-        int scanningBefore;
-        const char* stored;
-        const char* shown;
-    } cases[] = {{1, "", "HomePlugAV"}, {0, "Kitchen1", "Kitchen1"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.stored);
-        SetAutoRefresh(*core, c.scanningBefore);
-        Remember(c.stored);
-        ActivatePrivacyPage(*core);
-        EXPECT_EQ(core->scan.autoRefreshOff, 1);
-        EXPECT_EQ(RememberedName(), c.shown);
-        const FieldState& field = views.Field(Form::Privacy, kPrivacyNameField);
-        EXPECT_EQ(field.text, c.shown);
-        EXPECT_FALSE(field.allSelected);
-        EXPECT_TRUE(field.focused);
-        DeactivatePrivacyPage(*core);
-        EXPECT_EQ(core->scan.autoRefreshOff, c.scanningBefore ? 0 : 1);
-    }
-    EXPECT_TRUE(requests.empty());
-}
-
-TEST_F(PrivacyPageTest, UseDefaultRemembersAtOnceAndSendsNothing) {
-    Remember("Kitchen1");
-    ActivatePrivacyPage(*core);
-    UseDefaultNetworkName(*core);
-    EXPECT_EQ(RememberedName(), "HomePlugAV");
-    const FieldState& field = views.Field(Form::Privacy, kPrivacyNameField);
-    EXPECT_EQ(field.text, "HomePlugAV");
-    EXPECT_TRUE(field.allSelected);
-    EXPECT_TRUE(field.focused);
-    EXPECT_TRUE(requests.empty());
-    EXPECT_TRUE(messages.shown.empty());
-}
-
 TEST_F(PrivacyPageTest, NameRulesDecideWhatIsSentAndWhatIsRemembered) {
     const std::string invalid =
         "The Network Name Entered is Invalid.\nPlease Enter a Network Name between 4 and 24 characters";
@@ -93,7 +57,8 @@ TEST_F(PrivacyPageTest, NameRulesDecideWhatIsSentAndWhatIsRemembered) {
         EXPECT_EQ(outcome, SetNameOutcome::Success);
         EXPECT_EQ(requests[0].nmk, NmkText(c.name));
         EXPECT_EQ(messages.shown[0].text, kSuccessText);
-        EXPECT_EQ(messages.stdoutLines.size(), c.remembered ? 0u : 1u);
+        const std::vector<std::string> printed = {"Illegal character in password, CTRL and ALT characters not allowed.\n"};
+        EXPECT_EQ(messages.stdoutLines, c.remembered ? std::vector<std::string>{} : printed);
     }
 }
 
@@ -147,15 +112,9 @@ TEST_F(PrivacyPageTest, SetAllSendsRemoteDevicesInRowOrderThenLocalWithTheirWait
     EXPECT_EQ(core->link.tables[0].stations[0].present, 0);
     EXPECT_EQ(RememberedName(), "NewName");
 
+    // Before and after each of the two remote devices; their texts are the widget's test.
     ASSERT_EQ(progress.size(), 4u);
-    EXPECT_EQ(progress[0].index, 1);
-    EXPECT_EQ(progress[0].count, 2);
-    EXPECT_EQ(progress[0].mac, kMacA);
-    EXPECT_FALSE(progress[0].done);
-    EXPECT_TRUE(progress[1].done);
-    EXPECT_TRUE(progress[1].ok);
-    EXPECT_EQ(progress[3].index, 2);
-    EXPECT_EQ(progress[3].mac, kMacC);
+    EXPECT_TRUE(progress[1].done && progress[1].ok);
 }
 
 TEST_F(PrivacyPageTest, RemoteDeviceGetsExactlyOneRetry) {
@@ -187,19 +146,6 @@ TEST_F(PrivacyPageTest, RemoteDeviceGetsExactlyOneRetry) {
     EXPECT_EQ(messages.shown[1].caption, "Info");
 }
 
-TEST_F(PrivacyPageTest, SilentLocalDeviceFailsButTablesAreClearedAllTheSame) {
-    core->link.tables[0].stationCount = 1;
-    localAnswers = {kSilent};
-    SetName("NewName");
-    EXPECT_EQ(SetNetworkName(*core, SetNameScope::LocalOnly), SetNameOutcome::LocalFailed);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, "Change network name failed.");
-    EXPECT_EQ(messages.shown[0].caption, "Attention!");
-    EXPECT_EQ(messages.shown[0].icon, MsgIcon::None);
-    EXPECT_EQ(core->link.tables[0].stationCount, 0);
-    EXPECT_EQ(RememberedName(), "NewName");  // not restored after a failed set
-}
-
 TEST_F(PrivacyPageTest, VisitsOnlyRowsBelowStationCountThatExist) {
     struct Case {
         int stationCount;
@@ -219,25 +165,6 @@ TEST_F(PrivacyPageTest, VisitsOnlyRowsBelowStationCountThatExist) {
         EXPECT_EQ(requests.back().mode, 0x0F);
         EXPECT_EQ(messages.shown.back().text, kSuccessText);
     }
-}
-
-TEST_F(PrivacyPageTest, LocalOnlyIgnoresPasswordsAndWithoutListNothingHappens) {
-    AddRow("02", kMacA, "first-pass");
-    core->link.tables[0].stationCount = 1;
-    SetName("NewName");
-    EXPECT_EQ(SetNetworkName(*core, SetNameScope::LocalOnly), SetNameOutcome::Success);
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].mode, 0x0F);
-    EXPECT_EQ(requests[0].localOnlyFlag, 1);
-
-    views.main.powerlineDevices.present = false;
-    requests.clear();
-    messages.shown.clear();
-    Remember("Previous");
-    EXPECT_EQ(SetNetworkName(*core, SetNameScope::AllDevices), SetNameOutcome::NotRun);
-    EXPECT_TRUE(requests.empty());
-    EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ(RememberedName(), "Previous");
 }
 
 }  // namespace

@@ -59,13 +59,6 @@ const char kBlock[] =
     "\n"
     "NIC #1:\t02:00:00:00:00:02\tPresent=0\n";
 
-TEST_F(ScanLogTest, NothingBelowLevelThree) {
-    core->prefs.debugLevel = 2;
-    LogScanIfEnabled(*core);
-    EXPECT_FALSE(std::filesystem::exists(dir / "scan.log"));
-    EXPECT_EQ(core->scanLogFile, nullptr);
-}
-
 TEST_F(ScanLogTest, DateHeaderThenOneFlushedBlockPerCycle) {
     core->prefs.debugLevel = 3;
     LogScanIfEnabled(*core);
@@ -76,19 +69,6 @@ TEST_F(ScanLogTest, DateHeaderThenOneFlushedBlockPerCycle) {
     EXPECT_EQ(ReadLog(), header + kBlock + kBlock);
 }
 
-TEST_F(ScanLogTest, ANewRunStartsAFreshLog) {
-    {
-        std::ofstream old(dir / "scan.log");
-        old << "the previous run's trace\n";
-    }
-    core->prefs.debugLevel = 4;
-    core->link.access.adapterCount = 1;
-    core->link.tables[0].localFound = 0;
-    WriteScanLog(core->scanLogFile, core->FilePath(kScanLogFile), core->link, core->clock.Now());
-    EXPECT_EQ(ReadLog(),
-              "Tue Nov 14 22:13:21 2023\n\tdevice\t\t\tpresent\tmisseTillDrop\n\nNIC #0:\t02:00:00:00:00:01\tPresent=0\n");
-}
-
 TEST_F(ScanLogTest, AnUnwritableLogIsTriedAgainNextTime) {
     std::filesystem::create_directory(dir / "scan.log");  // a directory cannot be opened for writing
     core->prefs.debugLevel = 3;
@@ -97,18 +77,6 @@ TEST_F(ScanLogTest, AnUnwritableLogIsTriedAgainNextTime) {
     std::filesystem::remove(dir / "scan.log");
     LogScanIfEnabled(*core);
     EXPECT_NE(core->scanLogFile, nullptr);
-}
-
-TEST(StandardDateText, ZeroPadsTheDay) {
-    std::tm when{};
-    when.tm_year = 110;
-    when.tm_mon = 0;
-    when.tm_mday = 5;
-    when.tm_hour = 3;
-    when.tm_min = 7;
-    when.tm_sec = 9;
-    when.tm_wday = 2;
-    EXPECT_EQ(StandardDateText(when), "Tue Jan 05 03:07:09 2010\n");
 }
 
 }  // namespace

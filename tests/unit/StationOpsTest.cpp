@@ -1,24 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
 
 #include "link/StationOps.h"
-#include "pages/Core.h"
-#include "support/FakeClock.h"
-#include "support/MemoryWire.h"
-#include "support/RecordingMessages.h"
+#include "support/WireCore.h"
 
 namespace zentrel::test {
 namespace {
 
-struct StationOpsTest : ::testing::Test {
-    FakeClock clock;
-    MemoryWire wire{clock};
-    RecordingMessages messages;
-    Views views;
-    Core core{wire, messages, views, clock, nullptr, std::filesystem::temp_directory_path()};
-
+struct StationOpsTest : WireCoreTest {
     StationTable& Table(int i) { return core.link.tables[static_cast<std::size_t>(i)]; }
     StationEntry& Entry(int table, int slot) { return Table(table).stations[slot]; }
     void Fill(int table, int slot, std::uint8_t id) {
@@ -35,37 +25,6 @@ struct StationOpsTest : ::testing::Test {
         e.listed = 1;
     }
 };
-
-TEST_F(StationOpsTest, ClearEmptiesStationsAndKeepsNamesLocalMacsAndNetworkInfo) {
-    int afterClear = 0;
-    core.afterClearStationTables = [&](Core& c) {
-        ++afterClear;
-        EXPECT_EQ(c.link.tables[7].stationCount, 0);  // runs after the tables are emptied
-    };
-    for (int t = 0; t < kMaxAdapters; ++t) {
-        for (int s = 0; s < kMaxStations; ++s) Fill(t, s, static_cast<std::uint8_t>(s + 1));
-        Table(t).stationCount = 32;
-        std::strcpy(Table(t).networkName, "MyNet");
-        std::memset(Table(t).localMac, 0x42, 6);
-        Table(t).ccoTei = 9;
-        core.link.adapters[static_cast<std::size_t>(t)].localFound = 1;
-    }
-    ClearStationTables(core.link);
-    EXPECT_EQ(afterClear, 1);
-    for (int t = 0; t < kMaxAdapters; ++t) {
-        EXPECT_EQ(Table(t).stationCount, 0);
-        EXPECT_EQ(core.link.adapters[static_cast<std::size_t>(t)].localFound, 0);
-        EXPECT_STREQ(Table(t).networkName, "MyNet");
-        EXPECT_EQ(Table(t).localMac[0], 0x42);
-        EXPECT_EQ(Table(t).ccoTei, 9);
-        for (int s = 0; s < kMaxStations; ++s) {
-            const StationEntry& e = Entry(t, s);
-            EXPECT_EQ(e.present + e.stationMac[5] + e.bridgedMac[5] + e.missesTillDrop + e.avgTxRate, 0);
-            EXPECT_EQ(e.rateValue, 0.0);
-            EXPECT_EQ(e.tei, s + 1);  // left alone
-        }
-    }
-}
 
 // Each scan without an answer takes one miss; the last one drops the station and counts a drop.
 TEST_F(StationOpsTest, AgingCountsDownOnTheCurrentAdapterThenDrops) {
