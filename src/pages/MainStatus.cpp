@@ -33,6 +33,16 @@ void ShowConnectionState(Core& core) {
     core.views.Changed();
 }
 
+bool IsPublicNetwork(const StationTable& table) {
+    // The network itself decides once its NID is known: the name is only what this program last
+    // set, which another program, a reset or the device's button may have changed since. Before
+    // that the name is compared with its terminator, so one that only begins with the default is
+    // private.
+    const bool nidKnown = std::any_of(std::begin(table.nid), std::end(table.nid), [](std::uint8_t b) { return b != 0; });
+    return nidKnown ? IsDefaultNetworkNid(table.nid)
+                    : std::memcmp(table.networkName, kDefaultNetworkName, sizeof kDefaultNetworkName) == 0;
+}
+
 void ShowNetworkStatus(Core& core, int phase) {
     MainPageView& main = core.views.main;
     const std::size_t current = static_cast<std::size_t>(CurrentIndex(core));
@@ -40,14 +50,7 @@ void ShowNetworkStatus(Core& core, int phase) {
     const StationTable& table = core.link.tables[current];
 
     main.scanning = (phase > 4 && record.localFound != 0) ? " Scanning..." : "";
-    // The network itself decides once its NID is known: the name is only what this program last
-    // set, which another program, a reset or the device's button may have changed since. Before
-    // that the name is compared with its terminator, so one that only begins with the default is
-    // private.
-    const bool nidKnown = std::any_of(std::begin(table.nid), std::end(table.nid), [](std::uint8_t b) { return b != 0; });
-    const bool isPublic = nidKnown ? IsDefaultNetworkNid(table.nid)
-                                   : std::memcmp(table.networkName, kDefaultNetworkName, sizeof kDefaultNetworkName) == 0;
-    main.networkType = std::string("Network Type: ") + (isPublic ? "Public" : "Private");
+    main.networkType = std::string("Network Type: ") + (IsPublicNetwork(table) ? "Public" : "Private");
     main.stationCountText = std::to_string(table.stationCount) + " " + "Powerline Devices detected";
     ShowConnectionState(core);
 }

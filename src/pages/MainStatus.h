@@ -4,6 +4,10 @@
 namespace zentrel {
 
 struct Core;
+struct StationTable;
+
+// Whether the table's network is the public (default) one.
+bool IsPublicNetwork(const StationTable& table);
 
 void ShowConnectionState(Core& core);
 // `phase` is the scan cycle's step: it picks the scanning text.

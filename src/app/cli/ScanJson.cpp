@@ -5,7 +5,7 @@
 
 #include "base/HexText.h"
 #include "cli/CliText.h"
-#include "keys/KeyDerivation.h"
+#include "pages/MainStatus.h"
 #include "registry/DeviceHistory.h"
 
 namespace zentrel::cli {
@@ -102,9 +102,8 @@ std::string ScanJson(const Core& core, long cycle, std::int64_t now) {
     out += Bool(connected);
     out += ",\"network\":";
     if (connected) {
-        const bool isPublic = std::memcmp(table.networkName, kDefaultNetworkName, sizeof kDefaultNetworkName) == 0;
         out += "{\"type\":";
-        out += isPublic ? "\"public\"" : "\"private\"";
+        out += IsPublicNetwork(table) ? "\"public\"" : "\"private\"";
         out += ",\"nid\":";
         out += HexJson(table.nid, sizeof table.nid);
         out += ",\"snid\":" + std::to_string(table.snid);
