@@ -1,7 +1,7 @@
 #pragma once
 // Golden frames under tests/data are hex text: bytes as two hex digits separated by blanks or
 // line breaks, lines starting with '#' are comments. A file that is missing or has anything else
-// in it gives no bytes, so the comparison fails.
+// in it gives no bytes, so the comparison fails. HexOf writes lower-case hex without blanks.
 #include <cstdint>
 #include <fstream>
 #include <sstream>
@@ -9,6 +9,16 @@
 #include <vector>
 
 namespace zentrel::test {
+
+inline std::string HexOf(const std::string& bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : bytes) {
+        out += kDigits[c >> 4];
+        out += kDigits[c & 15];
+    }
+    return out;
+}
 
 inline std::vector<std::uint8_t> ReadHexFile(const std::string& path) {
     std::ifstream in(path);

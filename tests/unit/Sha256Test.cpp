@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "HashReference.h"
+#include "support/HexFile.h"
 #include "keys/Sha256.h"
 
 using namespace zentrel;
