@@ -122,7 +122,12 @@ int Run(const std::vector<std::string>& args) {
         if (!context.timer.running) continue;
         const int before = core.scan.phase;
         ScanTick(core);
-        if (core.scan.phase == 0 && before != 0) ok = cycleDone();
+        if (core.scan.phase == 0 && before != 0) {
+            ok = cycleDone();
+            // With periodic scanning off only a requested scan runs a cycle: ask for the next one
+            // as the Refresh button would, or `--cycles N` would wait forever.
+            if (core.prefs.autoScan == 0) StartScan(core);
+        }
     }
     StopScanTimer(core);
     DeactivateMainPage(core);
