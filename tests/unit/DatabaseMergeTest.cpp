@@ -1,27 +1,18 @@
 // Two programs in one directory, each with plc.data loaded: `there` (a zentrel command) saves a
 // change, then `here` (the desktop program) saves its own; neither change is lost.
-#include <gtest/gtest.h>
-
-#include <cstdio>
 #include <cstring>
 #include <functional>
-#include <string>
+#include <sstream>
 
-#include "registry/Database.h"
-#include "registry/DeviceHistory.h"
-#include "pages/Storage.h"
-#include "base/MacAddress.h"
+#include "RegistryFixture.h"
 #include "pages/HistoryList.h"
-#include "unit/RegistryFixture.h"
+#include "pages/Storage.h"
+#include "registry/DeviceHistory.h"
 
 namespace zentrel::test {
 namespace {
 
-std::string MacOf(int n) {
-    char text[20];
-    std::snprintf(text, sizeof text, "02:00:00:00:00:%02X", n);
-    return text;
-}
+std::string MacOf(int n) { return FormatMac(Mac{0x02, 0, 0, 0, 0, static_cast<std::uint8_t>(n)}); }
 
 struct DatabaseMergeTest : RegistryTest {
     // Records 1, 2 and 3 with passwords "1", "2", "3", seen at 100; both programs load them.
@@ -31,7 +22,7 @@ struct DatabaseMergeTest : RegistryTest {
         here = Reopen();
         for (int n = 1; n <= 3; ++n) Set(*here, n, std::to_string(n), 100);
         SaveDatabase(*here);
-        there = std::make_unique<Core>(wire, messages, views3, clock, nullptr, dir);
+        there = Reopen();
         LoadDatabase(*there);
     }
     // Records device n (adding it when missing) with that password and time.
@@ -51,24 +42,16 @@ struct DatabaseMergeTest : RegistryTest {
     static void Forget(Core& c, int n) { DeleteHistoryRecord(c, FindHistoryByMacText(c.db, MacOf(n))); }
     // The stored records in file order: "n=password@seen".
     std::string Stored() {
-        auto reader = std::make_unique<Core>(wire, messages, views4, clock, nullptr, dir);
+        auto reader = Reopen();
         LoadDatabase(*reader);
-        std::string text;
+        std::ostringstream text;
         for (int i = 0; i < reader->db.historyCount; ++i) {
             const auto& r = reader->db.history[static_cast<std::size_t>(i)];
-            // Appended piece by piece: GCC 12 at -O3 takes a literal put in front of a temporary
-            // string for an overlapping copy (-Wrestrict).
-            if (!text.empty()) text += ' ';
-            text += std::to_string(r.mac[5]);
-            text += '=';
-            text += RecordText(r.password, sizeof r.password);
-            text += '@';
-            text += std::to_string(r.lastSeen);
+            text << (i ? " " : "") << int{r.mac[5]} << '=' << RecordText(r.password, sizeof r.password) << '@' << r.lastSeen;
         }
-        return text;
+        return text.str();
     }
 
-    Views views3, views4;
     std::unique_ptr<Core> here, there;
 };
 

@@ -1,47 +1,26 @@
 // The diagnostics report in both targets, the host information lines and the page's commands.
-#include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
-#include <cstdlib>
-#include <cstring>
-#include <ctime>
 #include <fstream>
-#include <sstream>
+#include <regex>
 
 #include "ScanFixture.h"
-#include "support/Records.h"
-#include "registry/Database.h"
 #include "pages/DiagnosticsPage.h"
 #include "report/HostInfo.h"
+#include "support/Records.h"
 
 namespace zentrel::test {
 namespace {
 
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::string line;
-    std::istringstream in(text);
-    while (std::getline(in, line)) lines.push_back(line);
-    if (!text.empty() && text.back() == '\n') lines.push_back("");
-    return lines;
-}
-
 // The first four host lines name this machine: keep their labels only.
-std::vector<std::string> MaskHostLines(std::vector<std::string> lines) {
-    for (auto& line : lines) {
-        for (const char* label : {"Computer name: ", "User name: ", "Microprocessor: ", "OS Platform: "}) {
-            if (line.rfind(label, 0) == 0) line = std::string(label) + "*";
-        }
-    }
-    return lines;
+std::string MaskHostLines(const std::string& text) {
+    static const std::regex host("^(Computer name|User name|Microprocessor|OS Platform): .*$", std::regex::multiline);
+    return std::regex_replace(text, host, "$1: *");
 }
 
 std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 class DiagnosticsTest : public ScanFixture {
@@ -59,15 +38,11 @@ protected:
     // that the history does not hold yet.
     void TwoAdapters() {
         core->link.access.adapterCount = 2;
-        const std::uint8_t host0[6] = {0x02, 0, 0, 0, 0, 0x01};
-        const std::uint8_t host1[6] = {0x02, 0, 0, 0, 0, 0x02};
-        std::memcpy(core->link.access.slots[0].hostMac, host0, 6);
-        std::memcpy(core->link.access.slots[1].hostMac, host1, 6);
+        for (std::uint8_t n = 0; n < 2; ++n) std::memcpy(core->link.access.slots[n].hostMac, Mac{2, 0, 0, 0, 0, std::uint8_t(n + 1)}.data(), 6);
         auto& t0 = core->link.tables[0];
         t0.localFound = 1;
         t0.localTei = 0x0A;
-        const std::uint8_t local[6] = {0x00, 0xB0, 0x52, 0x00, 0x01, 0x01};
-        std::memcpy(t0.localMac, local, 6);
+        std::memcpy(t0.localMac, Mac{0x00, 0xB0, 0x52, 0x00, 0x01, 0x01}.data(), 6);
         std::snprintf(core->link.adapters[0].firmwareVersion, 100, "%s", "FW-1.2.3");
         t0.readCount = 5;
         t0.readBytes = 2048;
@@ -94,11 +69,7 @@ protected:
 
 TEST_F(DiagnosticsTest, ReportMatchesTheGoldenLayout) {
     TwoAdapters();
-    const auto actual = MaskHostLines(SplitLines(Report()));
-    const auto expected = MaskHostLines(SplitLines(ReadFile(std::string(ZENTREL_TEST_DATA) + "/diagnostics_report.txt")));
-    ASSERT_FALSE(expected.empty());
-    ASSERT_EQ(actual.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(actual[i], expected[i]) << "line " << i + 1;
+    EXPECT_EQ(MaskHostLines(Report()), MaskHostLines(ReadFile(ZENTREL_TEST_DATA "/diagnostics_report.txt")));
 }
 
 TEST_F(DiagnosticsTest, PageModeFillsBothLists) {

@@ -1,14 +1,9 @@
 // History list operations: the Delete command's rules, record removal and the sort comparison.
-#include <gtest/gtest.h>
-
-#include <cstring>
-
 #include "ScanFixture.h"
-#include "support/Records.h"
-#include "registry/Database.h"
 #include "pages/DiagnosticsPage.h"
-#include "pages/MainList.h"
 #include "pages/HistoryList.h"
+#include "pages/MainList.h"
+#include "support/Records.h"
 
 namespace zentrel::test {
 namespace {
@@ -25,19 +20,9 @@ protected:
         core->link.tables[0].stations[slot].present = 1;
         std::memcpy(core->link.tables[0].stations[slot].stationMac, mac.data(), 6);
     }
-    // The Diagnostics page's list as the report generator fills it: row i shows record i.
-    void FillHistoryList() {
-        auto& list = views.diagnostics.history;
-        list.DeleteAllRows();
-        for (int i = 0; i < core->db.historyCount; ++i) {
-            const int r = list.AppendRow(0);
-            list.SetCell(r, 0, core->db.history[static_cast<std::size_t>(i)].label);
-            list.SetCell(r, 1, FormatMac(core->db.history[static_cast<std::size_t>(i)].mac));
-        }
-    }
-    std::vector<std::string> Labels() const {
-        std::vector<std::string> labels;
-        for (int i = 0; i < core->db.historyCount; ++i) labels.push_back(core->db.history[static_cast<std::size_t>(i)].label);
+    std::string Labels() const {
+        std::string labels;
+        for (int i = 0; i < core->db.historyCount; ++i) labels += core->db.history[static_cast<std::size_t>(i)].label;
         return labels;
     }
 };
@@ -49,14 +34,14 @@ TEST_F(HistoryListTest, DeletingTheSelectedRowRemovesItsRecordAndStation) {
     PutStation(0, MacOf(7));
     PutStation(1, MacOf(2));
     PutStation(2, MacOf(8));
-    FillHistoryList();
+    PaintDiagnosticsPage(*core);
     views.diagnostics.history.SelectRow(1);
     EXPECT_TRUE(DeleteSelectedHistory(*core));
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "Are you sure to delete it?");
     EXPECT_EQ(messages.shown[0].caption, "Attention!");
     EXPECT_EQ(messages.shown[0].buttons, MsgButtons::YesNo);
-    EXPECT_EQ(Labels(), (std::vector<std::string>{"X", "Z"}));
+    EXPECT_EQ(Labels(), "XZ");
     const HistoryRecord zero{};
     EXPECT_EQ(std::memcmp(&core->db.history[2], &zero, sizeof zero), 0);
     const auto& stations = core->link.tables[0].stations;
@@ -91,7 +76,7 @@ TEST_F(HistoryListTest, DeleteRulesAndTheirMessages) {
         messages.answers.clear();
         const Mac mac = c.macLast ? MacOf(c.macLast) : Mac{};
         AddRecord(core->db, mac, "A");
-        FillHistoryList();
+        PaintDiagnosticsPage(*core);
         if (c.select) views.diagnostics.history.SelectRow(0);
         auto& powerline = views.main.powerlineDevices;
         powerline.DeleteAllRows();

@@ -1,26 +1,20 @@
-#include <gtest/gtest.h>
-
-#include <cstring>
-
+// Removing history records: those without a MAC, one by MAC, and the purge when the tables clear.
 #include "RegistryFixture.h"
-#include "support/Records.h"
 #include "link/StationOps.h"
 #include "pages/Storage.h"
 #include "registry/DeviceHistory.h"
-#include "registry/Database.h"
-#include "pages/HistoryList.h"
+#include "support/Records.h"
 
-using namespace zentrel;
-using namespace zentrel::test;
-
+namespace zentrel::test {
 namespace {
 
 class HistoryPurgeTest : public RegistryTest {
 protected:
     void Add(const Mac& mac, const char* label) { AddRecord(core->db, mac, label); }
-    std::string Labels() const {
+    // The labels of the first `count` slots, whatever the record count says.
+    std::string Labels(int count = 0) const {
         std::string s;
-        for (int i = 0; i < core->db.historyCount; ++i) s += RecordText(core->db.history[static_cast<std::size_t>(i)].label, 32);
+        for (int i = 0; i < (count ? count : core->db.historyCount); ++i) s += RecordText(core->db.history[static_cast<std::size_t>(i)].label, 32);
         return s;
     }
 };
@@ -35,12 +29,8 @@ TEST_F(HistoryPurgeTest, RemovesEveryRecordWithAnEmptyMac) {
     Add(kB, "B");
     Add(kMixed, "z");
     PurgeEmptyHistory(core->db, core->link);
-    EXPECT_EQ(Labels(), "AB");
     EXPECT_EQ(core->db.historyCount, 2);
-    for (int i = 2; i < kMaxHistory; ++i) {
-        const auto& rec = core->db.history[static_cast<std::size_t>(i)];
-        EXPECT_EQ(RecordText(rec.label, 32), "") << i;
-    }
+    EXPECT_EQ(Labels(kMaxHistory), "AB");  // the slots behind are emptied
 }
 
 TEST_F(HistoryPurgeTest, RemoveByMacTakesTheFirstRecordAndItsStation) {
@@ -72,3 +62,4 @@ TEST_F(HistoryPurgeTest, ClearingTheStationTablesPurgesAndSaves) {
 }
 
 }  // namespace
+}  // namespace zentrel::test

@@ -1,15 +1,8 @@
 // scan.log: written only above debug level 2, one flushed block per call.
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <cstring>
-#include <ctime>
 #include <fstream>
-#include <sstream>
 
 #include "ScanFixture.h"
 #include "report/ScanLog.h"
-#include "pages/ScanCycle.h"
 
 namespace zentrel::test {
 namespace {
@@ -23,10 +16,9 @@ protected:
         core = std::make_unique<Core>(wire, messages, views, clock, &timer, dir);
         core->link.access.adapterCount = 2;
         auto& t0 = core->link.tables[0];
-        const std::uint8_t host0[6] = {0x02, 0, 0, 0, 0, 0x01};
-        const std::uint8_t host1[6] = {0x02, 0, 0, 0, 0, 0x02};
-        std::memcpy(t0.hostMac, host0, 6);
-        std::memcpy(core->link.tables[1].hostMac, host1, 6);
+        const Mac host0{0x02, 0, 0, 0, 0, 0x01};
+        std::memcpy(t0.hostMac, host0.data(), 6);
+        std::memcpy(core->link.tables[1].hostMac, Mac{0x02, 0, 0, 0, 0, 0x02}.data(), 6);
         t0.localFound = 1;
         Put(0, 0x01, 1, 2);
         Put(3, 0x02, 0, 0);    // dropped
@@ -34,20 +26,17 @@ protected:
         // A slot without a MAC is not listed.
         t0.stations[9].present = 1;
         // Stations of an adapter without a local device are not listed either.
-        std::memcpy(core->link.tables[1].stations[0].stationMac, host0, 6);
+        std::memcpy(core->link.tables[1].stations[0].stationMac, host0.data(), 6);
     }
     void Put(int slot, std::uint8_t last, int present, int misses) {
         auto& e = core->link.tables[0].stations[slot];
-        const std::uint8_t mac[6] = {0x00, 0xB0, 0x52, 0x11, 0x00, last};
-        std::memcpy(e.stationMac, mac, 6);
+        std::memcpy(e.stationMac, Mac{0x00, 0xB0, 0x52, 0x11, 0x00, last}.data(), 6);
         e.present = present;
         e.missesTillDrop = static_cast<std::int8_t>(misses);
     }
     std::string ReadLog() const {
         std::ifstream in(dir / "scan.log", std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
+        return {std::istreambuf_iterator<char>(in), {}};
     }
 };
 

@@ -1,31 +1,25 @@
 // OUIList.txt: lines of six hex digits, a tab and a name; room for one entry per 20 bytes.
-#include <gtest/gtest.h>
-
 #include <cstring>
 
 #include "RegistryFixture.h"
-#include "registry/OemPrefs.h"
 #include "pages/Preferences.h"
+#include "registry/OemPrefs.h"
 
-using namespace zentrel;
-using namespace zentrel::test;
-
+namespace zentrel::test {
 namespace {
 
-class VendorListTest : public RegistryTest {};
+using VendorListTest = RegistryTest;
 
 TEST_F(VendorListTest, RoomForOneEntryPerTwentyBytes) {
     std::string text = "0000A1\tMy_Vendor\n";
     for (int i = 0; i < 4; ++i) text += "00B05" + std::to_string(i) + "\tVendor_0" + std::to_string(i) + "\n";
     text += "123456\tABCDEFG\n";
     ASSERT_EQ(text.size(), 100u);
-    WriteText(kVendorListFile, text);
+    WriteBytes(kVendorListFile, text);
     LoadVendorList(*core);
     ASSERT_EQ(core->vendors.size(), 5u);
     const auto& first = core->vendors[0];
-    EXPECT_EQ(first.oui[0], 0x00);
-    EXPECT_EQ(first.oui[1], 0x00);
-    EXPECT_EQ(first.oui[2], 0xA1);
+    EXPECT_EQ((std::vector<int>{first.oui[0], first.oui[1], first.oui[2]}), (std::vector<int>{0x00, 0x00, 0xA1}));
     EXPECT_STREQ(first.name, "My Vendor");
     EXPECT_EQ(core->vendors[4].oui[2], 0x53);
     EXPECT_STREQ(core->vendors[4].name, "Vendor 03");
@@ -66,3 +60,4 @@ TEST(VendorListParse, Lines) {
 }
 
 }  // namespace
+}  // namespace zentrel::test
