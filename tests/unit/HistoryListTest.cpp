@@ -51,17 +51,13 @@ TEST_F(HistoryListTest, DeletingTheSelectedRowRemovesItsRecordAndStation) {
 }
 
 TEST_F(HistoryListTest, DeleteRulesAndTheirMessages) {
-    struct Case {
+    const struct {
         const char* name;
-        bool select;
-        bool inPowerlineList;
-        bool inLocalList;
-        bool answerNo;
+        bool select, inPowerlineList, inLocalList, answerNo;
         std::uint8_t macLast;
         std::vector<std::string> texts;
         bool deleted;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"no selection", false, false, false, false, 1, {"Please select a List to be deleted."}, false},
         {"shown in the powerline list", true, true, false, false, 1, {"This device is currently active."}, false},
         {"shown in the local list", true, false, true, false, 1, {"This device is currently active."}, false},
@@ -105,10 +101,9 @@ TEST_F(HistoryListTest, CompareDeviceRows) {
     core->link.tables[0].stations[1].rateValue = 20.0;
     AddRecord(core->db, MacOf(1), "B");
     AddRecord(core->db, MacOf(2), "A");
-    struct Case {
+    const struct {
         int a, b, column, ascending, expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {5, 5, 0, 1, 0}, {5, 5, 2, 0, 0},
         // rates 10 and 20
         {0, 1, 2, 0, -1}, {0, 1, 2, 1, 1}, {1, 0, 2, 0, 1}, {1, 0, 2, 1, -1},
