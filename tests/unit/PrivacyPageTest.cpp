@@ -20,8 +20,7 @@ TEST_F(PrivacyPageTest, NameRulesDecideWhatIsSentAndWhatIsRemembered) {
         "The Network Name Entered is Invalid.\nPlease Enter a Network Name between 4 and 24 characters";
     struct Case {
         std::string name;
-        bool sent;
-        bool remembered;
+        bool sent, remembered;
     } cases[] = {
         {"", false, false},
         {"abc", false, false},
