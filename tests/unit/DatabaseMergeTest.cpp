@@ -59,12 +59,11 @@ struct DatabaseMergeTest : RegistryTest {
 };
 
 TEST_F(DatabaseMergeTest, TheLaterSaveKeepsWhatTheOtherProgramChanged) {
-    struct Case {
+    const struct {
         const char* what;
         std::function<void(Core&)> there, here;
         const char* stored;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"forgotten there, seen here", [](Core& c) { Forget(c, 2); },
          [](Core& c) {
              Seen(c, 1, 200);
@@ -124,7 +123,6 @@ TEST_F(DatabaseMergeTest, NamesListedPasswordsAndAFileThatDoesNotDecode) {
 
 class HistoryPurgeTest : public RegistryTest {
 protected:
-    void Add(const Mac& mac, const char* label) { AddRecord(core->db, mac, label); }
     // The labels of the first `count` slots, whatever the record count says.
     std::string Labels(int count = 0) const {
         std::string s;
@@ -137,9 +135,9 @@ const Mac kA{0, 0xB0, 0x52, 0, 0, 1}, kB{0, 0xB0, 0x52, 0, 0, 2}, kEmpty{}, kOne
     kMixed{0, 0xFF, 0, 0xFF, 0, 0};
 
 TEST_F(HistoryPurgeTest, RemoveByMacTakesTheFirstRecordAndItsStation) {
-    Add(kA, "A1");
-    Add(kB, "B");
-    Add(kA, "A2");
+    AddRecord(core->db, kA, "A1");
+    AddRecord(core->db, kB, "B");
+    AddRecord(core->db, kA, "A2");
     auto& table = core->link.tables[static_cast<std::size_t>(core->link.currentAdapter)];
     std::memcpy(table.stations[0].stationMac, kB.data(), 6);
     std::memcpy(table.stations[1].stationMac, kA.data(), 6);
@@ -155,11 +153,11 @@ TEST_F(HistoryPurgeTest, RemoveByMacTakesTheFirstRecordAndItsStation) {
 // Clearing the tables removes every record with an empty MAC (zero and 0xFF bytes alone) and
 // saves what is left.
 TEST_F(HistoryPurgeTest, ClearingTheStationTablesPurgesAndSaves) {
-    Add(kA, "A");
-    Add(kEmpty, "x");
-    Add(kOnes, "y");
-    Add(kB, "B");
-    Add(kMixed, "z");
+    AddRecord(core->db, kA, "A");
+    AddRecord(core->db, kEmpty, "x");
+    AddRecord(core->db, kOnes, "y");
+    AddRecord(core->db, kB, "B");
+    AddRecord(core->db, kMixed, "z");
     ClearStationTables(core->link);
     EXPECT_EQ(core->db.historyCount, 2);
     EXPECT_EQ(Labels(kMaxHistory), "AB");  // the slots behind are emptied

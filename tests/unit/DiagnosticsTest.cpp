@@ -55,11 +55,8 @@ protected:
         AddRecord(core->db, {0x00, 0xB0, 0x52, 0x11, 0x00, 0x02}, "02", "", 1700000000 - 22 * 3600 + 600, 100);
         auto& list = views.main.powerlineDevices;
         const int r = list.AppendRow(0);
-        list.SetCell(r, 0, "03");
-        list.SetCell(r, 1, "300");
-        list.SetCell(r, 2, "02:AA:00:00:00:09");
-        list.SetCell(r, 3, "00:B0:52:11:00:09");
-        list.SetCell(r, 4, "pass-word");
+        const char* row[] = {"03", "300", "02:AA:00:00:00:09", "00:B0:52:11:00:09", "pass-word"};
+        for (int c = 0; c < 5; ++c) list.SetCell(r, c, row[c]);
     }
 
     std::string Report() {

@@ -72,10 +72,8 @@ protected:
     void AddRow(const std::string& tei, const std::string& mac, const std::string& password) {
         ListModel& list = views.main.powerlineDevices;
         const int r = list.AppendRow(0);
-        list.SetCell(r, 0, tei);
-        list.SetCell(r, 1, "100");
-        list.SetCell(r, 3, mac);
-        list.SetCell(r, 4, password);
+        const std::string cells[] = {tei, "100", "", mac, password};
+        for (int c = 0; c < 5; ++c) list.SetCell(r, c, cells[c]);
     }
 
     void Answer(int adapter, std::span<const std::uint8_t> f) {

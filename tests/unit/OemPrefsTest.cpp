@@ -78,9 +78,7 @@ TEST_F(OemPrefsTest, MissingCutAndHugeFiles) {
 
 TEST_F(OemPrefsTest, TicksPerPhaseAndGridLines) {
     const struct {
-        std::int32_t ticks;
-        std::int16_t showIcons;
-        std::int32_t scanTicks;
+        std::int32_t ticks, showIcons, scanTicks;
         bool grid;
     } cases[] = {{0, 0, 1, true}, {-7, 24, 1, false}, {1, 1, 1, false}, {70000, -1, 70000 - 65536, false},
                  {65536, 0, 1, true}};

@@ -132,9 +132,8 @@ TEST_F(PrivacyPageTest, RemoteDeviceGetsExactlyOneRetry) {
 }
 
 TEST_F(PrivacyPageTest, VisitsOnlyRowsBelowStationCountThatExist) {
-    struct Case {
-        int stationCount;
-        std::size_t remoteRequests;
+    const struct {
+        int stationCount, remoteRequests;
     } cases[] = {{0, 0}, {1, 1}, {5, 2}, {-3, 0}, {1000, 2}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stationCount);
@@ -146,7 +145,7 @@ TEST_F(PrivacyPageTest, VisitsOnlyRowsBelowStationCountThatExist) {
         messages.shown.clear();
         SetName("NewName");
         EXPECT_EQ(SetNetworkName(*core, SetNameScope::AllDevices), SetNameOutcome::Success);
-        ASSERT_EQ(requests.size(), c.remoteRequests + 1);
+        ASSERT_EQ(requests.size(), static_cast<std::size_t>(c.remoteRequests) + 1);
         EXPECT_EQ(requests.back().mode, 0x0F);
         EXPECT_EQ(messages.shown.back().text, kSuccessText);
     }
