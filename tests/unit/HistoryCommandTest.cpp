@@ -33,7 +33,7 @@ protected:
     }
 };
 
-TEST_F(HistoryCommandTest, PrintsTheHistoryTheProgramSaved) {
+TEST_F(HistoryCommandTest, PrintsTheHistoryTheProgramSavedAsTextAndJson) {
     WriteHistory();
     const auto r = Run("");
     EXPECT_EQ(r.status, 0) << r.err;
@@ -44,16 +44,9 @@ TEST_F(HistoryCommandTest, PrintsTheHistoryTheProgramSaved) {
               "0A\t00:B0:52:00:00:01\t\tlocal device\tNov 14 10:13 PM\n"
               "Device \"2\"\t\t00:B0:52:00:00:02\tPASS\\WORD-\x01\xC3\xA9\t44\tNov 14 11:13 PM\n");
 
-    WriteBytes(kOemPrefsFile, std::vector<std::uint8_t>(kOemPrefsBytes, 0));  // the 24-hour clock
-    const auto r24 = Run("");
-    EXPECT_NE(r24.out.find("local device\tNov 14 22:13\n"), std::string::npos) << r24.out;
-}
-
-TEST_F(HistoryCommandTest, JsonEscapesEveryString) {
-    WriteHistory();
-    const auto r = Run("--json");
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out,
+    const auto json = Run("--json");  // every string escaped
+    EXPECT_EQ(json.status, 0) << json.err;
+    EXPECT_EQ(json.out,
               "{\"schemaVersion\":1,\"devices\":[\n"
               " {\"mac\":\"00:B0:52:00:00:01\",\"tei\":null,\"bridgedMac\":null,\"txMbps\":null,\"rxMbps\":null,"
               "\"label\":\"0A\",\"password\":\"\",\"localDevice\":true,\"lastSeen\":\"2023-11-14T22:13:20+00:00\"},\n"
@@ -61,6 +54,10 @@ TEST_F(HistoryCommandTest, JsonEscapesEveryString) {
               "\"label\":\"Device \\\"2\\\"\\u0009\",\"password\":\"PASS\\\\WORD-\\u0001\xC3\xA9\",\"localDevice\":false,"
               "\"lastSeen\":\"2023-11-14T23:13:20+00:00\"}\n"
               "]}\n");
+
+    WriteBytes(kOemPrefsFile, std::vector<std::uint8_t>(kOemPrefsBytes, 0));  // the 24-hour clock
+    const auto r24 = Run("");
+    EXPECT_NE(r24.out.find("local device\tNov 14 22:13\n"), std::string::npos) << r24.out;
 }
 
 TEST_F(HistoryCommandTest, DamagedFileGivesTheRecoveryMessage) {
