@@ -118,11 +118,7 @@ TEST_F(DiagnosticsTest, SavedReportIsOwnerOnly) {
 }
 
 TEST(HostInfo, SevenLinesInTheirFormats) {
-    HostFacts facts;
-    facts.computerName = std::string(200, 'c');
-    facts.machine = "x86_64";
-    facts.osName = "Debian GNU/Linux 12 (bookworm)";
-    facts.kernelRelease = "6.1.0";
+    const HostFacts facts{std::string(200, 'c'), "", "x86_64", "Debian GNU/Linux 12 (bookworm)", "6.1.0"};
     const auto lines = FormatHostInformation(facts, "Zentrel Utility", "libpcap version 1.10.3");
     EXPECT_EQ(lines[0], "Computer name: " + std::string(79, 'c'));
     EXPECT_EQ(lines[1], "User name: ");

@@ -64,8 +64,7 @@ TEST_F(HistoryListTest, DeleteRulesAndTheirMessages) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        core->db.historyCount = 0;
-        core->db.history = {};
+        core->db = DeviceDatabase{};
         messages.shown.clear();
         messages.answers.clear();
         const Mac mac = c.macLast ? MacOf(c.macLast) : Mac{};

@@ -19,17 +19,14 @@
 
 namespace zentrel::test {
 
-class TimedMessages : public RecordingMessages {
-public:
-    explicit TimedMessages(Clock& clock) : clock_(clock) {}
+struct TimedMessages : RecordingMessages {
+    explicit TimedMessages(Clock& c) : clock(c) {}
     MsgAnswer Show(const Message& message) override {
-        shownAtMs.push_back(clock_.TickMs());
+        shownAtMs.push_back(clock.TickMs());
         return RecordingMessages::Show(message);
     }
+    Clock& clock;
     std::vector<std::uint32_t> shownAtMs;
-
-private:
-    Clock& clock_;
 };
 
 // One set-key request as the local device received it.
@@ -37,8 +34,7 @@ struct SetKeyRequest {
     std::uint32_t timeMs = 0;
     std::uint8_t mode = 0;  // byte 37
     std::vector<std::uint8_t> broadcast;  // bytes 38..43
-    std::string nmk;        // bytes 21..36 as KeyText
-    std::string dak;        // bytes 44..59 as KeyText
+    std::string nmk, dak;   // bytes 21..36 and 44..59 as KeyText
     std::uint8_t localOnlyFlag = 0;  // setKeyLocalOnly at the time of the send
 };
 

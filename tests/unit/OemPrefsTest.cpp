@@ -114,13 +114,11 @@ TEST_F(VendorListTest, RoomForOneEntryPerTwentyBytes) {
 }
 
 TEST(VendorListParse, Lines) {
-    struct Case {
+    const struct {
         const char* name;
         std::string text;
         std::vector<std::string> names;
-    };
-    const std::string pad(200, '\n');  // room in the table for every line
-    const Case cases[] = {
+    } cases[] = {
         {"empty", "", {}},
         {"long name cut at 11", "001122\tAVeryLongVendorName\n", {"AVeryLongVe"}},
         {"lower-case digits", "00b0c2\tlow\n", {"low"}},
@@ -130,6 +128,7 @@ TEST(VendorListParse, Lines) {
         {"CRLF line ends", "001122\tOne\r\n334455\tTwo\r\n", {"One", "Two"}},
         {"rest of the line ignored", "001122\tSome Vendor\n334455\tTwo", {"Some", "Two"}},
     };
+    const std::string pad(200, '\n');  // room in the table for every line
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string text = c.text + pad;

@@ -6,7 +6,6 @@ namespace {
 
 const std::string kMacA = "00:B0:52:00:00:0A";
 const std::string kMacB = "00:B0:52:00:00:0B";
-const std::string kMacC = "00:B0:52:00:00:0C";
 
 class PrivacyPageTest : public KeyChangeFixture {
 protected:
@@ -55,7 +54,7 @@ TEST_F(PrivacyPageTest, NameRulesDecideWhatIsSentAndWhatIsRemembered) {
 TEST_F(PrivacyPageTest, SetAllSendsRemoteDevicesInRowOrderThenLocalWithTheirWaits) {
     AddRow("02", kMacA, "pass-word-aaaa");
     AddRow("03", kMacB, "");
-    AddRow("04", kMacC, "pass-word-cccc");
+    AddRow("04", "00:B0:52:00:00:0C", "pass-word-cccc");
     core->link.tables[0].stationCount = 3;
     core->link.tables[0].stations[0].present = 1;
     SetName("NewName");

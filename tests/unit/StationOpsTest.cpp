@@ -23,15 +23,14 @@ struct StationOpsTest : WireCoreTest {
 
 // Each scan without an answer takes one miss; the last one drops the station and counts a drop.
 TEST_F(StationOpsTest, AgingCountsDownOnTheCurrentAdapterThenDrops) {
-    struct Case {
+    const struct {
         std::int8_t misses;
         bool staysPresent;
         std::int8_t after;
         std::uint8_t drops;
-    };
-    const Case cases[] = {{2, true, 1, 6}, {1, false, 0, 9}, {0, false, 0, 9}, {-5, false, 0, 9},
+    } cases[] = {{2, true, 1, 6}, {1, false, 0, 9}, {0, false, 0, 9}, {-5, false, 0, 9},
                           {3, true, 2, 6}, {-128, true, 127, 6} /* 8-bit wrap */};
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.misses));
         core.link.currentAdapter = 2;
         Fill(2, 4, 1);

@@ -52,8 +52,7 @@ TEST(LastSeenTest, BothClockForms) {
     OemPrefs prefs;
     const struct {
         std::int64_t t;
-        const char* twelve;
-        const char* twentyFour;
+        const char *twelve, *twentyFour;
     } cases[] = {
         {0, "Jan 01 00:00 AM", "Jan 01 00:00"},                   // midnight keeps hour 00
         {30 * 60, "Jan 01 00:30 AM", "Jan 01 00:30"},
