@@ -4,9 +4,9 @@
 #include <sstream>
 
 #include "RegistryFixture.h"
+#include "link/StationOps.h"
 #include "pages/HistoryList.h"
 #include "pages/Storage.h"
-#include "link/StationOps.h"
 #include "registry/DeviceHistory.h"
 #include "support/Records.h"
 
