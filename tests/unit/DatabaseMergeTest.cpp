@@ -1,28 +1,22 @@
-// Two programs in one directory, each with plc.data loaded: `there` (a zentrel command) saves a
-// change, then `here` (the desktop program) saves its own; neither change is lost.
-#include <gtest/gtest.h>
-
-#include <cstdio>
+// History records in plc.data: two programs saving in one directory, and the removals.
 #include <cstring>
 #include <functional>
-#include <string>
+#include <sstream>
 
-#include "registry/Database.h"
-#include "registry/DeviceHistory.h"
-#include "pages/Storage.h"
-#include "base/MacAddress.h"
+#include "RegistryFixture.h"
+#include "link/StationOps.h"
 #include "pages/HistoryList.h"
-#include "unit/RegistryFixture.h"
+#include "pages/Storage.h"
+#include "registry/DeviceHistory.h"
+#include "support/Records.h"
 
 namespace zentrel::test {
 namespace {
 
-std::string MacOf(int n) {
-    char text[20];
-    std::snprintf(text, sizeof text, "02:00:00:00:00:%02X", n);
-    return text;
-}
+std::string MacOf(int n) { return FormatMac(Mac{0x02, 0, 0, 0, 0, static_cast<std::uint8_t>(n)}); }
 
+// Two programs in one directory, each with plc.data loaded: `there` (a zentrel command) saves a
+// change, then `here` (the desktop program) saves its own; neither change is lost.
 struct DatabaseMergeTest : RegistryTest {
     // Records 1, 2 and 3 with passwords "1", "2", "3", seen at 100; both programs load them.
     void Start() {
@@ -31,7 +25,7 @@ struct DatabaseMergeTest : RegistryTest {
         here = Reopen();
         for (int n = 1; n <= 3; ++n) Set(*here, n, std::to_string(n), 100);
         SaveDatabase(*here);
-        there = std::make_unique<Core>(wire, messages, views3, clock, nullptr, dir);
+        there = Reopen();
         LoadDatabase(*there);
     }
     // Records device n (adding it when missing) with that password and time.
@@ -51,34 +45,25 @@ struct DatabaseMergeTest : RegistryTest {
     static void Forget(Core& c, int n) { DeleteHistoryRecord(c, FindHistoryByMacText(c.db, MacOf(n))); }
     // The stored records in file order: "n=password@seen".
     std::string Stored() {
-        auto reader = std::make_unique<Core>(wire, messages, views4, clock, nullptr, dir);
+        auto reader = Reopen();
         LoadDatabase(*reader);
-        std::string text;
+        std::ostringstream text;
         for (int i = 0; i < reader->db.historyCount; ++i) {
             const auto& r = reader->db.history[static_cast<std::size_t>(i)];
-            // Appended piece by piece: GCC 12 at -O3 takes a literal put in front of a temporary
-            // string for an overlapping copy (-Wrestrict).
-            if (!text.empty()) text += ' ';
-            text += std::to_string(r.mac[5]);
-            text += '=';
-            text += RecordText(r.password, sizeof r.password);
-            text += '@';
-            text += std::to_string(r.lastSeen);
+            text << (i ? " " : "") << int{r.mac[5]} << '=' << RecordText(r.password, sizeof r.password) << '@' << r.lastSeen;
         }
-        return text;
+        return text.str();
     }
 
-    Views views3, views4;
     std::unique_ptr<Core> here, there;
 };
 
 TEST_F(DatabaseMergeTest, TheLaterSaveKeepsWhatTheOtherProgramChanged) {
-    struct Case {
+    const struct {
         const char* what;
         std::function<void(Core&)> there, here;
         const char* stored;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"forgotten there, seen here", [](Core& c) { Forget(c, 2); },
          [](Core& c) {
              Seen(c, 1, 200);
@@ -134,6 +119,52 @@ TEST_F(DatabaseMergeTest, NamesListedPasswordsAndAFileThatDoesNotDecode) {
     EXPECT_EQ(std::filesystem::status(dir / kDamagedDatabaseFile).permissions() & std::filesystem::perms::all,
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     EXPECT_EQ(Stored(), "1=NEW@100 2=2@100 3=3@100");
+}
+
+class HistoryPurgeTest : public RegistryTest {
+protected:
+    // The labels of the first `count` slots, whatever the record count says.
+    std::string Labels(int count = 0) const {
+        std::string s;
+        for (int i = 0; i < (count ? count : core->db.historyCount); ++i) s += RecordText(core->db.history[static_cast<std::size_t>(i)].label, 32);
+        return s;
+    }
+};
+
+const Mac kA{0, 0xB0, 0x52, 0, 0, 1}, kB{0, 0xB0, 0x52, 0, 0, 2}, kEmpty{}, kOnes{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF},
+    kMixed{0, 0xFF, 0, 0xFF, 0, 0};
+
+TEST_F(HistoryPurgeTest, RemoveByMacTakesTheFirstRecordAndItsStation) {
+    AddRecord(core->db, kA, "A1");
+    AddRecord(core->db, kB, "B");
+    AddRecord(core->db, kA, "A2");
+    auto& table = core->link.tables[static_cast<std::size_t>(core->link.currentAdapter)];
+    std::memcpy(table.stations[0].stationMac, kB.data(), 6);
+    std::memcpy(table.stations[1].stationMac, kA.data(), 6);
+    EXPECT_EQ(RemoveHistoryByMac(core->db, core->link, kA.data()), 1);
+    EXPECT_EQ(Labels(), "BA2");
+    EXPECT_TRUE(SameMac(table.stations[0].stationMac, kB.data()));
+    EXPECT_FALSE(IsMacSet(table.stations[1].stationMac));
+    const Mac unknown{0, 1, 2, 3, 4, 5};
+    EXPECT_EQ(RemoveHistoryByMac(core->db, core->link, unknown.data()), 0);
+    EXPECT_EQ(Labels(), "BA2");
+}
+
+// Clearing the tables removes every record with an empty MAC (zero and 0xFF bytes alone) and
+// saves what is left.
+TEST_F(HistoryPurgeTest, ClearingTheStationTablesPurgesAndSaves) {
+    AddRecord(core->db, kA, "A");
+    AddRecord(core->db, kEmpty, "x");
+    AddRecord(core->db, kOnes, "y");
+    AddRecord(core->db, kB, "B");
+    AddRecord(core->db, kMixed, "z");
+    ClearStationTables(core->link);
+    EXPECT_EQ(core->db.historyCount, 2);
+    EXPECT_EQ(Labels(kMaxHistory), "AB");  // the slots behind are emptied
+    auto other = Reopen();
+    LoadDatabase(*other);
+    EXPECT_EQ(other->db.historyCount, 2);
+    EXPECT_EQ(FindHistoryByMac(other->db, kB.data()), 2);
 }
 
 }  // namespace

@@ -1,47 +1,28 @@
-// The diagnostics report in both targets, the host information lines and the page's commands.
-#include <gtest/gtest.h>
-
+// The diagnostics report in both targets, the host information lines, the page's commands and
+// scan.log (written only above debug level 2, one flushed block per call).
 #include <sys/stat.h>
 
-#include <cstdlib>
-#include <cstring>
-#include <ctime>
 #include <fstream>
-#include <sstream>
+#include <regex>
 
 #include "ScanFixture.h"
-#include "support/Records.h"
-#include "registry/Database.h"
 #include "pages/DiagnosticsPage.h"
 #include "report/HostInfo.h"
+#include "report/ScanLog.h"
+#include "support/Records.h"
 
 namespace zentrel::test {
 namespace {
 
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::string line;
-    std::istringstream in(text);
-    while (std::getline(in, line)) lines.push_back(line);
-    if (!text.empty() && text.back() == '\n') lines.push_back("");
-    return lines;
-}
-
 // The first four host lines name this machine: keep their labels only.
-std::vector<std::string> MaskHostLines(std::vector<std::string> lines) {
-    for (auto& line : lines) {
-        for (const char* label : {"Computer name: ", "User name: ", "Microprocessor: ", "OS Platform: "}) {
-            if (line.rfind(label, 0) == 0) line = std::string(label) + "*";
-        }
-    }
-    return lines;
+std::string MaskHostLines(const std::string& text) {
+    static const std::regex host("^(Computer name|User name|Microprocessor|OS Platform): .*$", std::regex::multiline);
+    return std::regex_replace(text, host, "$1: *");
 }
 
 std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 class DiagnosticsTest : public ScanFixture {
@@ -59,15 +40,11 @@ protected:
     // that the history does not hold yet.
     void TwoAdapters() {
         core->link.access.adapterCount = 2;
-        const std::uint8_t host0[6] = {0x02, 0, 0, 0, 0, 0x01};
-        const std::uint8_t host1[6] = {0x02, 0, 0, 0, 0, 0x02};
-        std::memcpy(core->link.access.slots[0].hostMac, host0, 6);
-        std::memcpy(core->link.access.slots[1].hostMac, host1, 6);
+        for (std::uint8_t n = 0; n < 2; ++n) std::memcpy(core->link.access.slots[n].hostMac, Mac{2, 0, 0, 0, 0, std::uint8_t(n + 1)}.data(), 6);
         auto& t0 = core->link.tables[0];
         t0.localFound = 1;
         t0.localTei = 0x0A;
-        const std::uint8_t local[6] = {0x00, 0xB0, 0x52, 0x00, 0x01, 0x01};
-        std::memcpy(t0.localMac, local, 6);
+        std::memcpy(t0.localMac, Mac{0x00, 0xB0, 0x52, 0x00, 0x01, 0x01}.data(), 6);
         std::snprintf(core->link.adapters[0].firmwareVersion, 100, "%s", "FW-1.2.3");
         t0.readCount = 5;
         t0.readBytes = 2048;
@@ -78,11 +55,8 @@ protected:
         AddRecord(core->db, {0x00, 0xB0, 0x52, 0x11, 0x00, 0x02}, "02", "", 1700000000 - 22 * 3600 + 600, 100);
         auto& list = views.main.powerlineDevices;
         const int r = list.AppendRow(0);
-        list.SetCell(r, 0, "03");
-        list.SetCell(r, 1, "300");
-        list.SetCell(r, 2, "02:AA:00:00:00:09");
-        list.SetCell(r, 3, "00:B0:52:11:00:09");
-        list.SetCell(r, 4, "pass-word");
+        const char* row[] = {"03", "300", "02:AA:00:00:00:09", "00:B0:52:11:00:09", "pass-word"};
+        for (int c = 0; c < 5; ++c) list.SetCell(r, c, row[c]);
     }
 
     std::string Report() {
@@ -94,11 +68,7 @@ protected:
 
 TEST_F(DiagnosticsTest, ReportMatchesTheGoldenLayout) {
     TwoAdapters();
-    const auto actual = MaskHostLines(SplitLines(Report()));
-    const auto expected = MaskHostLines(SplitLines(ReadFile(std::string(ZENTREL_TEST_DATA) + "/diagnostics_report.txt")));
-    ASSERT_FALSE(expected.empty());
-    ASSERT_EQ(actual.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(actual[i], expected[i]) << "line " << i + 1;
+    EXPECT_EQ(MaskHostLines(Report()), MaskHostLines(ReadFile(ZENTREL_TEST_DATA "/diagnostics_report.txt")));
 }
 
 TEST_F(DiagnosticsTest, PageModeFillsBothLists) {
@@ -148,11 +118,7 @@ TEST_F(DiagnosticsTest, SavedReportIsOwnerOnly) {
 }
 
 TEST(HostInfo, SevenLinesInTheirFormats) {
-    HostFacts facts;
-    facts.computerName = std::string(200, 'c');
-    facts.machine = "x86_64";
-    facts.osName = "Debian GNU/Linux 12 (bookworm)";
-    facts.kernelRelease = "6.1.0";
+    const HostFacts facts{std::string(200, 'c'), "", "x86_64", "Debian GNU/Linux 12 (bookworm)", "6.1.0"};
     const auto lines = FormatHostInformation(facts, "Zentrel Utility", "libpcap version 1.10.3");
     EXPECT_EQ(lines[0], "Computer name: " + std::string(79, 'c'));
     EXPECT_EQ(lines[1], "User name: ");
@@ -166,6 +132,59 @@ TEST(HostInfo, SevenLinesInTheirFormats) {
     EXPECT_FALSE(here.machine.empty());
     EXPECT_FALSE(here.kernelRelease.empty());
     EXPECT_FALSE(here.osName.empty());
+}
+
+class ScanLogTest : public DiagnosticsTest {
+protected:
+    void SetUp() override {
+        DiagnosticsTest::SetUp();
+        core->prefs.debugLevel = 3;
+        core->link.access.adapterCount = 2;
+        auto& t0 = core->link.tables[0];
+        const Mac host0{0x02, 0, 0, 0, 0, 0x01};
+        std::memcpy(t0.hostMac, host0.data(), 6);
+        std::memcpy(core->link.tables[1].hostMac, Mac{0x02, 0, 0, 0, 0, 0x02}.data(), 6);
+        t0.localFound = 1;
+        Put(0, 0x01, 1, 2);
+        Put(3, 0x02, 0, 0);    // dropped
+        Put(7, 0x03, 1, -1);   // the byte 0xFF
+        // A slot without a MAC is not listed.
+        t0.stations[9].present = 1;
+        // Stations of an adapter without a local device are not listed either.
+        std::memcpy(core->link.tables[1].stations[0].stationMac, host0.data(), 6);
+    }
+    void Put(int slot, std::uint8_t last, int present, int misses) {
+        auto& e = core->link.tables[0].stations[slot];
+        std::memcpy(e.stationMac, Mac{0x00, 0xB0, 0x52, 0x11, 0x00, last}.data(), 6);
+        e.present = present;
+        e.missesTillDrop = static_cast<std::int8_t>(misses);
+    }
+};
+
+const char kBlock[] =
+    "NIC #0:\t02:00:00:00:00:01\tPresent=1\n"
+    "\t00:B0:52:11:00:01\t1\t2\n"
+    "\t00:B0:52:11:00:02\t0\t0\n"
+    "\t00:B0:52:11:00:03\t1\t-1\n"
+    "\n"
+    "NIC #1:\t02:00:00:00:00:02\tPresent=0\n";
+
+TEST_F(ScanLogTest, DateHeaderThenOneFlushedBlockPerCycle) {
+    LogScanIfEnabled(*core);
+    // Readable before the program ends: each block is flushed.
+    const std::string header = "Tue Nov 14 22:13:21 2023\n\tdevice\t\t\tpresent\tmisseTillDrop\n\n";
+    EXPECT_EQ(ReadFile(dir / "scan.log"), header + kBlock);
+    LogScanIfEnabled(*core);
+    EXPECT_EQ(ReadFile(dir / "scan.log"), header + kBlock + kBlock);
+}
+
+TEST_F(ScanLogTest, AnUnwritableLogIsTriedAgainNextTime) {
+    std::filesystem::create_directory(dir / "scan.log");  // a directory cannot be opened for writing
+    LogScanIfEnabled(*core);
+    EXPECT_EQ(core->scanLogFile, nullptr);
+    std::filesystem::remove(dir / "scan.log");
+    LogScanIfEnabled(*core);
+    EXPECT_NE(core->scanLogFile, nullptr);
 }
 
 }  // namespace

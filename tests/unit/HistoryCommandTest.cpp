@@ -1,18 +1,9 @@
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-
-#include <cstdio>
-#include <cstring>
-
+// The `history` command: what it prints from the saved history, and what a damaged file gives.
 #include "RegistryFixture.h"
-#include "support/Records.h"
-#include "base/ByteReader.h"
 #include "pages/Storage.h"
-#include "registry/Database.h"
+#include "support/Records.h"
 
-using namespace zentrel;
-using namespace zentrel::test;
-
+namespace zentrel::test {
 namespace {
 
 struct Result {
@@ -23,26 +14,16 @@ struct Result {
 class HistoryCommandTest : public RegistryTest {
 protected:
     Result Run(const std::string& args) {
-        const std::string errFile = (dir / "stderr.txt").string();
-        const std::string cmd = "cd '" + dir.string() + "' && TZ=UTC '" ZENTREL_CLI "' history " + args + " 2>'" + errFile + "'";
-        Result r;
-        std::FILE* p = ::popen(cmd.c_str(), "r");
-        if (!p) return r;
-        char buf[4096];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-        const int st = ::pclose(p);
-        r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-        std::ifstream e(errFile);
-        r.err.assign(std::istreambuf_iterator<char>(e), {});
-        std::filesystem::remove(errFile);
+        const int st = std::system(("cd '" + dir.string() + "' && TZ=UTC '" ZENTREL_CLI "' history " + args +
+                                    " >out.txt 2>err.txt").c_str());
+        Result r{WIFEXITED(st) ? WEXITSTATUS(st) : -1, Text("out.txt"), Text("err.txt")};
+        std::filesystem::remove(dir / "out.txt");
+        std::filesystem::remove(dir / "err.txt");
         return r;
     }
-
-    // OEMPrefs.dat with the 24-hour clock (every other field zero).
-    void Use24HourClock() {
-        std::vector<std::uint8_t> prefs(kOemPrefsBytes, 0);
-        WriteBytes(kOemPrefsFile, prefs);
+    std::string Text(const char* name) const {
+        const auto bytes = ReadBytes(name);
+        return {bytes.begin(), bytes.end()};
     }
 
     void WriteHistory() {
@@ -52,7 +33,7 @@ protected:
     }
 };
 
-TEST_F(HistoryCommandTest, PrintsTheHistoryTheProgramSaved) {
+TEST_F(HistoryCommandTest, PrintsTheHistoryTheProgramSavedAsTextAndJson) {
     WriteHistory();
     const auto r = Run("");
     EXPECT_EQ(r.status, 0) << r.err;
@@ -63,16 +44,9 @@ TEST_F(HistoryCommandTest, PrintsTheHistoryTheProgramSaved) {
               "0A\t00:B0:52:00:00:01\t\tlocal device\tNov 14 10:13 PM\n"
               "Device \"2\"\t\t00:B0:52:00:00:02\tPASS\\WORD-\x01\xC3\xA9\t44\tNov 14 11:13 PM\n");
 
-    Use24HourClock();
-    const auto r24 = Run("");
-    EXPECT_NE(r24.out.find("local device\tNov 14 22:13\n"), std::string::npos) << r24.out;
-}
-
-TEST_F(HistoryCommandTest, JsonEscapesEveryString) {
-    WriteHistory();
-    const auto r = Run("--json");
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out,
+    const auto json = Run("--json");  // every string escaped
+    EXPECT_EQ(json.status, 0) << json.err;
+    EXPECT_EQ(json.out,
               "{\"schemaVersion\":1,\"devices\":[\n"
               " {\"mac\":\"00:B0:52:00:00:01\",\"tei\":null,\"bridgedMac\":null,\"txMbps\":null,\"rxMbps\":null,"
               "\"label\":\"0A\",\"password\":\"\",\"localDevice\":true,\"lastSeen\":\"2023-11-14T22:13:20+00:00\"},\n"
@@ -80,6 +54,10 @@ TEST_F(HistoryCommandTest, JsonEscapesEveryString) {
               "\"label\":\"Device \\\"2\\\"\\u0009\",\"password\":\"PASS\\\\WORD-\\u0001\xC3\xA9\",\"localDevice\":false,"
               "\"lastSeen\":\"2023-11-14T23:13:20+00:00\"}\n"
               "]}\n");
+
+    WriteBytes(kOemPrefsFile, std::vector<std::uint8_t>(kOemPrefsBytes, 0));  // the 24-hour clock
+    const auto r24 = Run("");
+    EXPECT_NE(r24.out.find("local device\tNov 14 22:13\n"), std::string::npos) << r24.out;
 }
 
 TEST_F(HistoryCommandTest, DamagedFileGivesTheRecoveryMessage) {
@@ -105,3 +83,4 @@ TEST_F(HistoryCommandTest, DamagedFileGivesTheRecoveryMessage) {
 }
 
 }  // namespace
+}  // namespace zentrel::test

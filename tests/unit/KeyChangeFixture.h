@@ -1,16 +1,13 @@
 #pragma once
-// A core on the in-memory wire with one adapter whose local device answers set-key requests as
-// the test scripts it: per DAK (remote requests) and for the local request, a queue of answers,
-// each a status byte or kSilent. Messages are recorded with the time they were shown.
+// A core on the in-memory wire with one adapter whose local device answers set-key requests: the
+// local request is confirmed, a remote request as the test scripts it per DAK, a queue of
+// answers, each a status byte or kSilent (unscripted: confirmed). Messages are recorded with the
+// time they were shown.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <deque>
-#include <filesystem>
 #include <map>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "keys/KeyDerivation.h"
 #include "link/AdapterAccess.h"
@@ -22,17 +19,14 @@
 
 namespace zentrel::test {
 
-class TimedMessages : public RecordingMessages {
-public:
-    explicit TimedMessages(Clock& clock) : clock_(clock) {}
+struct TimedMessages : RecordingMessages {
+    explicit TimedMessages(Clock& c) : clock(c) {}
     MsgAnswer Show(const Message& message) override {
-        shownAtMs.push_back(clock_.TickMs());
+        shownAtMs.push_back(clock.TickMs());
         return RecordingMessages::Show(message);
     }
+    Clock& clock;
     std::vector<std::uint32_t> shownAtMs;
-
-private:
-    Clock& clock_;
 };
 
 // One set-key request as the local device received it.
@@ -40,8 +34,7 @@ struct SetKeyRequest {
     std::uint32_t timeMs = 0;
     std::uint8_t mode = 0;  // byte 37
     std::vector<std::uint8_t> broadcast;  // bytes 38..43
-    std::string nmk;        // bytes 21..36 as KeyText
-    std::string dak;        // bytes 44..59 as KeyText
+    std::string nmk, dak;   // bytes 21..36 and 44..59 as KeyText
     std::uint8_t localOnlyFlag = 0;  // setKeyLocalOnly at the time of the send
 };
 
@@ -58,10 +51,8 @@ protected:
         core = std::make_unique<Core>(wire, messages, views, clock, &timer, dir);
         ASSERT_TRUE(EnumerateAdapters(core->link));
         ASSERT_TRUE(OpenCapture(core->link, 0));
-        std::memcpy(core->link.tables[0].hostMac, host.data(), 6);
-        std::memcpy(core->link.tables[0].localMac, local.data(), 6);
-        std::memcpy(core->link.adapters[0].hostMac, host.data(), 6);
-        std::memcpy(core->link.adapters[0].localMac, local.data(), 6);
+        for (auto* mac : {core->link.tables[0].hostMac, core->link.adapters[0].hostMac}) std::memcpy(mac, host.data(), 6);
+        for (auto* mac : {core->link.tables[0].localMac, core->link.adapters[0].localMac}) std::memcpy(mac, local.data(), 6);
         core->link.currentAdapter = 0;
         views.main.powerlineDevices.present = true;
         wire.responder = [this](int adapter, std::span<const std::uint8_t> frame) { Answer(adapter, frame); };
@@ -74,31 +65,20 @@ protected:
     }
 
     // A row of the powerline device list: TEI, speed, bridged MAC, MAC, password.
-    void AddRow(const std::string& tei, const std::string& mac, const std::string& password, int slot = 0) {
+    void AddRow(const std::string& tei, const std::string& mac, const std::string& password) {
         ListModel& list = views.main.powerlineDevices;
-        const int r = list.AppendRow(slot);
-        list.SetCell(r, 0, tei);
-        list.SetCell(r, 1, "100");
-        list.SetCell(r, 3, mac);
-        list.SetCell(r, 4, password);
+        const int r = list.AppendRow(0);
+        const std::string cells[] = {tei, "100", "", mac, password};
+        for (int c = 0; c < 5; ++c) list.SetCell(r, c, cells[c]);
     }
 
     void Answer(int adapter, std::span<const std::uint8_t> f) {
         if (f.size() < 60 || f[15] != 0x50 || f[16] != 0xA0) return;
-        SetKeyRequest r;
-        r.timeMs = clock.TickMs();
-        r.mode = f[37];
-        r.broadcast.assign(f.begin() + 38, f.begin() + 44);
-        r.nmk = KeyText(&f[21]);
-        r.dak = KeyText(&f[44]);
-        r.localOnlyFlag = core->link.setKeyLocalOnly;
-        requests.push_back(r);
-        auto& queue = r.mode == 0x0F ? localAnswers : remoteAnswers[r.dak];
-        int status = 0;  // unscripted devices confirm
-        if (!queue.empty()) {
-            status = queue.front();
-            queue.pop_front();
-        }
+        const SetKeyRequest& r = requests.emplace_back(SetKeyRequest{clock.TickMs(), f[37], {f.begin() + 38, f.begin() + 44},
+                                                                     KeyText(&f[21]), KeyText(&f[44]), core->link.setKeyLocalOnly});
+        auto& queue = remoteAnswers[r.mode == 0x0F ? "" : r.dak];
+        const int status = queue.empty() ? 0 : queue.front();
+        if (!queue.empty()) queue.pop_front();
         if (status != kSilent) wire.Reply(adapter, SetKeyConfirm(host, local, static_cast<std::uint8_t>(status)), 5);
     }
 
@@ -114,7 +94,6 @@ protected:
 
     std::vector<SetKeyRequest> requests;
     std::map<std::string, std::deque<int>> remoteAnswers;  // by DAK text
-    std::deque<int> localAnswers;
 };
 
 inline const std::string kSuccessText =

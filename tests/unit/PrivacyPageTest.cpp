@@ -1,16 +1,11 @@
-#include "pages/PrivacyPage.h"
-
-#include <gtest/gtest.h>
-
 #include "KeyChangeFixture.h"
-#include "pages/ScanCycle.h"
+#include "pages/PrivacyPage.h"
 
 namespace zentrel::test {
 namespace {
 
 const std::string kMacA = "00:B0:52:00:00:0A";
 const std::string kMacB = "00:B0:52:00:00:0B";
-const std::string kMacC = "00:B0:52:00:00:0C";
 
 class PrivacyPageTest : public KeyChangeFixture {
 protected:
@@ -24,8 +19,7 @@ TEST_F(PrivacyPageTest, NameRulesDecideWhatIsSentAndWhatIsRemembered) {
         "The Network Name Entered is Invalid.\nPlease Enter a Network Name between 4 and 24 characters";
     struct Case {
         std::string name;
-        bool sent;
-        bool remembered;
+        bool sent, remembered;
     } cases[] = {
         {"", false, false},
         {"abc", false, false},
@@ -47,16 +41,11 @@ TEST_F(PrivacyPageTest, NameRulesDecideWhatIsSentAndWhatIsRemembered) {
         EXPECT_EQ(RememberedName(), c.remembered ? c.name : "Previous");
         ASSERT_EQ(requests.size(), c.sent ? 1u : 0u);
         ASSERT_EQ(messages.shown.size(), 1u);
-        if (!c.sent) {
-            EXPECT_EQ(outcome, SetNameOutcome::Refused);
-            EXPECT_EQ(messages.shown[0].text, invalid);
-            EXPECT_EQ(messages.shown[0].caption, "Invalid Entry");
-            EXPECT_EQ(messages.shown[0].icon, MsgIcon::Error);
-            continue;
-        }
-        EXPECT_EQ(outcome, SetNameOutcome::Success);
+        // The refusal's caption and icon are the rule's own test.
+        EXPECT_EQ(outcome, c.sent ? SetNameOutcome::Success : SetNameOutcome::Refused);
+        EXPECT_EQ(messages.shown[0].text, c.sent ? kSuccessText : invalid);
+        if (!c.sent) continue;
         EXPECT_EQ(requests[0].nmk, NmkText(c.name));
-        EXPECT_EQ(messages.shown[0].text, kSuccessText);
         const std::vector<std::string> printed = {"Illegal character in password, CTRL and ALT characters not allowed.\n"};
         EXPECT_EQ(messages.stdoutLines, c.remembered ? std::vector<std::string>{} : printed);
     }
@@ -65,7 +54,7 @@ TEST_F(PrivacyPageTest, NameRulesDecideWhatIsSentAndWhatIsRemembered) {
 TEST_F(PrivacyPageTest, SetAllSendsRemoteDevicesInRowOrderThenLocalWithTheirWaits) {
     AddRow("02", kMacA, "pass-word-aaaa");
     AddRow("03", kMacB, "");
-    AddRow("04", kMacC, "pass-word-cccc");
+    AddRow("04", "00:B0:52:00:00:0C", "pass-word-cccc");
     core->link.tables[0].stationCount = 3;
     core->link.tables[0].stations[0].present = 1;
     SetName("NewName");
@@ -81,20 +70,15 @@ TEST_F(PrivacyPageTest, SetAllSendsRemoteDevicesInRowOrderThenLocalWithTheirWait
     EXPECT_EQ(outcome, SetNameOutcome::Success);
     const std::string nmk = NmkText("NewName");
     ASSERT_EQ(requests.size(), 3u);
-    const std::vector<std::uint8_t> ff(6, 0xFF), zero(6, 0x00);
-    EXPECT_EQ(requests[0].dak, DakText("pass-word-aaaa"));
-    EXPECT_EQ(requests[1].dak, DakText("pass-word-cccc"));
-    for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(requests[i].mode, 0x00);
-        EXPECT_EQ(requests[i].broadcast, ff);
+    const std::string dak[] = {DakText("pass-word-aaaa"), DakText("pass-word-cccc"), std::string(32, '0')};
+    for (int i = 0; i < 3; ++i) {
+        const bool remote = i < 2;
+        EXPECT_EQ(requests[i].dak, dak[i]);
+        EXPECT_EQ(requests[i].mode, remote ? 0x00 : 0x0F);
+        EXPECT_EQ(requests[i].broadcast, std::vector<std::uint8_t>(6, remote ? 0xFF : 0x00));
         EXPECT_EQ(requests[i].nmk, nmk);
-        EXPECT_EQ(requests[i].localOnlyFlag, 0);
+        EXPECT_EQ(requests[i].localOnlyFlag, remote ? 0 : 1);
     }
-    EXPECT_EQ(requests[2].mode, 0x0F);
-    EXPECT_EQ(requests[2].broadcast, zero);
-    EXPECT_EQ(requests[2].dak, std::string(32, '0'));
-    EXPECT_EQ(requests[2].nmk, nmk);
-    EXPECT_EQ(requests[2].localOnlyFlag, 1);
     // 2 ms before each remote request, 1000 ms after each; the row without a password costs nothing.
     ASSERT_EQ(progressAt.size(), 4u);
     EXPECT_EQ(requests[0].timeMs, progressAt[0] + 2);
@@ -147,9 +131,8 @@ TEST_F(PrivacyPageTest, RemoteDeviceGetsExactlyOneRetry) {
 }
 
 TEST_F(PrivacyPageTest, VisitsOnlyRowsBelowStationCountThatExist) {
-    struct Case {
-        int stationCount;
-        std::size_t remoteRequests;
+    const struct {
+        int stationCount, remoteRequests;
     } cases[] = {{0, 0}, {1, 1}, {5, 2}, {-3, 0}, {1000, 2}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stationCount);
@@ -161,7 +144,7 @@ TEST_F(PrivacyPageTest, VisitsOnlyRowsBelowStationCountThatExist) {
         messages.shown.clear();
         SetName("NewName");
         EXPECT_EQ(SetNetworkName(*core, SetNameScope::AllDevices), SetNameOutcome::Success);
-        ASSERT_EQ(requests.size(), c.remoteRequests + 1);
+        ASSERT_EQ(requests.size(), static_cast<std::size_t>(c.remoteRequests) + 1);
         EXPECT_EQ(requests.back().mode, 0x0F);
         EXPECT_EQ(messages.shown.back().text, kSuccessText);
     }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "ScanFixture.h"
 #include "pages/RateHistory.h"
@@ -29,10 +30,7 @@ TEST_F(RateHistoryTest, CyclesSampleTheListedStationsUntilTheyAgeOut) {
     ASSERT_EQ(series.size(), 2u);
     EXPECT_EQ(series[0].mac, kA);
     const RateSample& first = series[0].Last();
-    EXPECT_EQ(first.time, clock.Now());
-    EXPECT_EQ(first.tei, 2);
-    EXPECT_EQ(first.txMbps, 107);
-    EXPECT_EQ(first.rxMbps, 83);
+    EXPECT_EQ(std::tuple(first.time, first.tei, first.txMbps, first.rxMbps), std::tuple(clock.Now(), 2, 107, 83));
     EXPECT_EQ(series[1].Last().txMbps, 26);
 
     devices[0].stations.pop_back();

@@ -1,9 +1,11 @@
 #pragma once
-// A fresh core over a temporary directory, for tests of the files the registry reads and writes.
+// A fresh core without adapters over a temporary directory, for tests of the files the registry
+// reads and writes.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -11,16 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "link/NullWire.h"
 #include "pages/Core.h"
 #include "support/FakeClock.h"
 #include "support/RecordingMessages.h"
 
-#include "link/NullWire.h"
-
 namespace zentrel::test {
-
-// A wire without adapters: the registry never touches the network.
-using NoAdapterWire = NullWire;
 
 // Runs `body` where a file of mode 000 really cannot be read. Root reads such files anyway, so
 // under root the body runs in a child that has given up root for the unprivileged "nobody"
@@ -39,18 +37,12 @@ int RunUnprivileged(const Body& body) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 99;
 }
 
-inline std::filesystem::path MakeTempDir() {
-    std::random_device rd;
-    for (;;) {
-        auto p = std::filesystem::temp_directory_path() / ("zentrel-reg-" + std::to_string(rd()));
-        if (std::filesystem::create_directory(p)) return p;
-    }
-}
-
 class RegistryTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = MakeTempDir();
+        std::random_device rd;
+        do dir = std::filesystem::temp_directory_path() / ("zentrel-reg-" + std::to_string(rd()));
+        while (!std::filesystem::create_directory(dir));
         core = std::make_unique<Core>(wire, messages, views, clock, nullptr, dir);
     }
     void TearDown() override {
@@ -58,27 +50,27 @@ protected:
         std::error_code ec;
         std::filesystem::remove_all(dir, ec);
     }
-    // A second core on the same directory, as the next start of the program sees it.
-    std::unique_ptr<Core> Reopen() { return std::make_unique<Core>(wire, messages, views2, clock, nullptr, dir); }
+    // Another core on the same directory, as the next start of the program (or another program)
+    // sees it.
+    std::unique_ptr<Core> Reopen() {
+        return std::make_unique<Core>(wire, messages, otherViews.emplace_back(), clock, nullptr, dir);
+    }
 
     std::vector<std::uint8_t> ReadBytes(const char* name) const {
         std::ifstream f(dir / name, std::ios::binary);
         return {std::istreambuf_iterator<char>(f), {}};
     }
-    void WriteBytes(const char* name, const std::vector<std::uint8_t>& bytes) const {
-        std::ofstream f(dir / name, std::ios::binary | std::ios::trunc);
-        f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    }
-    void WriteText(const char* name, const std::string& text) const {
-        std::ofstream f(dir / name, std::ios::binary | std::ios::trunc);
-        f << text;
+    template <typename Bytes>
+    void WriteBytes(const char* name, const Bytes& bytes) const {
+        std::ofstream(dir / name, std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
 
     std::filesystem::path dir;
-    NoAdapterWire wire;
+    NullWire wire;
     RecordingMessages messages;
     Views views;
-    Views views2;
+    std::deque<Views> otherViews;  // one per reopened core; a deque keeps each in place
     FakeClock clock;
     std::unique_ptr<Core> core;
 };
