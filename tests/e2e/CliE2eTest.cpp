@@ -1,10 +1,6 @@
 // The command line as a new user meets it, against plcsim: failed saves, the forget question,
 // what a command says when it is done and the real reason of a failure.
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #include "E2eFixture.h"
 
@@ -13,32 +9,15 @@ namespace {
 
 const char kStation[] = "00:B0:52:5A:00:02 ALFA-BRAV-OCHA-RLIE";  // MAC and device password
 
-class CliE2e : public E2eTest {
-protected:
-    struct Run {
-        int status = -1;
-        std::string out, err;
-    };
-    // `command` through sh in the lab's directory, "ZENTREL" standing for the program.
-    Run Shell(std::string command, const std::string& input = "") {
-        for (std::size_t at; (at = command.find("ZENTREL")) != std::string::npos;) command.replace(at, 7, ZENTREL_CLI);
-        const std::string dir = lab->Directory();
-        std::ofstream(dir + "/in.txt") << input;
-        const int raw = std::system(("cd '" + dir + "' && (" + command + ") <in.txt >out.txt 2>err.txt").c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(dir + "/out.txt"), ReadText(dir + "/err.txt")};
-    }
-    static bool EndsWith(const std::string& text, const std::string& end) {
-        return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-    }
-    void StartSim(const std::vector<std::string>& args = {}) {
-        std::string error;
-        ASSERT_TRUE(lab->StartSim(0, args, error)) << error;
-    }
-};
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+class CliE2e : public E2eTest {};
 
 TEST_F(CliE2e, AFailedSaveIsAFailureThatNamesTheFileAndTheReason) {
-    E2E_PREPARE(1);
-    StartSim();
+    E2E_PREPARE();
+    ASSERT_TRUE(Sim());
     const std::string dir = lab->Directory();
     const std::string cases[][2] = {
         // A directory the user cannot write (as root: mounted read-only).
@@ -47,20 +26,20 @@ TEST_F(CliE2e, AFailedSaveIsAFailureThatNamesTheFileAndTheReason) {
         {"ZENTREL report missing/report.txt", dir + "/missing/report.txt: No such file or directory"},
     };
     for (const auto& c : cases) {
-        const Run run = Shell(c[0]);
+        const CliRun run = Shell(c[0]);
         EXPECT_EQ(run.status, 1) << c[0];
         EXPECT_TRUE(EndsWith(run.err, "zentrel: could not save " + c[1] + "\n")) << run.err;
         EXPECT_EQ(run.out.find("Stored"), std::string::npos) << run.out;
     }
-    const Run alone = Shell("ZENTREL set-name NewName1 --all");  // no password could be stored
+    const CliRun alone = Shell("ZENTREL set-name NewName1 --all");  // no password could be stored
     EXPECT_NE(alone.err.find("only the local device will change"), std::string::npos) << alone.err;
 }
 
 TEST_F(CliE2e, ForgetAsksOnATerminalAndWantsYesWithoutOne) {
-    E2E_PREPARE(1);
-    std::filesystem::copy_file(ZENTREL_TEST_DATA "/plc-3records.data", lab->Directory() + "/plc.data");
+    E2E_PREPARE();
+    std::filesystem::copy_file(ZENTREL_TEST_DATA "/plc-3records.data", Path("plc.data"));
     const std::string terminal = "script -qec 'ZENTREL forget 00:B0:52:10:20:03' /dev/null";
-    const Run pipe = Shell("ZENTREL forget 00:B0:52:10:20:03", "y\n");
+    const CliRun pipe = Shell("ZENTREL forget 00:B0:52:10:20:03", "y\n");
     EXPECT_EQ(pipe.status, 1);
     EXPECT_NE(pipe.err.find("pass --yes"), std::string::npos) << pipe.err;
     EXPECT_NE(Shell(terminal, "n\n").out.find("(y/N)"), std::string::npos);
@@ -70,30 +49,30 @@ TEST_F(CliE2e, ForgetAsksOnATerminalAndWantsYesWithoutOne) {
 }
 
 TEST_F(CliE2e, CommandsSayWhatTheyDid) {
-    E2E_PREPARE(1);
-    StartSim({"--fail-station", "00:B0:52:5A:00:03"});
-    const Run added = Shell("ZENTREL add-remote HomePlugAV ALFA-BRAV-OCHA-RLIE");
+    E2E_PREPARE();
+    ASSERT_TRUE(Sim({"--fail-station", "00:B0:52:5A:00:03"}));
+    const CliRun added = Shell("ZENTREL add-remote HomePlugAV ALFA-BRAV-OCHA-RLIE");
     EXPECT_NE(added.out.find("restarts and appears in the list"), std::string::npos) << added.err;
-    const Run stored = Shell(std::string("ZENTREL password ") + kStation);
+    const CliRun stored = Shell(std::string("ZENTREL password ") + kStation);
     EXPECT_NE(stored.out.find("Stored the device password of 00:B0:52:5A:00:02"), std::string::npos) << stored.err;
     ASSERT_EQ(Shell("ZENTREL password 00:B0:52:5A:00:03 DELT-AECH-OFOX-TROT").status, 0);
-    const Run partly = Shell("ZENTREL set-name NewName1 --all");
+    const CliRun partly = Shell("ZENTREL set-name NewName1 --all");
     EXPECT_EQ(partly.status, 1);
     EXPECT_TRUE(EndsWith(partly.err, "2 of 3 devices changed.\n")) << partly.err;
 }
 
 TEST_F(CliE2e, WithoutALocalDeviceKeyCommandsSaySoEvenRightAfterAChange) {
-    E2E_PREPARE(1);
+    E2E_PREPARE();
     for (const char* command : {"ZENTREL add-remote HomePlugAV ALFA-BRAV-OCHA-RLIE", "ZENTREL set-name NewName1"}) {
-        const Run run = Shell(command);
+        const CliRun run = Shell(command);
         EXPECT_EQ(run.status, 1);
         EXPECT_NE(run.err.find("no powerline device found"), std::string::npos) << run.err;
         EXPECT_EQ(run.err.find("does not match"), std::string::npos) << run.err;
     }
-    std::ofstream(lab->Directory() + "/sim.ini") << "[local]\nrestart_ms = 20000\n";
-    StartSim({"--config", lab->Directory() + "/sim.ini"});
+    Write("sim.ini", "[local]\nrestart_ms = 20000\n");
+    ASSERT_TRUE(Sim({"--config", Path("sim.ini")}));
     ASSERT_EQ(Shell("ZENTREL set-name NewName1").status, 0);
-    const Run again = Shell("ZENTREL set-name NewName2");
+    const CliRun again = Shell("ZENTREL set-name NewName2");
     EXPECT_EQ(again.status, 1);
     EXPECT_NE(again.err.find("silent for a few seconds while it restarts"), std::string::npos) << again.err;
 }

@@ -1,10 +1,6 @@
 // Scans under a flood of frames nobody asked for, sent by plcsim at the host while `zentrel scan`
 // runs: the scan still lists the real local device and every station.
-#include <sys/wait.h>
-
 #include <cstdlib>
-#include <string>
-#include <vector>
 
 #include "E2eFixture.h"
 
@@ -15,8 +11,7 @@ class FloodE2e : public E2eTest {
 protected:
     // Runs `zentrel scan --json` while plcsim floods with `burst`; returns what it printed.
     std::string ScanUnderBurst(const std::vector<std::string>& burst) {
-        std::string error;
-        EXPECT_TRUE(lab->StartSim(0, burst, error)) << error;
+        EXPECT_TRUE(Sim(burst));
         const CliRun run = Zentrel("scan --json");
         EXPECT_GE(lab->StopSim(), 0);
         EXPECT_EQ(run.status, 0) << run.err;
@@ -36,7 +31,7 @@ protected:
     // The number of burst frames plcsim sent and the seconds it ran, by its own clock: its
     // start-up, which the sanitizers make slow, is no part of the flood.
     void ExpectTheBurstRate(double rate) {
-        const std::string state = ReadText(lab->SimOutputPath());
+        const std::string state = Read("plcsim.out");
         const auto at = state.rfind(" burst=");
         const auto clockAt = state.rfind("plcsim state at ");
         ASSERT_TRUE(at != std::string::npos && clockAt != std::string::npos) << state;
@@ -48,7 +43,7 @@ protected:
 };
 
 TEST_F(FloodE2e, AScanListsEveryStationWhilePlcsimFloodsAt5000FramesPerSecond) {
-    E2E_PREPARE(1);
+    E2E_PREPARE();
     ExpectTheSimulatedNetwork(ScanUnderBurst({"--burst", "5000"}));
     ExpectTheBurstRate(5000);
 }
@@ -56,7 +51,7 @@ TEST_F(FloodE2e, AScanListsEveryStationWhilePlcsimFloodsAt5000FramesPerSecond) {
 // A stranger on the segment sends version, network-info and set-key confirmations with another
 // vendor's OUI, and every other MMTYPE, unasked: none of it becomes the local device or a station.
 TEST_F(FloodE2e, ConfirmationsOfAnotherVendorFromAStrangerNeverBecomeTheLocalDevice) {
-    E2E_PREPARE(1);
+    E2E_PREPARE();
     const std::string out = ScanUnderBurst({"--burst", "5000", "--burst-kind", "foreign,mmtypes"});
     ExpectTheSimulatedNetwork(out);
     EXPECT_EQ(out.find("02:66:00:00:00:0"), std::string::npos) << "the stranger shows in\n" << out;

@@ -4,7 +4,6 @@
 #include <sched.h>
 #include <signal.h>
 #include <sys/prctl.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,21 +26,7 @@
 
 namespace zentrel::e2e {
 namespace {
-
 std::atomic<int> labCounter{0};
-
-bool WaitForExit(pid_t pid, int milliseconds, int& status) {
-    for (int waited = 0; waited <= milliseconds; waited += 10) {
-        const pid_t done = ::waitpid(pid, &status, WNOHANG);
-        if (done == pid || done < 0) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
-}
-
-// The test's own captures on the far end see everything.
-const BpfInstruction kPassAll[1] = {{0x06, 0, 0, 0xFFFFFFFF}};
-
 }  // namespace
 
 // Tears everything down if the test has not finished by its deadline: a hung exchange must not
@@ -60,7 +45,7 @@ std::string NetnsLab::SkipReason() {
     return {};
 }
 
-NetnsLab::NetnsLab(int pairs, int deadlineSeconds) : pairs_(pairs), deadlineSeconds_(deadlineSeconds) {
+NetnsLab::NetnsLab(int deadlineSeconds) : deadlineSeconds_(deadlineSeconds) {
     const std::string tag = std::to_string(::getpid()) + "x" + std::to_string(labCounter++);
     hostNs_ = "zth" + tag;
     mainsNs_ = "ztm" + tag;
@@ -74,7 +59,7 @@ NetnsLab::~NetnsLab() {
             watchdog_->done = true;
         }
         watchdog_->wake.notify_all();
-        if (watchdog_->thread.joinable()) watchdog_->thread.join();
+        watchdog_->thread.join();
     }
     Cleanup();
 }
@@ -88,14 +73,9 @@ bool NetnsLab::Ip(const std::string& args, std::string& error) const {
 
 bool NetnsLab::EnterNamespace(const std::string& name) {
     const int fd = ::open(("/run/netns/" + name).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool ok = ::setns(fd, CLONE_NEWNET) == 0;
-    ::close(fd);
+    const bool ok = fd >= 0 && ::setns(fd, CLONE_NEWNET) == 0;
+    if (fd >= 0) ::close(fd);
     return ok;
-}
-
-MacBytes NetnsLab::HostMac(int pair) const {
-    return MacBytes{0x02, 0x5A, 0x00, 0x00, 0x00, static_cast<std::uint8_t>(0x10 + pair)};
 }
 
 bool NetnsLab::Start(std::string& error) {
@@ -117,19 +97,17 @@ bool NetnsLab::Start(std::string& error) {
         std::_Exit(1);
     });
 
-    if (!Ip("netns add " + hostNs_, error) || !Ip("netns add " + mainsNs_, error)) return false;
-    for (int pair = 0; pair < pairs_; ++pair) {
-        char mac[18];
-        const MacBytes bytes = HostMac(pair);
-        std::snprintf(mac, sizeof mac, "%02x:%02x:%02x:%02x:%02x:%02x", bytes[0], bytes[1], bytes[2], bytes[3],
-                      bytes[4], bytes[5]);
-        if (!Ip("-n " + hostNs_ + " link add " + HostInterface(pair) + " address " + mac + " type veth peer name " +
-                    MainsInterface(pair) + " netns " + mainsNs_,
-                error) ||
-            !Ip("-n " + hostNs_ + " link set " + HostInterface(pair) + " up", error) ||
-            !Ip("-n " + mainsNs_ + " link set " + MainsInterface(pair) + " up", error))
-            return false;
-    }
+    char mac[18];
+    std::snprintf(mac, sizeof mac, "%02x:%02x:%02x:%02x:%02x:%02x", kHostMac[0], kHostMac[1], kHostMac[2],
+                  kHostMac[3], kHostMac[4], kHostMac[5]);
+    const std::string host = std::string(kHostInterface), mains = std::string(kMainsInterface);
+    if (!Ip("netns add " + hostNs_, error) || !Ip("netns add " + mainsNs_, error) ||
+        !Ip("-n " + hostNs_ + " link add " + host + " address " + mac + " type veth peer name " + mains + " netns " +
+                mainsNs_,
+            error) ||
+        !Ip("-n " + hostNs_ + " link set " + host + " up", error) ||
+        !Ip("-n " + mainsNs_ + " link set " + mains + " up", error))
+        return false;
     if (!EnterNamespace(hostNs_)) {
         error = "cannot enter namespace " + hostNs_;
         return false;
@@ -137,22 +115,21 @@ bool NetnsLab::Start(std::string& error) {
     return true;
 }
 
-bool NetnsLab::StartSim(int pair, const std::vector<std::string>& extraArgs, std::string& error) {
-    const std::string ready = directory_ + "/plcsim" + PairSuffix(pair) + ".ready";
+bool NetnsLab::StartSim(const std::vector<std::string>& extraArgs, std::string& error) {
+    const std::string ready = directory_ + "/plcsim.ready", output = directory_ + "/plcsim.out";
     std::filesystem::remove(ready);
-    std::vector<std::string> args = {ZENTREL_PLCSIM, "-i", MainsInterface(pair), "--log", SimLogPath(pair),
+    std::vector<std::string> args = {ZENTREL_PLCSIM, "-i", kMainsInterface, "--log", directory_ + "/frames.log",
                                      "--ready-file", ready};
     args.insert(args.end(), extraArgs.begin(), extraArgs.end());
     const std::string mainsPath = "/run/netns/" + mainsNs_;
-    const std::string output = SimOutputPath(pair);
     const pid_t parent = ::getpid();
 
-    const pid_t pid = ::fork();
-    if (pid < 0) {
+    sim_ = ::fork();
+    if (sim_ < 0) {
         error = "fork failed";
         return false;
     }
-    if (pid == 0) {
+    if (sim_ == 0) {
         // Dies with the test process, whatever kills it.
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
         if (::getppid() != parent) ::_exit(127);
@@ -176,12 +153,10 @@ bool NetnsLab::StartSim(int pair, const std::vector<std::string>& extraArgs, std
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
-    sims_.emplace_back(pair, pid);
     for (int waited = 0; waited < 5000; waited += 10) {
         if (std::filesystem::exists(ready)) return true;
-        int status = 0;
-        if (::waitpid(pid, &status, WNOHANG) == pid) {
-            sims_.pop_back();
+        if (::waitpid(sim_, nullptr, WNOHANG) == sim_) {
+            sim_ = -1;
             error = "plcsim ended at start: " + ReadText(output);
             return false;
         }
@@ -191,37 +166,34 @@ bool NetnsLab::StartSim(int pair, const std::vector<std::string>& extraArgs, std
     return false;
 }
 
-int NetnsLab::StopSim(int pair) {
-    int result = -1;
-    for (auto it = sims_.begin(); it != sims_.end();) {
-        if (pair >= 0 && it->first != pair) {
-            ++it;
-            continue;
+int NetnsLab::StopSim() {
+    if (sim_ < 0) return -1;
+    int status = 0;
+    ::kill(sim_, SIGTERM);
+    for (int waited = 0; ::waitpid(sim_, &status, WNOHANG) == 0; waited += 10) {
+        if (waited >= 3000) {
+            ::kill(sim_, SIGKILL);
+            ::waitpid(sim_, &status, 0);
+            break;
         }
-        const pid_t pid = it->second;
-        int status = 0;
-        ::kill(pid, SIGTERM);
-        if (!WaitForExit(pid, 3000, status)) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, &status, 0);
-        }
-        result = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        it = sims_.erase(it);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    return result;
+    sim_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::unique_ptr<Capture> NetnsLab::OpenMainsCapture(int pair, std::string& error) {
+std::unique_ptr<Capture> NetnsLab::OpenCapture(bool mainsEnd, std::string& error) {
     // The socket belongs to the namespace it was made in, so it keeps working on the mains end
     // after the thread goes back to the host namespace.
-    if (!EnterNamespace(mainsNs_)) {
+    if (mainsEnd && !EnterNamespace(mainsNs_)) {
         error = "cannot enter namespace " + mainsNs_;
         return nullptr;
     }
+    static const BpfInstruction kPassAll[1] = {{0x06, 0, 0, 0xFFFFFFFF}};
     PcapWire wire;
     OpenFailure failure = OpenFailure::None;
-    auto capture = wire.Open(WireAdapter{MainsInterface(pair), ""}, kPassAll, failure, error);
-    if (!EnterNamespace(hostNs_)) {
+    auto capture = wire.Open(WireAdapter{mainsEnd ? kMainsInterface : kHostInterface, ""}, kPassAll, failure, error);
+    if (mainsEnd && !EnterNamespace(hostNs_)) {
         error = "cannot return to namespace " + hostNs_;
         return nullptr;
     }
@@ -233,12 +205,11 @@ void NetnsLab::Cleanup() {
     std::lock_guard<std::mutex> lock(cleanupMutex);
     if (!started_) return;
     started_ = false;
-    for (const auto& [pair, pid] : sims_) {
-        int status = 0;
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, &status, 0);
+    if (sim_ > 0) {
+        ::kill(sim_, SIGKILL);
+        ::waitpid(sim_, nullptr, 0);
+        sim_ = -1;
     }
-    sims_.clear();
     if (originalNs_ >= 0) {
         ::setns(originalNs_, CLONE_NEWNET);
         ::close(originalNs_);
@@ -257,16 +228,6 @@ std::string ReadText(const std::string& path) {
     std::ostringstream text;
     text << file.rdbuf();
     return text.str();
-}
-
-std::string Hex(const std::uint8_t* bytes, std::size_t count) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::string text(2 * count, '0');
-    for (std::size_t i = 0; i < count; ++i) {
-        text[2 * i] = kDigits[bytes[i] >> 4];
-        text[2 * i + 1] = kDigits[bytes[i] & 0x0F];
-    }
-    return text;
 }
 
 }  // namespace zentrel::e2e

@@ -1,23 +1,13 @@
 // Changing the network with plcsim on the far end: the `zentrel` commands password, set-name and
 // add-remote run as the user runs them (own process, files in the lab's directory), and plcsim's
 // frame log shows what went out.
-#include <sys/wait.h>
-
 #include <chrono>
-#include <cstdlib>
-#include <fstream>
+#include <set>
 #include <sstream>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "E2eFixture.h"
 #include "keys/KeyDerivation.h"
-#include "pages/Preferences.h"
-#include "pages/PrivacyPage.h"
-#include "pages/ScanCycle.h"
-#include "pages/MainPage.h"
-#include "registry/OemPrefs.h"
 
 namespace zentrel::e2e {
 namespace {
@@ -53,7 +43,7 @@ protected:
     // The set-key requests in plcsim's frame log, in order.
     std::vector<SetKeyFrame> LoggedSetKeys() const {
         std::vector<SetKeyFrame> frames;
-        std::istringstream lines(ReadText(lab->SimLogPath()));
+        std::istringstream lines(Read("frames.log"));
         std::string stamp, hex;
         while (lines >> stamp >> hex) {
             // Hex digits: byte k at 2k. MMTYPE 0xA050 is bytes 15..16 = "50A0".
@@ -77,9 +67,8 @@ protected:
 };
 
 TEST_F(NetworkChangeE2e, SetAllChangesRemoteDevicesFirstAndLeavesUnknownOnesBehind) {
-    E2E_PREPARE(1);
-    std::string error;
-    ASSERT_TRUE(lab->StartSim(0, {}, error)) << error;
+    E2E_PREPARE();
+    ASSERT_TRUE(Sim());
     StorePasswords(2);
 
     const CliRun run = Zentrel("set-name NewName --all");
@@ -95,18 +84,14 @@ TEST_F(NetworkChangeE2e, SetAllChangesRemoteDevicesFirstAndLeavesUnknownOnesBehi
     const std::vector<SetKeyFrame> frames = LoggedSetKeys();
     ASSERT_EQ(frames.size(), 3u);
     const std::string nmk = NmkText("NewName");
-    std::vector<std::string> daks;
     for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(frames[i].mode, 0x00);
         EXPECT_EQ(frames[i].remote, "FFFFFFFFFFFF");
         EXPECT_EQ(frames[i].nmk, nmk);
-        daks.push_back(frames[i].dak);
     }
     // The list is sorted by speed, so either remote device may come first.
-    std::sort(daks.begin(), daks.end());
-    std::vector<std::string> expected = {DakText(kPasswords[0]), DakText(kPasswords[1])};
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(daks, expected);
+    EXPECT_EQ((std::multiset<std::string>{frames[0].dak, frames[1].dak}),
+              (std::multiset<std::string>{DakText(kPasswords[0]), DakText(kPasswords[1])}));
     EXPECT_EQ(frames[2].mode, 0x0F);
     EXPECT_EQ(frames[2].remote, "000000000000");
     EXPECT_EQ(frames[2].dak, std::string(32, '0'));
@@ -118,9 +103,8 @@ TEST_F(NetworkChangeE2e, SetAllChangesRemoteDevicesFirstAndLeavesUnknownOnesBehi
 }
 
 TEST_F(NetworkChangeE2e, FailingStationGetsOneRetryAndOneMessage) {
-    E2E_PREPARE(1);
-    std::string error;
-    ASSERT_TRUE(lab->StartSim(0, {"--fail-station", kStationMacs[1]}, error)) << error;
+    E2E_PREPARE();
+    ASSERT_TRUE(Sim({"--fail-station", kStationMacs[1]}));
     StorePasswords(2);
 
     const CliRun run = Zentrel("set-name NewName --all");
@@ -143,11 +127,10 @@ TEST_F(NetworkChangeE2e, FailingStationGetsOneRetryAndOneMessage) {
 }
 
 TEST_F(NetworkChangeE2e, AddRemoteBringsAStationOfAnotherNetworkIn) {
-    E2E_PREPARE(1);
+    E2E_PREPARE();
     Write("sim.ini", std::string("[station]\npassword = ") + kPasswords[0] + "\n[station]\npassword = " + kPasswords[1] +
                          "\n[station]\npassword = " + kPasswords[2] + "\nnetwork = Elsewhere\n");
-    std::string error;
-    ASSERT_TRUE(lab->StartSim(0, {"--config", lab->Directory() + "/sim.ini"}, error)) << error;
+    ASSERT_TRUE(Sim({"--config", Path("sim.ini")}));
     std::string listing;
     ASSERT_TRUE(ListedAsExpected({kStationMacs[0], kStationMacs[1]}, {kStationMacs[2]}, 5, listing)) << listing;
 

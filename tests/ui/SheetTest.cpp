@@ -179,26 +179,32 @@ TEST_F(SheetFixture, DialogsForwardTheirFieldsAndShowTheAnswer) {
     EXPECT_EQ(addRemote.result(), QDialog::Accepted);
 }
 
-TEST_F(SheetFixture, SetAllDevicesShowsItsProgress) {
+// The name reaches the requests; the progress box counts finished devices, the final box changes.
+TEST_F(SheetFixture, SetAllDevicesForwardsTheNameAndShowsItsProgress) {
     AddAdapter(true, {Station(2, 2, 50), Station(3, 3, 60), Station(4, 4, 70)});
     MakeSheet();
     Start();
     sheet->mainPage->scan->click();
     auto& model = app->views.main.powerlineDevices;
     ASSERT_EQ(model.RowCount(), 3);
-    model.SetCell(0, 4, "AAAA-BBBB");
-    model.SetCell(2, 4, "CCCC-DDDD");
+    for (int r = 0; r < 3; ++r) model.SetCell(r, 4, "PASS-WORD");
     ShowTab(1);
     sheet->privacyPage->name->setText("MyOwnNet");
     setKeyRequests = 0;
+    failSetKeys = 2;  // the first device fails both attempts
     sheet->privacyPage->setAll->click();
-    EXPECT_EQ(setKeyRequests, 3);
+    EXPECT_EQ(setKeyRequests, 5);
     EXPECT_EQ(lastNmk, NmkText("MyOwnNet"));
-    const auto& progress = sheet->privacyPage->lastProgress;
+    const auto& progress = sheet->privacyPage->shownProgress;
+    QStringList shown;
+    for (const auto& [text, percent] : progress) shown << text.section('\n', 0, 0) + " " + QString::number(percent);
+    EXPECT_EQ(shown.join(", "), "device 1 of 3 0, device 1 of 3: failed 33, device 2 of 3 33, device 2 of 3: changed 66, "
+                                "device 3 of 3 66, device 3 of 3: changed 100");
     ASSERT_FALSE(progress.empty());
-    EXPECT_EQ(ui::PrivacyPageWidget::ProgressText(progress.front()).toStdString(), "device 1 of 2\n" + model.Cell(0, 3));
-    EXPECT_EQ(ui::PrivacyPageWidget::ProgressText(progress.back()).toStdString(),
-              "device 2 of 2: changed\n" + model.Cell(2, 3));
+    EXPECT_EQ(progress.front().first.toStdString(), "device 1 of 3\n" + model.Cell(0, 3));
+    EXPECT_EQ(progress.back().first.toStdString(), "device 3 of 3: changed\n" + model.Cell(2, 3));
+    const std::string last = app->messages.shown.back().text;
+    EXPECT_NE(last.find("\n3 of 4 devices changed."), std::string::npos) << last;
 }
 
 TEST_F(SheetFixture, DeleteForwardsTheSelectedHistoryRow) {

@@ -1,5 +1,5 @@
 // What a new user meets in the window: the selection across scans, the keyboard, the start-up
-// messages, the Set All progress and the preset texts.
+// messages and the preset texts.
 #include <QCheckBox>
 #include <QSignalSpy>
 #include <QTest>
@@ -89,21 +89,6 @@ TEST_F(UsabilityTest, StartUpMessagesNeverShowOverAPlaceholderPage) {
     EXPECT_FALSE(app->messages.shown.empty());
     EXPECT_EQ(overPlaceholders, 0);
     EXPECT_TRUE(sheet->isVisible());
-}
-
-TEST_F(UsabilityTest, SetAllProgressCountsFinishedDevicesAndTheFinalBoxCountsChanges) {
-    Open();
-    for (int r = 0; r < 3; ++r) app->views.main.powerlineDevices.SetCell(r, 4, "PASS-WORD");
-    sheet->tabs->setCurrentIndex(1);
-    sheet->privacyPage->name->setText("MyOwnNet");
-    failSetKeys = 2;  // the first device fails both attempts
-    sheet->privacyPage->setAll->click();
-    QStringList shown;
-    for (const auto& [text, percent] : sheet->privacyPage->shownProgress) shown << text.section('\n', 0, 0) + " " + QString::number(percent);
-    EXPECT_EQ(shown.join(", "), "device 1 of 3 0, device 1 of 3: failed 33, device 2 of 3 33, device 2 of 3: changed 66, "
-                                "device 3 of 3 66, device 3 of 3: changed 100");
-    const std::string last = app->messages.shown.back().text;
-    EXPECT_NE(last.find("\n3 of 4 devices changed."), std::string::npos) << last;
 }
 
 TEST_F(UsabilityTest, TypingReplacesAPresetTextHoweverTheFieldIsEntered) {
