@@ -9,7 +9,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -29,15 +28,6 @@ namespace {
 std::atomic<int> labCounter{0};
 }  // namespace
 
-// Tears everything down if the test has not finished by its deadline: a hung exchange must not
-// leave namespaces or simulators behind.
-struct NetnsLab::Watchdog {
-    std::mutex mutex;
-    std::condition_variable wake;
-    bool done = false;
-    std::thread thread;
-};
-
 std::string NetnsLab::SkipReason() {
     if (::geteuid() != 0) return "end-to-end tests need root (they create network namespaces and veth pairs)";
     if (std::system("ip netns list >/dev/null 2>&1") != 0) return "the 'ip' tool (iproute2) with netns support is missing";
@@ -53,13 +43,9 @@ NetnsLab::NetnsLab(int deadlineSeconds) : deadlineSeconds_(deadlineSeconds) {
 }
 
 NetnsLab::~NetnsLab() {
-    if (watchdog_) {
-        {
-            std::lock_guard<std::mutex> lock(watchdog_->mutex);
-            watchdog_->done = true;
-        }
-        watchdog_->wake.notify_all();
-        watchdog_->thread.join();
+    if (watchdog_.joinable()) {
+        finished_.set_value();
+        watchdog_.join();
     }
     Cleanup();
 }
@@ -87,11 +73,10 @@ bool NetnsLab::Start(std::string& error) {
     }
     started_ = true;
 
-    watchdog_ = std::make_unique<Watchdog>();
-    watchdog_->thread = std::thread([this] {
-        std::unique_lock<std::mutex> lock(watchdog_->mutex);
-        if (watchdog_->wake.wait_for(lock, std::chrono::seconds(deadlineSeconds_), [this] { return watchdog_->done; }))
-            return;
+    // Tears everything down if the test has not finished by its deadline: a hung exchange must not
+    // leave namespaces or simulators behind.
+    watchdog_ = std::thread([this, finished = finished_.get_future()] {
+        if (finished.wait_for(std::chrono::seconds(deadlineSeconds_)) == std::future_status::ready) return;
         std::fprintf(stderr, "e2e: deadline of %d s passed, tearing down\n", deadlineSeconds_);
         Cleanup();
         std::_Exit(1);

@@ -7,8 +7,10 @@
 
 #include <array>
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "link/Wire.h"
@@ -55,8 +57,8 @@ private:
     int originalNs_ = -1;
     pid_t sim_ = -1;
     bool started_ = false;
-    struct Watchdog;
-    std::unique_ptr<Watchdog> watchdog_;
+    std::promise<void> finished_;
+    std::thread watchdog_;
 };
 
 // Reads a whole text file; empty when missing.

@@ -1,7 +1,9 @@
-// Changing the network with plcsim on the far end: the `zentrel` commands password, set-name and
-// add-remote run as the user runs them (own process, files in the lab's directory), and plcsim's
-// frame log shows what went out.
+// The command-line program against plcsim, run as the user runs it (own process, files in the
+// lab's directory): password, set-name and add-remote change the network, and plcsim's frame log
+// shows what went out; failed saves, questions and the reasons a command gives.
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -14,6 +16,10 @@ namespace {
 
 const char* const kPasswords[] = {"ALFA-BRAV-OCHA-RLIE", "DELT-AECH-OFOX-TROT", "GOLF-HOTE-LIND-IAJU"};
 const char* const kStationMacs[] = {"00:B0:52:5A:00:02", "00:B0:52:5A:00:03", "00:B0:52:5A:00:04"};
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
 
 struct SetKeyFrame {
     std::uint8_t mode = 0;
@@ -102,13 +108,21 @@ TEST_F(NetworkChangeE2e, SetAllChangesRemoteDevicesFirstAndLeavesUnknownOnesBehi
     EXPECT_EQ(listing.find("NID: b0f2e695666b"), std::string::npos) << "the NID follows the new NMK\n" << listing;
 }
 
+// Each command says what it did; a failing station gets one retry and one message.
 TEST_F(NetworkChangeE2e, FailingStationGetsOneRetryAndOneMessage) {
     E2E_PREPARE();
     ASSERT_TRUE(Sim({"--fail-station", kStationMacs[1]}));
-    StorePasswords(2);
+    const CliRun added = Zentrel(std::string("add-remote HomePlugAV ") + kPasswords[0]);
+    EXPECT_NE(added.out.find("restarts and appears in the list"), std::string::npos) << added.err;
+    const CliRun stored = Zentrel(std::string("password ") + kStationMacs[0] + " " + kPasswords[0]);
+    EXPECT_NE(stored.out.find(std::string("Stored the device password of ") + kStationMacs[0]), std::string::npos)
+        << stored.err;
+    ASSERT_EQ(Zentrel(std::string("password ") + kStationMacs[1] + " " + kPasswords[1]).status, 0);
+    const std::size_t before = LoggedSetKeys().size();  // add-remote's
 
     const CliRun run = Zentrel("set-name NewName --all");
     EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_TRUE(EndsWith(run.err, "2 of 3 devices changed.\n")) << run.err;
     const std::string failed = std::string("Attention!: The update failed.(") + kStationMacs[1] +
                                ")\nPlease plug this device to your computer locally.";
     const std::size_t at = run.err.find(failed);
@@ -118,7 +132,8 @@ TEST_F(NetworkChangeE2e, FailingStationGetsOneRetryAndOneMessage) {
     EXPECT_NE(run.err.find(std::string(kStationMacs[1]) + " ... failed"), std::string::npos) << run.err;
 
     // Two attempts for the failing station, one for the other, then the local device.
-    const std::vector<SetKeyFrame> frames = LoggedSetKeys();
+    std::vector<SetKeyFrame> frames = LoggedSetKeys();
+    frames.erase(frames.begin(), frames.begin() + static_cast<std::ptrdiff_t>(std::min(before, frames.size())));
     ASSERT_EQ(frames.size(), 4u);
     int failingAttempts = 0;
     for (int i = 0; i < 3; ++i) failingAttempts += frames[i].dak == DakText(kPasswords[1]);
@@ -145,6 +160,61 @@ TEST_F(NetworkChangeE2e, AddRemoteBringsAStationOfAnotherNetworkIn) {
     EXPECT_EQ(right.status, 0) << right.err;
     EXPECT_EQ(right.err.find("does not match"), std::string::npos) << right.err;
     EXPECT_TRUE(ListedAsExpected({kStationMacs[0], kStationMacs[1], kStationMacs[2]}, {}, 10, listing)) << listing;
+}
+
+// The command line as a new user meets it: failed saves, the forget question, what a command says
+// when it is done and the real reason of a failure.
+const char kStation[] = "00:B0:52:5A:00:02 ALFA-BRAV-OCHA-RLIE";  // MAC and device password
+
+class CliE2e : public E2eTest {};
+
+TEST_F(CliE2e, AFailedSaveIsAFailureThatNamesTheFileAndTheReason) {
+    E2E_PREPARE();
+    ASSERT_TRUE(Sim());
+    const std::string dir = lab->Directory();
+    const std::string cases[][2] = {
+        // A directory the user cannot write (as root: mounted read-only).
+        {std::string("unshare -m sh -c 'mount --bind -o ro . . && cd . && ZENTREL password ") + kStation + "'",
+         dir + "/plc.data: Read-only file system"},
+        {"ZENTREL report missing/report.txt", dir + "/missing/report.txt: No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = Shell(c[0]);
+        EXPECT_EQ(run.status, 1) << c[0];
+        EXPECT_TRUE(EndsWith(run.err, "zentrel: could not save " + c[1] + "\n")) << run.err;
+        EXPECT_EQ(run.out.find("Stored"), std::string::npos) << run.out;
+    }
+    const CliRun alone = Shell("ZENTREL set-name NewName1 --all");  // no password could be stored
+    EXPECT_NE(alone.err.find("only the local device will change"), std::string::npos) << alone.err;
+}
+
+TEST_F(CliE2e, ForgetAsksOnATerminalAndWantsYesWithoutOne) {
+    E2E_PREPARE();
+    std::filesystem::copy_file(ZENTREL_TEST_DATA "/plc-3records.data", Path("plc.data"));
+    const std::string terminal = "script -qec 'ZENTREL forget 00:B0:52:10:20:03' /dev/null";
+    const CliRun pipe = Shell("ZENTREL forget 00:B0:52:10:20:03", "y\n");
+    EXPECT_EQ(pipe.status, 1);
+    EXPECT_NE(pipe.err.find("pass --yes"), std::string::npos) << pipe.err;
+    EXPECT_NE(Shell(terminal, "n\n").out.find("(y/N)"), std::string::npos);
+    EXPECT_NE(Shell("ZENTREL history").out.find("00:B0:52:10:20:03"), std::string::npos);
+    EXPECT_EQ(Shell(terminal, "y\n").status, 0);
+    EXPECT_EQ(Shell("ZENTREL history").out.find("00:B0:52:10:20:03"), std::string::npos);
+}
+
+TEST_F(CliE2e, WithoutALocalDeviceKeyCommandsSaySoEvenRightAfterAChange) {
+    E2E_PREPARE();
+    for (const char* command : {"ZENTREL add-remote HomePlugAV ALFA-BRAV-OCHA-RLIE", "ZENTREL set-name NewName1"}) {
+        const CliRun run = Shell(command);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find("no powerline device found"), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find("does not match"), std::string::npos) << run.err;
+    }
+    Write("sim.ini", "[local]\nrestart_ms = 20000\n");
+    ASSERT_TRUE(Sim({"--config", Path("sim.ini")}));
+    ASSERT_EQ(Shell("ZENTREL set-name NewName1").status, 0);
+    const CliRun again = Shell("ZENTREL set-name NewName2");
+    EXPECT_EQ(again.status, 1);
+    EXPECT_NE(again.err.find("silent for a few seconds while it restarts"), std::string::npos) << again.err;
 }
 
 }  // namespace

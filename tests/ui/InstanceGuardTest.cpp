@@ -4,13 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QFile>
 #include <QProcess>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <vector>
 
 namespace {
@@ -52,18 +51,12 @@ protected:
         program->setWorkingDirectory(QString::fromStdString(tmp.string()));
         program->setStandardOutputFile(QProcess::nullDevice());
         program->setStandardErrorFile(QString::fromStdString((tmp / ("err." + std::to_string(copy))).string()));
-        if (unshare) {
-            program->start("unshare", {"--net", ZENTREL_UTILITY});
-        } else {
-            program->start(ZENTREL_UTILITY, {});
-        }
+        program->start(unshare ? "unshare" : ZENTREL_UTILITY, unshare ? QStringList{"--net", ZENTREL_UTILITY} : QStringList{});
         return program;
     }
     std::string Err(int copy) const {
-        std::ifstream in(tmp / ("err." + std::to_string(copy)));
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
+        QFile file(QString::fromStdString((tmp / ("err." + std::to_string(copy))).string()));
+        return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "";
     }
 #endif
 

@@ -1,13 +1,23 @@
 // The widgets show their view models and forward the user's actions; what the actions do is
 // tested in the pages' own tests. The texts each page shows are kept in tests/data/ui_texts.txt.
+// Then what a new user meets in the window: the selection across scans, the keyboard, the
+// start-up messages and the preset texts.
+#include <sys/stat.h>
+
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QtCharts/QLineSeries>
 #include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
 
 #include "SheetFixture.h"
 #include "app/desktop/InstanceGuard.h"
@@ -63,21 +73,21 @@ std::map<std::string, std::vector<std::string>> GoldenTexts() {
         if (line.size() > 2 && line.front() == '[' && line.back() == ']') {
             page = line.substr(1, line.size() - 2);
         } else if (!line.empty()) {
-            // A "\n" in the file stands for a line break in the text. Built by appending: GCC 12 at
-            // -O3 takes a replace within the same string for an overlapping copy (-Wrestrict).
-            std::string text;
-            for (std::size_t at = 0; at < line.size(); ++at) {
-                if (line.compare(at, 2, "\\n") == 0) {
-                    text += '\n';
-                    ++at;
-                } else {
-                    text += line[at];
-                }
-            }
-            pages[page].push_back(text);
+            // A "\n" in the file stands for a line break in the text.
+            pages[page].push_back(std::regex_replace(line, std::regex(R"(\\n)"), "\n"));
         }
     }
     return pages;
+}
+
+// Each line's name and the speed of its last point.
+std::map<std::string, int> LastSpeeds(QChart* chart) {
+    std::map<std::string, int> speeds;
+    for (QAbstractSeries* series : chart->series()) {
+        auto* line = qobject_cast<QLineSeries*>(series);
+        speeds[line->name().toStdString()] = line->count() ? static_cast<int>(line->at(line->count() - 1).y()) : -1;
+    }
+    return speeds;
 }
 
 }  // namespace
@@ -266,3 +276,132 @@ TEST_F(SheetFixture, AboutPageDrawsTheBitmapAtItsPosition) {
     }
     EXPECT_EQ(shot.pixelColor(80, 25), QColor(0, 255, 0));
 }
+
+// The Rates tab: a live chart of every station's speed, and the samples saved as CSV.
+TEST_F(SheetFixture, RatesPageKeepsScanningRedrawsAfterEachCycleAndSavesCsv) {
+    AddAdapter(true, {Station(3, 3, 100), Station(2, 2, 50)});
+    devices[0].stations[0].avgRxRate = 40;
+    MakeSheet();
+    Start();
+    ShowTab(4);
+    auto* page = sheet->ratesPage;
+    EXPECT_TRUE(app->timer.IsRunning());
+    using Speeds = std::map<std::string, int>;
+    EXPECT_EQ(LastSpeeds(page->chart), (Speeds{{"02", 65}, {"03", 130}}));
+
+    devices[0].stations[0].avgTxRate = 20;
+    clock.Advance(5000);
+    RunScanCycle(app->core);  // what the timer runs
+    QTRY_COMPARE(LastSpeeds(page->chart), (Speeds{{"02", 65}, {"03", 26}}));
+    page->receive->setChecked(true);
+    EXPECT_EQ(LastSpeeds(page->chart), (Speeds{{"02", 65}, {"02 (receive)", 65}, {"03", 26}, {"03 (receive)", 52}}));
+
+    const std::string path = (dir / "rates.csv").string();
+    page->askCsvPath = [&] { return std::optional<QString>(QString::fromStdString(path)); };
+    page->saveCsv->click();
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    std::ifstream in(path);
+    std::stringstream read;
+    read << in.rdbuf();
+    const std::string csv = read.str();
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 5) << csv;
+    EXPECT_NE(csv.find(",00:B0:52:11:00:03,3,26,52\r\n"), std::string::npos) << csv;
+}
+
+namespace {
+
+class UsabilityTest : public SheetFixture {
+protected:
+    void Open(std::vector<StationRecord> stations = {Station(2, 2, 50), Station(3, 3, 60), Station(4, 4, 70)}) {
+        AddAdapter(true, std::move(stations));
+        MakeSheet();
+        sheet->Open();
+        QApplication::setActiveWindow(sheet.get());
+        sheet->mainPage->showSetPassword = sheet->mainPage->showAddRemote = [] {};  // no modal window
+        sheet->diagnosticsPage->askReportPath = [] { return std::optional<QString>(); };
+        sheet->aboutPage->openLink = [](const QString&) {};
+        sheet->mainPage->scan->click();
+    }
+    // Whether Tab from `window` reaches every button it shows, and Space and Enter press each.
+    static void ExpectKeyboardReachesButtons(QWidget* window, QAbstractButton* skipPressing) {
+        std::set<QAbstractButton*> shown, reached;
+        for (auto* b : window->findChildren<QAbstractButton*>()) {
+            if (b->isVisible() && !qobject_cast<QAbstractButton*>(b->parentWidget())) shown.insert(b);
+        }
+        for (int i = 0; i < 40; ++i) {
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window, Qt::Key_Tab);
+            if (auto* b = qobject_cast<QAbstractButton*>(QApplication::focusWidget())) reached.insert(b);
+        }
+        EXPECT_EQ(reached, shown);
+        for (auto* b : shown) {
+            QSignalSpy clicked(b, &QAbstractButton::clicked);
+            for (const auto key : {Qt::Key_Space, Qt::Key_Return}) {
+                b->setFocus(Qt::TabFocusReason);
+                if (b != skipPressing) QTest::keyClick(b, key);
+            }
+            // Enter presses push buttons; a check box toggles on Space alone, as everywhere in Qt.
+            const int presses = qobject_cast<QCheckBox*>(b) ? 1 : 2;
+            EXPECT_EQ(clicked.count(), b == skipPressing ? 0 : presses) << b->text().toStdString();
+        }
+    }
+};
+
+TEST_F(UsabilityTest, SelectedStationStaysSelectedAcrossScans) {
+    Open({Station(2, 2, 50), Station(3, 3, 90)});
+    auto* list = sheet->mainPage->powerlineList;
+    list->selectRow(list->item(0, 3)->text() == "00:B0:52:11:00:02" ? 0 : 1);
+    devices[0].stations.push_back(Station(4, 4, 120));  // sorts in front of the others
+    sheet->mainPage->scan->click();
+    ASSERT_EQ(list->selectionModel()->selectedRows().size(), 1);
+    EXPECT_EQ(list->item(list->selectionModel()->selectedRows().first().row(), 3)->text(), "00:B0:52:11:00:02");
+}
+
+TEST_F(UsabilityTest, TabReachesEveryButtonAndSpaceOrEnterPressesIt) {
+    Open();
+    int csvAsked = 0;  // no modal file chooser under the test
+    sheet->ratesPage->askCsvPath = [&csvAsked]() -> std::optional<QString> { ++csvAsked; return std::nullopt; };
+    for (int tab = 0; tab < sheet->tabs->count(); ++tab) {
+        SCOPED_TRACE(tab);
+        sheet->tabs->setCurrentIndex(tab);
+        ExpectKeyboardReachesButtons(sheet.get(), sheet->closeButton);
+    }
+    EXPECT_EQ(csvAsked, 2);
+    ui::AddRemoteDialog dialog(app->ctx, sheet->mainPage);
+    dialog.Open();
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    ExpectKeyboardReachesButtons(&dialog, nullptr);
+}
+
+TEST_F(UsabilityTest, StartUpMessagesNeverShowOverAPlaceholderPage) {
+    std::ofstream(dir / "plc.data") << std::string(100, '\0');  // an old version: the start-up warns
+    int overPlaceholders = 0;
+    AddAdapter(true);
+    MakeSheet();
+    app->messages.onShow = [&](const Message&) {
+        overPlaceholders += sheet->isVisible() && sheet->mainPage->connection->text() == "Replace";
+    };
+    sheet->Open();
+    EXPECT_FALSE(app->messages.shown.empty());
+    EXPECT_EQ(overPlaceholders, 0);
+    EXPECT_TRUE(sheet->isVisible());
+}
+
+TEST_F(UsabilityTest, TypingReplacesAPresetTextHoweverTheFieldIsEntered) {
+    Open();
+    for (const bool click : {false, true}) {
+        ui::AddRemoteDialog dialog(app->ctx, sheet->mainPage);
+        dialog.Open();
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        if (click) QTest::mouseClick(dialog.password, Qt::LeftButton, {}, dialog.password->rect().center());
+        if (!click) QTest::keyClick(dialog.networkName, Qt::Key_Tab);
+        QApplication::processEvents();
+        QTest::keyClicks(dialog.password, "ABCD-EFGH");
+        EXPECT_EQ(dialog.password->text(), "ABCD-EFGH") << click;
+    }
+}
+
+}  // namespace
