@@ -36,11 +36,6 @@ protected:
         return true;
     }
 
-    void TearDown() override {
-        core.reset();
-        lab.reset();
-    }
-
     // Starts plcsim with `args`; a failure is reported.
     bool Sim(const std::vector<std::string>& args = {}) {
         std::string error;
@@ -90,7 +85,7 @@ protected:
     Views views;
     SystemClock clock;
     std::unique_ptr<NetnsLab> lab;
-    std::unique_ptr<Core> core;
+    std::unique_ptr<Core> core;  // goes first, while its wire and the lab are still there
 };
 
 // GTEST_SKIP must run in the test body itself.

@@ -10,8 +10,6 @@
 namespace zentrel::e2e {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 std::vector<std::uint8_t> Frame(const MacBytes& destination, std::uint16_t etherType, std::size_t length,
                                 std::uint8_t marker) {
     std::vector<std::uint8_t> frame(length, 0);
@@ -28,6 +26,7 @@ template <typename Fetch>
 std::vector<std::vector<std::uint8_t>> Drain(int ms, Fetch fetch) {
     std::vector<std::vector<std::uint8_t>> frames;
     std::vector<std::uint8_t> frame;
+    using Clock = std::chrono::steady_clock;
     for (const auto end = Clock::now() + std::chrono::milliseconds(ms); Clock::now() < end;) {
         if (fetch(frame)) frames.push_back(frame);
     }

@@ -25,7 +25,23 @@
 
 namespace zentrel::e2e {
 namespace {
+
 std::atomic<int> labCounter{0};
+
+bool Ip(const std::string& args, std::string& error) {
+    const std::string command = "ip " + args + " >/dev/null 2>&1";
+    if (std::system(command.c_str()) == 0) return true;
+    error = "failed: " + command;
+    return false;
+}
+
+bool EnterNamespace(const std::string& name) {
+    const int fd = ::open(("/run/netns/" + name).c_str(), O_RDONLY | O_CLOEXEC);
+    const bool ok = fd >= 0 && ::setns(fd, CLONE_NEWNET) == 0;
+    if (fd >= 0) ::close(fd);
+    return ok;
+}
+
 }  // namespace
 
 std::string NetnsLab::SkipReason() {
@@ -48,20 +64,6 @@ NetnsLab::~NetnsLab() {
         watchdog_.join();
     }
     Cleanup();
-}
-
-bool NetnsLab::Ip(const std::string& args, std::string& error) const {
-    const std::string command = "ip " + args + " >/dev/null 2>&1";
-    if (std::system(command.c_str()) == 0) return true;
-    error = "failed: " + command;
-    return false;
-}
-
-bool NetnsLab::EnterNamespace(const std::string& name) {
-    const int fd = ::open(("/run/netns/" + name).c_str(), O_RDONLY | O_CLOEXEC);
-    const bool ok = fd >= 0 && ::setns(fd, CLONE_NEWNET) == 0;
-    if (fd >= 0) ::close(fd);
-    return ok;
 }
 
 bool NetnsLab::Start(std::string& error) {
@@ -93,11 +95,9 @@ bool NetnsLab::Start(std::string& error) {
         !Ip("-n " + hostNs_ + " link set " + host + " up", error) ||
         !Ip("-n " + mainsNs_ + " link set " + mains + " up", error))
         return false;
-    if (!EnterNamespace(hostNs_)) {
-        error = "cannot enter namespace " + hostNs_;
-        return false;
-    }
-    return true;
+    if (EnterNamespace(hostNs_)) return true;
+    error = "cannot enter namespace " + hostNs_;
+    return false;
 }
 
 bool NetnsLab::StartSim(const std::vector<std::string>& extraArgs, std::string& error) {
@@ -110,10 +110,6 @@ bool NetnsLab::StartSim(const std::vector<std::string>& extraArgs, std::string& 
     const pid_t parent = ::getpid();
 
     sim_ = ::fork();
-    if (sim_ < 0) {
-        error = "fork failed";
-        return false;
-    }
     if (sim_ == 0) {
         // Dies with the test process, whatever kills it.
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
@@ -124,21 +120,17 @@ bool NetnsLab::StartSim(const std::vector<std::string>& extraArgs, std::string& 
         // loaded machine an ordinary process waits 100 ms and more for the processor, past the
         // program's 50 ms time-outs; the lowest real-time priority runs plcsim as soon as a frame
         // comes (it sleeps in between, so it takes nothing from the others).
-        sched_param realTime{};
-        realTime.sched_priority = 1;
+        const sched_param realTime{.sched_priority = 1};
         ::sched_setscheduler(0, SCHED_FIFO, &realTime);
         const int out = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (out >= 0) {
-            ::dup2(out, STDOUT_FILENO);
-            ::dup2(out, STDERR_FILENO);
-        }
+        if (out >= 0 && ::dup2(out, STDOUT_FILENO) >= 0) ::dup2(out, STDERR_FILENO);
         std::vector<char*> argv;
         for (std::string& arg : args) argv.push_back(arg.data());
         argv.push_back(nullptr);
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
-    for (int waited = 0; waited < 5000; waited += 10) {
+    for (int waited = 0; sim_ > 0 && waited < 5000; waited += 10) {
         if (std::filesystem::exists(ready)) return true;
         if (::waitpid(sim_, nullptr, WNOHANG) == sim_) {
             sim_ = -1;
@@ -147,7 +139,7 @@ bool NetnsLab::StartSim(const std::vector<std::string>& extraArgs, std::string& 
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    error = "plcsim did not get ready within 5 s";
+    error = sim_ < 0 ? "fork failed" : "plcsim did not get ready within 5 s";
     return false;
 }
 

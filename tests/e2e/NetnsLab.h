@@ -26,8 +26,6 @@ public:
 
     explicit NetnsLab(int deadlineSeconds = 40);
     ~NetnsLab();
-    NetnsLab(const NetnsLab&) = delete;
-    NetnsLab& operator=(const NetnsLab&) = delete;
 
     // Creates the namespaces and the pair and moves the calling thread into the host namespace.
     bool Start(std::string& error);
@@ -49,8 +47,6 @@ public:
 
 private:
     void Cleanup();
-    bool Ip(const std::string& args, std::string& error) const;
-    bool EnterNamespace(const std::string& name);
 
     int deadlineSeconds_;
     std::string hostNs_, mainsNs_, directory_;

@@ -17,12 +17,9 @@ namespace {
 const char* const kPasswords[] = {"ALFA-BRAV-OCHA-RLIE", "DELT-AECH-OFOX-TROT", "GOLF-HOTE-LIND-IAJU"};
 const char* const kStationMacs[] = {"00:B0:52:5A:00:02", "00:B0:52:5A:00:03", "00:B0:52:5A:00:04"};
 
-bool EndsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
+// Hex text of a set-key request's fields.
 struct SetKeyFrame {
-    std::uint8_t mode = 0;
+    std::string mode;    // byte 37
     std::string remote;  // bytes 38..43
     std::string nmk;     // bytes 21..36
     std::string dak;     // bytes 44..59
@@ -53,21 +50,19 @@ protected:
         std::string stamp, hex;
         while (lines >> stamp >> hex) {
             // Hex digits: byte k at 2k. MMTYPE 0xA050 is bytes 15..16 = "50A0".
-            if (hex.size() < 120 || hex.substr(30, 4) != "50A0") continue;
-            SetKeyFrame f;
-            f.mode = static_cast<std::uint8_t>(std::stoi(hex.substr(74, 2), nullptr, 16));
-            f.nmk = hex.substr(42, 32);
-            f.remote = hex.substr(76, 12);
-            f.dak = hex.substr(88, 32);
-            frames.push_back(f);
+            if (hex.size() >= 120 && hex.substr(30, 4) == "50A0")
+                frames.push_back({hex.substr(74, 2), hex.substr(76, 12), hex.substr(42, 32), hex.substr(88, 32)});
         }
         return frames;
     }
 
+    // The passwords of the first `count` stations; each command says what it stored.
     void StorePasswords(int count) {
         for (int k = 0; k < count; ++k) {
             const CliRun run = Zentrel(std::string("password ") + kStationMacs[k] + " " + kPasswords[k]);
             ASSERT_EQ(run.status, 0) << run.err << run.out;
+            EXPECT_NE(run.out.find(std::string("Stored the device password of ") + kStationMacs[k]), std::string::npos)
+                << run.out;
         }
     }
 };
@@ -91,14 +86,14 @@ TEST_F(NetworkChangeE2e, SetAllChangesRemoteDevicesFirstAndLeavesUnknownOnesBehi
     ASSERT_EQ(frames.size(), 3u);
     const std::string nmk = NmkText("NewName");
     for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(frames[i].mode, 0x00);
+        EXPECT_EQ(frames[i].mode, "00");
         EXPECT_EQ(frames[i].remote, "FFFFFFFFFFFF");
         EXPECT_EQ(frames[i].nmk, nmk);
     }
     // The list is sorted by speed, so either remote device may come first.
     EXPECT_EQ((std::multiset<std::string>{frames[0].dak, frames[1].dak}),
               (std::multiset<std::string>{DakText(kPasswords[0]), DakText(kPasswords[1])}));
-    EXPECT_EQ(frames[2].mode, 0x0F);
+    EXPECT_EQ(frames[2].mode, "0F");
     EXPECT_EQ(frames[2].remote, "000000000000");
     EXPECT_EQ(frames[2].dak, std::string(32, '0'));
     EXPECT_EQ(frames[2].nmk, nmk);
@@ -114,15 +109,12 @@ TEST_F(NetworkChangeE2e, FailingStationGetsOneRetryAndOneMessage) {
     ASSERT_TRUE(Sim({"--fail-station", kStationMacs[1]}));
     const CliRun added = Zentrel(std::string("add-remote HomePlugAV ") + kPasswords[0]);
     EXPECT_NE(added.out.find("restarts and appears in the list"), std::string::npos) << added.err;
-    const CliRun stored = Zentrel(std::string("password ") + kStationMacs[0] + " " + kPasswords[0]);
-    EXPECT_NE(stored.out.find(std::string("Stored the device password of ") + kStationMacs[0]), std::string::npos)
-        << stored.err;
-    ASSERT_EQ(Zentrel(std::string("password ") + kStationMacs[1] + " " + kPasswords[1]).status, 0);
+    StorePasswords(2);
     const std::size_t before = LoggedSetKeys().size();  // add-remote's
 
     const CliRun run = Zentrel("set-name NewName --all");
     EXPECT_EQ(run.status, 1) << run.err;
-    EXPECT_TRUE(EndsWith(run.err, "2 of 3 devices changed.\n")) << run.err;
+    EXPECT_TRUE(run.err.ends_with("2 of 3 devices changed.\n")) << run.err;
     const std::string failed = std::string("Attention!: The update failed.(") + kStationMacs[1] +
                                ")\nPlease plug this device to your computer locally.";
     const std::size_t at = run.err.find(failed);
@@ -138,7 +130,7 @@ TEST_F(NetworkChangeE2e, FailingStationGetsOneRetryAndOneMessage) {
     int failingAttempts = 0;
     for (int i = 0; i < 3; ++i) failingAttempts += frames[i].dak == DakText(kPasswords[1]);
     EXPECT_EQ(failingAttempts, 2);
-    EXPECT_EQ(frames[3].mode, 0x0F);
+    EXPECT_EQ(frames[3].mode, "0F");
 }
 
 TEST_F(NetworkChangeE2e, AddRemoteBringsAStationOfAnotherNetworkIn) {
@@ -181,7 +173,7 @@ TEST_F(CliE2e, AFailedSaveIsAFailureThatNamesTheFileAndTheReason) {
     for (const auto& c : cases) {
         const CliRun run = Shell(c[0]);
         EXPECT_EQ(run.status, 1) << c[0];
-        EXPECT_TRUE(EndsWith(run.err, "zentrel: could not save " + c[1] + "\n")) << run.err;
+        EXPECT_TRUE(run.err.ends_with("zentrel: could not save " + c[1] + "\n")) << run.err;
         EXPECT_EQ(run.out.find("Stored"), std::string::npos) << run.out;
     }
     const CliRun alone = Shell("ZENTREL set-name NewName1 --all");  // no password could be stored

@@ -74,11 +74,10 @@ class ToolkitE2e : public E2eTest {
 protected:
     // Empty when every program is there; otherwise the reason to skip.
     static std::string MissingTools(const std::vector<const char*>& programs) {
-        for (const std::string program : programs) {
+        for (const std::string program : programs)
             if (std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) != 0)
                 return program + " is not installed (Debian packages plc-utils, plc-utils-extra and tshark; "
                                  "make deps installs them)";
-        }
         return {};
     }
 
@@ -207,21 +206,6 @@ TEST_F(ToolkitE2e, SetKeyChangesKeysAsSetNameDoes) {
     EXPECT_EQ(KeyLines(StopAndDump()), toolkitState);
 }
 
-// A classic pcap file (Ethernet) of the frames, for tshark.
-bool WritePcap(const std::string& path, const std::vector<std::vector<std::uint8_t>>& frames) {
-    std::ofstream file(path, std::ios::binary);
-    const std::uint32_t header[6] = {0xA1B2C3D4, 0x00040002, 0, 0, 65535, 1};
-    file.write(reinterpret_cast<const char*>(header), sizeof header);
-    std::uint32_t second = 0;
-    for (const auto& frame : frames) {
-        const auto length = static_cast<std::uint32_t>(frame.size());
-        const std::uint32_t record[4] = {++second, 0, length, length};
-        file.write(reinterpret_cast<const char*>(record), sizeof record);
-        file.write(reinterpret_cast<const char*>(frame.data()), static_cast<std::streamsize>(frame.size()));
-    }
-    return static_cast<bool>(file);
-}
-
 TEST_F(ToolkitE2e, EveryFramePlcsimSendsDissectsCleanly) {
     TOOLKIT_PREPARE("plctool", "int6k", "tshark");
     ASSERT_TRUE(StartLab(false));
@@ -236,22 +220,29 @@ TEST_F(ToolkitE2e, EveryFramePlcsimSendsDissectsCleanly) {
     Tool("plctool", std::string("-J ") + kStations[0].mac + " -D " + DakText("WRNG-PASS-WORD-XXXX") + " local");
     Tool("plctool", "-M -K " + NmkText("NewName") + " local");
 
-    // The toolkit has read every reply, so they all wait in the capture already.
-    std::vector<std::vector<std::uint8_t>> replies;
+    // The toolkit has read every reply, so they all wait in the capture already. What plcsim sent
+    // goes into a classic pcap file (Ethernet) for tshark.
+    std::ofstream pcap(Path("replies.pcap"), std::ios::binary);
+    const std::uint32_t header[6] = {0xA1B2C3D4, 0x00040002, 0, 0, 65535, 1};
+    pcap.write(reinterpret_cast<const char*>(header), sizeof header);
+    static const std::uint8_t kLocal[6] = {0x00, 0xB0, 0x52, 0x5A, 0x00, 0x01};
+    std::uint32_t replies = 0;
     std::vector<std::uint8_t> frame;
     for (int idle = 0; idle < 50;) {
         const int fetched = capture->Fetch(frame);
         ASSERT_GE(fetched, 0);
         idle = fetched == 0 ? idle + 1 : 0;
-        // Incoming frames only: what plcsim sent.
-        static const std::uint8_t kLocal[6] = {0x00, 0xB0, 0x52, 0x5A, 0x00, 0x01};
-        if (fetched == 1 && frame.size() >= 14 && std::equal(kLocal, kLocal + 6, frame.begin() + 6)) replies.push_back(frame);
+        if (fetched != 1 || frame.size() < 14 || !std::equal(kLocal, kLocal + 6, frame.begin() + 6)) continue;
+        const auto length = static_cast<std::uint32_t>(frame.size());
+        const std::uint32_t record[4] = {++replies, 0, length, length};
+        pcap.write(reinterpret_cast<const char*>(record), sizeof record);
+        pcap.write(reinterpret_cast<const char*>(frame.data()), length);
     }
-    EXPECT_EQ(replies.size(), 6u) << "version, two network-info and three set-key confirmations";
-    const std::string path = Path("replies.pcap");
-    ASSERT_TRUE(WritePcap(path, replies));
+    pcap.close();
+    ASSERT_TRUE(pcap);
+    EXPECT_EQ(replies, 6u) << "version, two network-info and three set-key confirmations";
 
-    const CliRun tshark = Shell("tshark -r '" + path + "' -V 2>&1");
+    const CliRun tshark = Shell("tshark -r replies.pcap -V 2>&1");
     const std::string& dissection = tshark.out;
     EXPECT_EQ(tshark.status, 0) << dissection;
     EXPECT_EQ(dissection.find("Malformed"), std::string::npos) << dissection;

@@ -44,15 +44,9 @@ std::vector<std::uint8_t> SetKey(const Mac& local, const Key& nmk, const Key* da
     return frame;
 }
 
-Mac MacAt(const std::vector<std::uint8_t>& frame, std::size_t at) {
-    Mac mac{};
-    std::memcpy(mac.data(), frame.data() + at, 6);
-    return mac;
-}
-
 std::vector<Mac> ListedMacs(const std::vector<std::uint8_t>& reply) {
-    std::vector<Mac> macs;
-    for (std::size_t k = 0; k < reply[38]; ++k) macs.push_back(MacAt(reply, 39 + 15 * k));
+    std::vector<Mac> macs(reply[38]);
+    for (std::size_t k = 0; k < macs.size(); ++k) std::memcpy(macs[k].data(), reply.data() + 39 + 15 * k, 6);
     return macs;
 }
 

@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -17,7 +18,6 @@
 #include <fstream>
 #include <regex>
 #include <set>
-#include <sstream>
 
 #include "SheetFixture.h"
 #include "app/desktop/InstanceGuard.h"
@@ -140,10 +140,7 @@ TEST_F(SheetFixture, ListsFollowTheirModelAndEmptyAnAddressLink) {
 }
 
 TEST_F(SheetFixture, HeaderClicksSortBothWaysAndDraggedColumnsReachTheModel) {
-    AddAdapter(true, {Station(7, 2, 50), Station(3, 3, 100), Station(5, 4, 20)});
-    MakeSheet();
-    Start();
-    sheet->mainPage->scan->click();
+    StartScanned({Station(7, 2, 50), Station(3, 3, 100), Station(5, 4, 20)});
     auto* list = sheet->mainPage->powerlineList;
     ASSERT_EQ(list->rowCount(), 3);
     list->horizontalHeader()->sectionClicked(1);
@@ -160,10 +157,7 @@ TEST_F(SheetFixture, HeaderClicksSortBothWaysAndDraggedColumnsReachTheModel) {
 }
 
 TEST_F(SheetFixture, DialogsForwardTheirFieldsAndShowTheAnswer) {
-    AddAdapter(true, {Station(2, 2, 50)});
-    MakeSheet();
-    Start();
-    sheet->mainPage->scan->click();
+    StartScanned({Station(2, 2, 50)});
     auto* list = sheet->mainPage->powerlineList;
     list->clearSelection();
     EXPECT_FALSE(ui::SetPasswordDialog(app->ctx, sheet->mainPage).Open());
@@ -191,10 +185,7 @@ TEST_F(SheetFixture, DialogsForwardTheirFieldsAndShowTheAnswer) {
 
 // The name reaches the requests; the progress box counts finished devices, the final box changes.
 TEST_F(SheetFixture, SetAllDevicesForwardsTheNameAndShowsItsProgress) {
-    AddAdapter(true, {Station(2, 2, 50), Station(3, 3, 60), Station(4, 4, 70)});
-    MakeSheet();
-    Start();
-    sheet->mainPage->scan->click();
+    StartScanned({Station(2, 2, 50), Station(3, 3, 60), Station(4, 4, 70)});
     auto& model = app->views.main.powerlineDevices;
     ASSERT_EQ(model.RowCount(), 3);
     for (int r = 0; r < 3; ++r) model.SetCell(r, 4, "PASS-WORD");
@@ -218,10 +209,7 @@ TEST_F(SheetFixture, SetAllDevicesForwardsTheNameAndShowsItsProgress) {
 }
 
 TEST_F(SheetFixture, DeleteForwardsTheSelectedHistoryRow) {
-    AddAdapter(true, {Station(2, 2, 50)});
-    MakeSheet();
-    Start();
-    sheet->mainPage->scan->click();
+    StartScanned({Station(2, 2, 50)});
     AddRecord(app->core.db, {0x00, 0xB0, 0x52, 0x99, 0x99, 0x99}, "09");
     ShowTab(2);
     auto* history = sheet->diagnosticsPage->history;
@@ -302,10 +290,9 @@ TEST_F(SheetFixture, RatesPageKeepsScanningRedrawsAfterEachCycleAndSavesCsv) {
     struct stat info {};
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
-    std::ifstream in(path);
-    std::stringstream read;
-    read << in.rdbuf();
-    const std::string csv = read.str();
+    QFile file(QString::fromStdString(path));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const std::string csv = file.readAll().toStdString();
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 5) << csv;
     EXPECT_NE(csv.find(",00:B0:52:11:00:03,3,26,52\r\n"), std::string::npos) << csv;
 }
