@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <random>
 #include <sstream>
 #include <thread>
 
@@ -52,7 +53,9 @@ std::string NetnsLab::SkipReason() {
 }
 
 NetnsLab::NetnsLab(int deadlineSeconds) : deadlineSeconds_(deadlineSeconds) {
-    const std::string tag = std::to_string(::getpid()) + "x" + std::to_string(labCounter++);
+    // A random part too: a lab that was killed leaves its names behind, and process ids come back.
+    const std::string tag =
+        std::to_string(::getpid()) + "x" + std::to_string(labCounter++) + "r" + std::to_string(std::random_device{}() % 1000000);
     hostNs_ = "zth" + tag;
     mainsNs_ = "ztm" + tag;
     directory_ = (std::filesystem::temp_directory_path() / ("zentrel-e2e-" + tag)).string();

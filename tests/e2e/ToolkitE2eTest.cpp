@@ -243,10 +243,9 @@ TEST_F(ToolkitE2e, EveryFramePlcsimSendsDissectsCleanly) {
     EXPECT_EQ(replies, 6u) << "version, two network-info and three set-key confirmations";
 
     const CliRun tshark = Shell("tshark -r replies.pcap -V 2>&1");
-    const std::string& dissection = tshark.out;
-    EXPECT_EQ(tshark.status, 0) << dissection;
-    EXPECT_EQ(dissection.find("Malformed"), std::string::npos) << dissection;
-    EXPECT_EQ(dissection.find("Expert Info (Error"), std::string::npos) << dissection;
+    EXPECT_EQ(tshark.status, 0) << tshark.out;
+    EXPECT_EQ(tshark.out.find("Malformed"), std::string::npos) << tshark.out;
+    EXPECT_EQ(tshark.out.find("Expert Info (Error"), std::string::npos) << tshark.out;
     const struct {
         const char* text;
         std::size_t count;
@@ -256,9 +255,9 @@ TEST_F(ToolkitE2e, EveryFramePlcsimSendsDissectsCleanly) {
     };
     for (const auto& e : expected) {
         std::size_t count = 0;
-        for (std::size_t at = dissection.find(e.text); at != std::string::npos; at = dissection.find(e.text, at + 1))
+        for (std::size_t at = tshark.out.find(e.text); at != std::string::npos; at = tshark.out.find(e.text, at + 1))
             ++count;
-        EXPECT_EQ(count, e.count) << e.text << "\n" << dissection;
+        EXPECT_EQ(count, e.count) << e.text << "\n" << tshark.out;
     }
 }
 

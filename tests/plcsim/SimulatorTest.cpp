@@ -57,8 +57,7 @@ struct SimulatorTest : ::testing::Test {
     std::vector<std::uint8_t> Exchange(Simulator& sim, const std::vector<std::uint8_t>& frame, std::int64_t now) {
         out.clear();
         sim.HandleFrame(frame, now, out);
-        if (out.size() != 1) return {};
-        return out.front().bytes;
+        return out.size() == 1 ? out.front().bytes : std::vector<std::uint8_t>{};
     }
 };
 
