@@ -1,9 +1,7 @@
 // The adapter-access layer over real veth pairs: what the filter lets through, padding and the
 // size limit on the wire.
-
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <vector>
 
 #include "E2eFixture.h"
@@ -12,38 +10,25 @@
 namespace zentrel::e2e {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 std::vector<std::uint8_t> Frame(const MacBytes& destination, std::uint16_t etherType, std::size_t length,
                                 std::uint8_t marker) {
     std::vector<std::uint8_t> frame(length, 0);
-    std::copy(destination.begin(), destination.end(), frame.begin());
-    const std::uint8_t source[6] = {0x02, 0x5A, 0xEE, 0x00, 0x00, 0x01};
-    std::memcpy(frame.data() + 6, source, 6);
-    frame[12] = static_cast<std::uint8_t>(etherType >> 8);
-    frame[13] = static_cast<std::uint8_t>(etherType);
-    frame[14] = marker;
     for (std::size_t i = 15; i < length; ++i) frame[i] = static_cast<std::uint8_t>(i * 7);
+    std::copy(destination.begin(), destination.end(), frame.begin());
+    const std::uint8_t head[] = {0x02, 0x5A, 0xEE, 0x00, 0x00, 0x01, static_cast<std::uint8_t>(etherType >> 8),
+                                 static_cast<std::uint8_t>(etherType), marker};
+    std::copy(std::begin(head), std::end(head), frame.begin() + 6);
     return frame;
 }
 
-// Everything that reaches ReceiveFrame on adapter 0 within `ms`.
-std::vector<std::vector<std::uint8_t>> Drain(Core& core, int ms) {
-    std::vector<std::vector<std::uint8_t>> frames;
-    const auto end = Clock::now() + std::chrono::milliseconds(ms);
-    while (Clock::now() < end) {
-        if (auto frame = ReceiveFrame(core.link, 0)) frames.emplace_back(frame->begin(), frame->end());
-    }
-    return frames;
-}
-
-// What the far end sees within `ms`.
-std::vector<std::vector<std::uint8_t>> Drain(Capture& capture, int ms) {
+// Every frame `fetch` gives within `ms`.
+template <typename Fetch>
+std::vector<std::vector<std::uint8_t>> Drain(int ms, Fetch fetch) {
     std::vector<std::vector<std::uint8_t>> frames;
     std::vector<std::uint8_t> frame;
-    const auto end = Clock::now() + std::chrono::milliseconds(ms);
-    while (Clock::now() < end) {
-        if (capture.Fetch(frame) == 1) frames.push_back(frame);
+    using Clock = std::chrono::steady_clock;
+    for (const auto end = Clock::now() + std::chrono::milliseconds(ms); Clock::now() < end;) {
+        if (fetch(frame)) frames.push_back(frame);
     }
     return frames;
 }
@@ -57,7 +42,7 @@ protected:
             return false;
         }
         std::string error;
-        farEnd = lab->OpenMainsCapture(0, error);
+        farEnd = lab->OpenCapture(true, error);
         if (!farEnd) ADD_FAILURE() << error;
         return farEnd != nullptr;
     }
@@ -65,9 +50,9 @@ protected:
 };
 
 TEST_F(LinkE2e, OnlyHomePlugEtherTypesReachReceiveFrameWhateverTheDestination) {
-    E2E_PREPARE(1);
+    E2E_PREPARE();
     ASSERT_TRUE(OpenBothEnds());
-    const MacBytes own = lab->HostMac(0);
+    const MacBytes own = NetnsLab::kHostMac;
     const MacBytes elsewhere{0x02, 0x77, 0x66, 0x55, 0x44, 0x33};
     const MacBytes broadcast{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
     const struct {
@@ -86,7 +71,12 @@ TEST_F(LinkE2e, OnlyHomePlugEtherTypesReachReceiveFrameWhateverTheDestination) {
         if (cases[i].passes) expectedMarkers.push_back(static_cast<std::uint8_t>(0xA0 + i));
     }
     std::vector<std::uint8_t> seenMarkers;
-    for (const auto& frame : Drain(*core, 300)) {
+    const auto received = Drain(300, [&](std::vector<std::uint8_t>& frame) {
+        const auto got = ReceiveFrame(core->link, 0);
+        if (got) frame.assign(got->begin(), got->end());
+        return got.has_value();
+    });
+    for (const auto& frame : received) {
         ASSERT_GE(frame.size(), 15u);
         // Stray host traffic never passes the filter, so every frame must be one of ours.
         const std::uint16_t etherType = static_cast<std::uint16_t>((frame[12] << 8) | frame[13]);
@@ -97,7 +87,7 @@ TEST_F(LinkE2e, OnlyHomePlugEtherTypesReachReceiveFrameWhateverTheDestination) {
 }
 
 TEST_F(LinkE2e, ShortFramesArePaddedAndOversizedOnesRefused) {
-    E2E_PREPARE(1);
+    E2E_PREPARE();
     ASSERT_TRUE(OpenBothEnds());
     const MacBytes peer{0x02, 0x5A, 0xEE, 0x00, 0x00, 0x01};
     // The 18-byte frame sits at the end of its own allocation, so reading past it would be caught
@@ -111,7 +101,7 @@ TEST_F(LinkE2e, ShortFramesArePaddedAndOversizedOnesRefused) {
     EXPECT_FALSE(SendFrame(core->link, 1, shortFrame.data(), shortFrame.size())) << "no capture on adapter 1";
 
     std::vector<std::vector<std::uint8_t>> seen;
-    for (auto& frame : Drain(*farEnd, 300))
+    for (auto& frame : Drain(300, [&](std::vector<std::uint8_t>& f) { return farEnd->Fetch(f) == 1; }))
         if (frame.size() > 14 && frame[12] != 0x86) seen.push_back(frame);  // IPv6 chatter aside
     ASSERT_EQ(seen.size(), 2u);
     ASSERT_EQ(seen[0].size(), 60u);

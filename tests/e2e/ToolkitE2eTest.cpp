@@ -2,14 +2,12 @@
 // (plctool, int6k, hpavkey) reads and changes the simulated network as it would a real local
 // device, and tshark dissects every frame plcsim sends. The toolkit is a black box here: only its
 // commands and what they print are used.
-#include <sys/wait.h>
-
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "E2eFixture.h"
 #include "keys/KeyDerivation.h"
@@ -62,13 +60,6 @@ Listing ParseListing(const std::string& text) {
     return listing;
 }
 
-// The number a rate field starts with ("082 mbps Primary" -> 82); -1 when there is none.
-int Rate(const std::map<std::string, std::string>& station, const std::string& key) {
-    const auto it = station.find(key);
-    if (it == station.end()) return -1;
-    return std::atoi(it->second.c_str());
-}
-
 // The "local" and "station" lines of plcsim's state dump.
 std::string KeyLines(const std::string& dump) {
     std::istringstream lines(dump);
@@ -83,29 +74,18 @@ class ToolkitE2e : public E2eTest {
 protected:
     // Empty when every program is there; otherwise the reason to skip.
     static std::string MissingTools(const std::vector<const char*>& programs) {
-        for (const std::string program : programs) {
+        for (const std::string program : programs)
             if (std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) != 0)
                 return program + " is not installed (Debian packages plc-utils, plc-utils-extra and tshark; "
                                  "make deps installs them)";
-        }
         return {};
     }
 
-    // Runs a command in the host namespace; stdout and stderr together.
-    std::string Run(const std::string& command, int* status = nullptr) {
-        const std::string outPath = lab->Directory() + "/tool.out";
-        const int raw = std::system(("cd '" + lab->Directory() + "' && " + command + " >'" + outPath + "' 2>&1").c_str());
-        if (status) *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        std::string out = ReadText(outPath);
-        // Shows in a failure message why a command printed nothing.
-        if (raw != 0) out += "[" + command + ": wait status " + std::to_string(raw) + "]\n";
-        return out;
-    }
-
-    // A toolkit command on the host end of the veth pair. Each read waits out its timeout for
-    // further replies, so the timeout bounds the test's time, and a second is ample on a veth.
+    // A toolkit command on the host end of the veth pair; stdout and stderr together. Each read
+    // waits out its timeout for further replies, so the timeout bounds the test's time, and a
+    // second is ample on a veth.
     std::string Tool(const std::string& program, const std::string& args) {
-        return Run(program + " -i " + lab->HostInterface(0) + " -t 1000 " + args);
+        return Shell(program + " -i " + NetnsLab::kHostInterface + " -t 1000 " + args + " 2>&1").out;
     }
 
     bool StartLab(bool restarts) {
@@ -118,21 +98,14 @@ protected:
                     "\ntx_rate = " + std::to_string(s.tx) + "\nrx_rate = " + std::to_string(s.rx) +
                     "\npassword = " + s.password + "\n";
         }
-        text += "network = Elsewhere\n";  // the last station only
-        const std::string path = lab->Directory() + "/sim.ini";
-        std::ofstream(path) << text;
-        std::string error;
-        if (!lab->StartSim(0, {"--config", path}, error)) {
-            ADD_FAILURE() << error;
-            return false;
-        }
-        return true;
+        Write("sim.ini", text + "network = Elsewhere\n");  // the last station only
+        return Sim({"--config", Path("sim.ini")});
     }
 
     // plcsim's state when it ends.
     std::string StopAndDump() {
-        EXPECT_EQ(lab->StopSim(0), 0);
-        return ReadText(lab->SimOutputPath(0));
+        EXPECT_EQ(lab->StopSim(), 0);
+        return Read("plcsim.out");
     }
 };
 
@@ -140,7 +113,7 @@ protected:
     do {                                                                        \
         const std::string missing = MissingTools({__VA_ARGS__});                \
         if (!missing.empty()) GTEST_SKIP() << missing;                          \
-        E2E_PREPARE(1);                                                         \
+        E2E_PREPARE();                                                         \
     } while (0)
 
 TEST_F(ToolkitE2e, ReadsFirmwareNetworkAndEveryStation) {
@@ -160,14 +133,10 @@ TEST_F(ToolkitE2e, ReadsFirmwareNetworkAndEveryStation) {
     for (const auto& c : cases) {
         const std::string what = std::string(c.program) + " " + c.args;
         const std::string out = Tool(c.program, c.args);
-        const std::size_t firmwareAt = out.find(kFirmware);
-        EXPECT_EQ(firmwareAt != std::string::npos, c.firmware) << what << "\n" << out;
-        if (firmwareAt != std::string::npos) {
-            const std::size_t lineStart = out.rfind('\n', firmwareAt);
-            EXPECT_NE(out.substr(lineStart == std::string::npos ? 0 : lineStart, firmwareAt).find(kLocalMac),
-                      std::string::npos)
-                << what << ": the version line names the device\n" << out;
-        }
+        EXPECT_EQ(out.find(kFirmware) != std::string::npos, c.firmware) << what << "\n" << out;
+        // The version line names the device.
+        EXPECT_EQ(std::regex_search(out, std::regex(std::string(kLocalMac) + ".*" + kFirmware)), c.firmware)
+            << what << "\n" << out;
         Listing listing = ParseListing(out);
         if (!c.network) {
             EXPECT_TRUE(listing.network.empty()) << what << "\n" << out;
@@ -183,13 +152,14 @@ TEST_F(ToolkitE2e, ReadsFirmwareNetworkAndEveryStation) {
             EXPECT_EQ(station["MAC"], kStations[k].mac) << what;
             EXPECT_EQ(station["TEI"], std::to_string(k + 2)) << what;
             EXPECT_EQ(station["BDA"], kStations[k].bridged) << what;
-            EXPECT_EQ(Rate(station, "AvgPHYDR_TX"), kStations[k].tx) << what << " " << station["MAC"];
-            EXPECT_EQ(Rate(station, "AvgPHYDR_RX"), kStations[k].rx) << what << " " << station["MAC"];
+            // The number a rate field starts with: "082 mbps Primary" is 82.
+            EXPECT_EQ(std::atoi(station["AvgPHYDR_TX"].c_str()), kStations[k].tx) << what << " " << station["MAC"];
+            EXPECT_EQ(std::atoi(station["AvgPHYDR_RX"].c_str()), kStations[k].rx) << what << " " << station["MAC"];
         }
     }
     // Both network-info layouts were asked for: plctool uses MMV 1, int6k MMV 0 (byte 14 of the
     // request; MMTYPE 0xA038 is "38A0" at bytes 15..16 of the logged hex).
-    const std::string log = ReadText(lab->SimLogPath());
+    const std::string log = Read("frames.log");
     EXPECT_NE(log.find("88E10138A0"), std::string::npos) << log;
     EXPECT_NE(log.find("88E10038A0"), std::string::npos) << log;
 }
@@ -215,19 +185,12 @@ TEST_F(ToolkitE2e, SetKeyChangesKeysAsSetNameDoes) {
 
     // The local device is in the new network, with the NID the toolkit derives for it, and the two
     // stations moved with it.
-    std::string nid = Run("hpavkey -N NewName");
+    std::string nid = Shell("hpavkey -N NewName").out;
     nid = nid.substr(0, nid.find_first_of("\r\n"));
     ASSERT_EQ(nid.size(), 14u) << nid;
-    // Built by appending: GCC 12 at -O3 takes an insert into the same string, or a literal put
-    // in front of a temporary one, for an overlapping copy (-Wrestrict).
-    std::string colons;
-    for (std::size_t at = 0; at < nid.size(); at += 2) {
-        if (at != 0) colons += ':';
-        colons.append(nid, at, 2);
-    }
-    nid = colons;
     const std::string out = Tool("plctool", "-m local");
     Listing listing = ParseListing(out);
+    std::erase(listing.network["NID"], ':');
     EXPECT_EQ(listing.network["NID"], nid) << out;
     ASSERT_EQ(listing.stations.size(), 2u) << out;
     EXPECT_EQ(listing.stations[0]["MAC"], kStations[0].mac);
@@ -243,29 +206,11 @@ TEST_F(ToolkitE2e, SetKeyChangesKeysAsSetNameDoes) {
     EXPECT_EQ(KeyLines(StopAndDump()), toolkitState);
 }
 
-// A classic pcap file (Ethernet) of the frames, for tshark.
-bool WritePcap(const std::string& path, const std::vector<std::vector<std::uint8_t>>& frames) {
-    std::ofstream file(path, std::ios::binary);
-    const std::uint32_t header[6] = {0xA1B2C3D4, 0x00040002, 0, 0, 65535, 1};
-    file.write(reinterpret_cast<const char*>(header), sizeof header);
-    std::uint32_t second = 0;
-    for (const auto& frame : frames) {
-        const auto length = static_cast<std::uint32_t>(frame.size());
-        const std::uint32_t record[4] = {++second, 0, length, length};
-        file.write(reinterpret_cast<const char*>(record), sizeof record);
-        file.write(reinterpret_cast<const char*>(frame.data()), static_cast<std::streamsize>(frame.size()));
-    }
-    return static_cast<bool>(file);
-}
-
 TEST_F(ToolkitE2e, EveryFramePlcsimSendsDissectsCleanly) {
     TOOLKIT_PREPARE("plctool", "int6k", "tshark");
     ASSERT_TRUE(StartLab(false));
-    static const BpfInstruction kPassAll[1] = {{0x06, 0, 0, 0xFFFFFFFF}};
-    OpenFailure failure = OpenFailure::None;
     std::string error;
-    // Incoming frames only: what plcsim sent.
-    auto capture = wire.Open(WireAdapter{lab->HostInterface(0), ""}, kPassAll, failure, error);
+    auto capture = lab->OpenCapture(false, error);
     ASSERT_TRUE(capture) << error;
 
     Tool("plctool", "-r -m local");
@@ -275,24 +220,32 @@ TEST_F(ToolkitE2e, EveryFramePlcsimSendsDissectsCleanly) {
     Tool("plctool", std::string("-J ") + kStations[0].mac + " -D " + DakText("WRNG-PASS-WORD-XXXX") + " local");
     Tool("plctool", "-M -K " + NmkText("NewName") + " local");
 
-    // The toolkit has read every reply, so they all wait in the capture already.
-    std::vector<std::vector<std::uint8_t>> replies;
+    // The toolkit has read every reply, so they all wait in the capture already. What plcsim sent
+    // goes into a classic pcap file (Ethernet) for tshark.
+    std::ofstream pcap(Path("replies.pcap"), std::ios::binary);
+    const std::uint32_t header[6] = {0xA1B2C3D4, 0x00040002, 0, 0, 65535, 1};
+    pcap.write(reinterpret_cast<const char*>(header), sizeof header);
+    static const std::uint8_t kLocal[6] = {0x00, 0xB0, 0x52, 0x5A, 0x00, 0x01};
+    std::uint32_t replies = 0;
     std::vector<std::uint8_t> frame;
     for (int idle = 0; idle < 50;) {
         const int fetched = capture->Fetch(frame);
         ASSERT_GE(fetched, 0);
         idle = fetched == 0 ? idle + 1 : 0;
-        if (fetched == 1 && frame.size() >= 14 && Hex(frame.data() + 6, 6) == "00B0525A0001") replies.push_back(frame);
+        if (fetched != 1 || frame.size() < 14 || !std::equal(kLocal, kLocal + 6, frame.begin() + 6)) continue;
+        const auto length = static_cast<std::uint32_t>(frame.size());
+        const std::uint32_t record[4] = {++replies, 0, length, length};
+        pcap.write(reinterpret_cast<const char*>(record), sizeof record);
+        pcap.write(reinterpret_cast<const char*>(frame.data()), length);
     }
-    EXPECT_EQ(replies.size(), 6u) << "version, two network-info and three set-key confirmations";
-    const std::string path = lab->Directory() + "/replies.pcap";
-    ASSERT_TRUE(WritePcap(path, replies));
+    pcap.close();
+    ASSERT_TRUE(pcap);
+    EXPECT_EQ(replies, 6u) << "version, two network-info and three set-key confirmations";
 
-    int status = -1;
-    const std::string dissection = Run("tshark -r '" + path + "' -V", &status);
-    EXPECT_EQ(status, 0) << dissection;
-    EXPECT_EQ(dissection.find("Malformed"), std::string::npos) << dissection;
-    EXPECT_EQ(dissection.find("Expert Info (Error"), std::string::npos) << dissection;
+    const CliRun tshark = Shell("tshark -r replies.pcap -V 2>&1");
+    EXPECT_EQ(tshark.status, 0) << tshark.out;
+    EXPECT_EQ(tshark.out.find("Malformed"), std::string::npos) << tshark.out;
+    EXPECT_EQ(tshark.out.find("Expert Info (Error"), std::string::npos) << tshark.out;
     const struct {
         const char* text;
         std::size_t count;
@@ -302,9 +255,9 @@ TEST_F(ToolkitE2e, EveryFramePlcsimSendsDissectsCleanly) {
     };
     for (const auto& e : expected) {
         std::size_t count = 0;
-        for (std::size_t at = dissection.find(e.text); at != std::string::npos; at = dissection.find(e.text, at + 1))
+        for (std::size_t at = tshark.out.find(e.text); at != std::string::npos; at = tshark.out.find(e.text, at + 1))
             ++count;
-        EXPECT_EQ(count, e.count) << e.text << "\n" << dissection;
+        EXPECT_EQ(count, e.count) << e.text << "\n" << tshark.out;
     }
 }
 

@@ -1,12 +1,16 @@
-// The single-instance guard where the session gives no runtime directory, and where no lock can
-// be made at all.
+// The single-instance guard: where the session gives no runtime directory, where no lock can be
+// made at all, and ten copies of the desktop program started at once.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QFile>
 #include <QProcess>
+#include <chrono>
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -32,6 +36,29 @@ protected:
         if (!probe.waitForReadyRead(10000)) return "no answer";
         return QString::fromUtf8(probe.readLine()).trimmed();
     }
+
+#ifdef ZENTREL_UTILITY
+    // The desktop program in the scratch directory, its stderr in err.<copy> there. It runs
+    // offscreen with ZENTREL_AUTO_ANSWER=1, so a message box is printed on stderr and closed at
+    // once instead of waiting for a click; in an empty network namespace where possible, so that
+    // a copy that does start touches no real adapter.
+    std::unique_ptr<QProcess> StartProgram(int copy) {
+        static const bool unshare = QProcess::execute("unshare", {"--net", "true"}) == 0;
+        auto program = std::make_unique<QProcess>();
+        env.insert("ZENTREL_AUTO_ANSWER", "1");
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        program->setProcessEnvironment(env);
+        program->setWorkingDirectory(QString::fromStdString(tmp.string()));
+        program->setStandardOutputFile(QProcess::nullDevice());
+        program->setStandardErrorFile(QString::fromStdString((tmp / ("err." + std::to_string(copy))).string()));
+        program->start(unshare ? "unshare" : ZENTREL_UTILITY, unshare ? QStringList{"--net", ZENTREL_UTILITY} : QStringList{});
+        return program;
+    }
+    std::string Err(int copy) const {
+        QFile file(QString::fromStdString((tmp / ("err." + std::to_string(copy))).string()));
+        return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "";
+    }
+#endif
 
     fs::path tmp, own;
     QProcessEnvironment env;
@@ -89,24 +116,47 @@ TEST_F(InstanceGuardPlaces, WhereNoLockCanBeMadeTheProbeIsToldWhy) {
 TEST_F(InstanceGuardPlaces, TheProgramRefusesToStartUnguarded) {
     fs::create_directory(tmp / "elsewhere");
     fs::create_directory_symlink(tmp / "elsewhere", own);
-    env.insert("ZENTREL_AUTO_ANSWER", "1");
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    QProcess program;
-    program.setProcessEnvironment(env);
-    program.setWorkingDirectory(QString::fromStdString(tmp.string()));
-    // In an empty network namespace where possible: a copy that does start touches no real adapter.
-    if (QProcess::execute("unshare", {"--net", "true"}) == 0) {
-        program.start("unshare", {"--net", ZENTREL_UTILITY});
-    } else {
-        program.start(ZENTREL_UTILITY, {});
-    }
-    const bool ended = program.waitForFinished(20000);
-    if (!ended) program.kill();
+    const auto program = StartProgram(0);
+    const bool ended = program->waitForFinished(20000);
+    if (!ended) program->kill();
     ASSERT_TRUE(ended) << "the program started without its guard";
-    EXPECT_EQ(program.exitCode(), 1);
-    const std::string err = program.readAllStandardError().toStdString();
-    EXPECT_NE(err.find("Attention!: The Zentrel Utility cannot make sure that it runs only once:"), std::string::npos) << err;
-    EXPECT_NE(err.find(own.string()), std::string::npos) << err;
+    EXPECT_EQ(program->exitCode(), 1);
+    EXPECT_NE(Err(0).find("Attention!: The Zentrel Utility cannot make sure that it runs only once:"), std::string::npos) << Err(0);
+    EXPECT_NE(Err(0).find(own.string()), std::string::npos) << Err(0);
+}
+
+// Ten copies at once: exactly one keeps running, the others show the refusal and end with 0.
+TEST_F(InstanceGuardPlaces, TenCopiesAtOnceLeaveExactlyOneRunning) {
+    // The lock lives in the runtime directory; a private one keeps other copies on this machine
+    // out of the count.
+    fs::permissions(tmp, fs::perms::owner_all);  // as a runtime directory must be
+    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(tmp.string()));
+    std::vector<std::unique_ptr<QProcess>> copies;
+    for (int i = 0; i < 10; ++i) copies.push_back(StartProgram(i));
+    const auto running = [&] {
+        return std::count_if(copies.begin(), copies.end(), [](const auto& p) { return p->state() != QProcess::NotRunning; });
+    };
+    // Until all but one have ended (generously: ten Qt start-ups on a busy machine); then the
+    // survivor keeps running while a late refusal gets a moment to show up.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (running() > 1 && std::chrono::steady_clock::now() < deadline) {
+        for (const auto& p : copies) p->waitForFinished(20);
+    }
+    for (const auto& p : copies) p->waitForFinished(500);
+
+    const std::string refusal = "Attention!: The Zentrel Utility is already running.\nOnly one copy can run at a time.\n";
+    EXPECT_EQ(running(), 1);
+    for (int i = 0; i < 10; ++i) {
+        QProcess& copy = *copies[static_cast<std::size_t>(i)];
+        if (copy.state() != QProcess::NotRunning) {
+            EXPECT_EQ(Err(i).find("already running"), std::string::npos) << Err(i);
+            copy.kill();
+            copy.waitForFinished(10000);
+            continue;
+        }
+        EXPECT_TRUE(copy.exitStatus() == QProcess::NormalExit && copy.exitCode() == 0) << "copy " << i;
+        EXPECT_NE(Err(i).find(refusal), std::string::npos) << "copy " << i << " printed:\n" << Err(i);
+    }
 }
 #endif
 

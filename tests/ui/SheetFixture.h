@@ -49,7 +49,13 @@ protected:
         sheet->Start();
     }
     void ShowTab(int index) { sheet->tabs->setCurrentIndex(index); }
-
+    // A local device with `stations`, the sheet shown and one scan done.
+    void StartScanned(std::vector<StationRecord> stations) {
+        AddAdapter(true, std::move(stations));
+        MakeSheet();
+        Start();
+        sheet->mainPage->scan->click();
+    }
 
     std::unique_ptr<ui::DesktopApp> app;
     std::unique_ptr<ui::PropertySheet> sheet;

@@ -1,13 +1,23 @@
 // The widgets show their view models and forward the user's actions; what the actions do is
 // tested in the pages' own tests. The texts each page shows are kept in tests/data/ui_texts.txt.
+// Then what a new user meets in the window: the selection across scans, the keyboard, the
+// start-up messages and the preset texts.
+#include <sys/stat.h>
+
 #include <QAbstractButton>
+#include <QCheckBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QtCharts/QLineSeries>
 #include <fstream>
+#include <regex>
+#include <set>
 
 #include "SheetFixture.h"
 #include "app/desktop/InstanceGuard.h"
@@ -63,21 +73,21 @@ std::map<std::string, std::vector<std::string>> GoldenTexts() {
         if (line.size() > 2 && line.front() == '[' && line.back() == ']') {
             page = line.substr(1, line.size() - 2);
         } else if (!line.empty()) {
-            // A "\n" in the file stands for a line break in the text. Built by appending: GCC 12 at
-            // -O3 takes a replace within the same string for an overlapping copy (-Wrestrict).
-            std::string text;
-            for (std::size_t at = 0; at < line.size(); ++at) {
-                if (line.compare(at, 2, "\\n") == 0) {
-                    text += '\n';
-                    ++at;
-                } else {
-                    text += line[at];
-                }
-            }
-            pages[page].push_back(text);
+            // A "\n" in the file stands for a line break in the text.
+            pages[page].push_back(std::regex_replace(line, std::regex(R"(\\n)"), "\n"));
         }
     }
     return pages;
+}
+
+// Each line's name and the speed of its last point.
+std::map<std::string, int> LastSpeeds(QChart* chart) {
+    std::map<std::string, int> speeds;
+    for (QAbstractSeries* series : chart->series()) {
+        auto* line = qobject_cast<QLineSeries*>(series);
+        speeds[line->name().toStdString()] = line->count() ? static_cast<int>(line->at(line->count() - 1).y()) : -1;
+    }
+    return speeds;
 }
 
 }  // namespace
@@ -130,10 +140,7 @@ TEST_F(SheetFixture, ListsFollowTheirModelAndEmptyAnAddressLink) {
 }
 
 TEST_F(SheetFixture, HeaderClicksSortBothWaysAndDraggedColumnsReachTheModel) {
-    AddAdapter(true, {Station(7, 2, 50), Station(3, 3, 100), Station(5, 4, 20)});
-    MakeSheet();
-    Start();
-    sheet->mainPage->scan->click();
+    StartScanned({Station(7, 2, 50), Station(3, 3, 100), Station(5, 4, 20)});
     auto* list = sheet->mainPage->powerlineList;
     ASSERT_EQ(list->rowCount(), 3);
     list->horizontalHeader()->sectionClicked(1);
@@ -150,10 +157,7 @@ TEST_F(SheetFixture, HeaderClicksSortBothWaysAndDraggedColumnsReachTheModel) {
 }
 
 TEST_F(SheetFixture, DialogsForwardTheirFieldsAndShowTheAnswer) {
-    AddAdapter(true, {Station(2, 2, 50)});
-    MakeSheet();
-    Start();
-    sheet->mainPage->scan->click();
+    StartScanned({Station(2, 2, 50)});
     auto* list = sheet->mainPage->powerlineList;
     list->clearSelection();
     EXPECT_FALSE(ui::SetPasswordDialog(app->ctx, sheet->mainPage).Open());
@@ -179,33 +183,33 @@ TEST_F(SheetFixture, DialogsForwardTheirFieldsAndShowTheAnswer) {
     EXPECT_EQ(addRemote.result(), QDialog::Accepted);
 }
 
-TEST_F(SheetFixture, SetAllDevicesShowsItsProgress) {
-    AddAdapter(true, {Station(2, 2, 50), Station(3, 3, 60), Station(4, 4, 70)});
-    MakeSheet();
-    Start();
-    sheet->mainPage->scan->click();
+// The name reaches the requests; the progress box counts finished devices, the final box changes.
+TEST_F(SheetFixture, SetAllDevicesForwardsTheNameAndShowsItsProgress) {
+    StartScanned({Station(2, 2, 50), Station(3, 3, 60), Station(4, 4, 70)});
     auto& model = app->views.main.powerlineDevices;
     ASSERT_EQ(model.RowCount(), 3);
-    model.SetCell(0, 4, "AAAA-BBBB");
-    model.SetCell(2, 4, "CCCC-DDDD");
+    for (int r = 0; r < 3; ++r) model.SetCell(r, 4, "PASS-WORD");
     ShowTab(1);
     sheet->privacyPage->name->setText("MyOwnNet");
     setKeyRequests = 0;
+    failSetKeys = 2;  // the first device fails both attempts
     sheet->privacyPage->setAll->click();
-    EXPECT_EQ(setKeyRequests, 3);
+    EXPECT_EQ(setKeyRequests, 5);
     EXPECT_EQ(lastNmk, NmkText("MyOwnNet"));
-    const auto& progress = sheet->privacyPage->lastProgress;
+    const auto& progress = sheet->privacyPage->shownProgress;
+    QStringList shown;
+    for (const auto& [text, percent] : progress) shown << text.section('\n', 0, 0) + " " + QString::number(percent);
+    EXPECT_EQ(shown.join(", "), "device 1 of 3 0, device 1 of 3: failed 33, device 2 of 3 33, device 2 of 3: changed 66, "
+                                "device 3 of 3 66, device 3 of 3: changed 100");
     ASSERT_FALSE(progress.empty());
-    EXPECT_EQ(ui::PrivacyPageWidget::ProgressText(progress.front()).toStdString(), "device 1 of 2\n" + model.Cell(0, 3));
-    EXPECT_EQ(ui::PrivacyPageWidget::ProgressText(progress.back()).toStdString(),
-              "device 2 of 2: changed\n" + model.Cell(2, 3));
+    EXPECT_EQ(progress.front().first.toStdString(), "device 1 of 3\n" + model.Cell(0, 3));
+    EXPECT_EQ(progress.back().first.toStdString(), "device 3 of 3: changed\n" + model.Cell(2, 3));
+    const std::string last = app->messages.shown.back().text;
+    EXPECT_NE(last.find("\n3 of 4 devices changed."), std::string::npos) << last;
 }
 
 TEST_F(SheetFixture, DeleteForwardsTheSelectedHistoryRow) {
-    AddAdapter(true, {Station(2, 2, 50)});
-    MakeSheet();
-    Start();
-    sheet->mainPage->scan->click();
+    StartScanned({Station(2, 2, 50)});
     AddRecord(app->core.db, {0x00, 0xB0, 0x52, 0x99, 0x99, 0x99}, "09");
     ShowTab(2);
     auto* history = sheet->diagnosticsPage->history;
@@ -260,3 +264,131 @@ TEST_F(SheetFixture, AboutPageDrawsTheBitmapAtItsPosition) {
     }
     EXPECT_EQ(shot.pixelColor(80, 25), QColor(0, 255, 0));
 }
+
+// The Rates tab: a live chart of every station's speed, and the samples saved as CSV.
+TEST_F(SheetFixture, RatesPageKeepsScanningRedrawsAfterEachCycleAndSavesCsv) {
+    AddAdapter(true, {Station(3, 3, 100), Station(2, 2, 50)});
+    devices[0].stations[0].avgRxRate = 40;
+    MakeSheet();
+    Start();
+    ShowTab(4);
+    auto* page = sheet->ratesPage;
+    EXPECT_TRUE(app->timer.IsRunning());
+    using Speeds = std::map<std::string, int>;
+    EXPECT_EQ(LastSpeeds(page->chart), (Speeds{{"02", 65}, {"03", 130}}));
+
+    devices[0].stations[0].avgTxRate = 20;
+    clock.Advance(5000);
+    RunScanCycle(app->core);  // what the timer runs
+    QTRY_COMPARE(LastSpeeds(page->chart), (Speeds{{"02", 65}, {"03", 26}}));
+    page->receive->setChecked(true);
+    EXPECT_EQ(LastSpeeds(page->chart), (Speeds{{"02", 65}, {"02 (receive)", 65}, {"03", 26}, {"03 (receive)", 52}}));
+
+    const std::string path = (dir / "rates.csv").string();
+    page->askCsvPath = [&] { return std::optional<QString>(QString::fromStdString(path)); };
+    page->saveCsv->click();
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    QFile file(QString::fromStdString(path));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const std::string csv = file.readAll().toStdString();
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 5) << csv;
+    EXPECT_NE(csv.find(",00:B0:52:11:00:03,3,26,52\r\n"), std::string::npos) << csv;
+}
+
+namespace {
+
+class UsabilityTest : public SheetFixture {
+protected:
+    void Open(std::vector<StationRecord> stations = {Station(2, 2, 50), Station(3, 3, 60), Station(4, 4, 70)}) {
+        AddAdapter(true, std::move(stations));
+        MakeSheet();
+        sheet->Open();
+        QApplication::setActiveWindow(sheet.get());
+        sheet->mainPage->showSetPassword = sheet->mainPage->showAddRemote = [] {};  // no modal window
+        sheet->diagnosticsPage->askReportPath = [] { return std::optional<QString>(); };
+        sheet->aboutPage->openLink = [](const QString&) {};
+        sheet->mainPage->scan->click();
+    }
+    // Whether Tab from `window` reaches every button it shows, and Space and Enter press each.
+    static void ExpectKeyboardReachesButtons(QWidget* window, QAbstractButton* skipPressing) {
+        std::set<QAbstractButton*> shown, reached;
+        for (auto* b : window->findChildren<QAbstractButton*>()) {
+            if (b->isVisible() && !qobject_cast<QAbstractButton*>(b->parentWidget())) shown.insert(b);
+        }
+        for (int i = 0; i < 40; ++i) {
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window, Qt::Key_Tab);
+            if (auto* b = qobject_cast<QAbstractButton*>(QApplication::focusWidget())) reached.insert(b);
+        }
+        EXPECT_EQ(reached, shown);
+        for (auto* b : shown) {
+            QSignalSpy clicked(b, &QAbstractButton::clicked);
+            for (const auto key : {Qt::Key_Space, Qt::Key_Return}) {
+                b->setFocus(Qt::TabFocusReason);
+                if (b != skipPressing) QTest::keyClick(b, key);
+            }
+            // Enter presses push buttons; a check box toggles on Space alone, as everywhere in Qt.
+            const int presses = qobject_cast<QCheckBox*>(b) ? 1 : 2;
+            EXPECT_EQ(clicked.count(), b == skipPressing ? 0 : presses) << b->text().toStdString();
+        }
+    }
+};
+
+TEST_F(UsabilityTest, SelectedStationStaysSelectedAcrossScans) {
+    Open({Station(2, 2, 50), Station(3, 3, 90)});
+    auto* list = sheet->mainPage->powerlineList;
+    list->selectRow(list->item(0, 3)->text() == "00:B0:52:11:00:02" ? 0 : 1);
+    devices[0].stations.push_back(Station(4, 4, 120));  // sorts in front of the others
+    sheet->mainPage->scan->click();
+    ASSERT_EQ(list->selectionModel()->selectedRows().size(), 1);
+    EXPECT_EQ(list->item(list->selectionModel()->selectedRows().first().row(), 3)->text(), "00:B0:52:11:00:02");
+}
+
+TEST_F(UsabilityTest, TabReachesEveryButtonAndSpaceOrEnterPressesIt) {
+    Open();
+    int csvAsked = 0;  // no modal file chooser under the test
+    sheet->ratesPage->askCsvPath = [&csvAsked]() -> std::optional<QString> { ++csvAsked; return std::nullopt; };
+    for (int tab = 0; tab < sheet->tabs->count(); ++tab) {
+        SCOPED_TRACE(tab);
+        sheet->tabs->setCurrentIndex(tab);
+        ExpectKeyboardReachesButtons(sheet.get(), sheet->closeButton);
+    }
+    EXPECT_EQ(csvAsked, 2);
+    ui::AddRemoteDialog dialog(app->ctx, sheet->mainPage);
+    dialog.Open();
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    ExpectKeyboardReachesButtons(&dialog, nullptr);
+}
+
+TEST_F(UsabilityTest, StartUpMessagesNeverShowOverAPlaceholderPage) {
+    std::ofstream(dir / "plc.data") << std::string(100, '\0');  // an old version: the start-up warns
+    int overPlaceholders = 0;
+    AddAdapter(true);
+    MakeSheet();
+    app->messages.onShow = [&](const Message&) {
+        overPlaceholders += sheet->isVisible() && sheet->mainPage->connection->text() == "Replace";
+    };
+    sheet->Open();
+    EXPECT_FALSE(app->messages.shown.empty());
+    EXPECT_EQ(overPlaceholders, 0);
+    EXPECT_TRUE(sheet->isVisible());
+}
+
+TEST_F(UsabilityTest, TypingReplacesAPresetTextHoweverTheFieldIsEntered) {
+    Open();
+    for (const bool click : {false, true}) {
+        ui::AddRemoteDialog dialog(app->ctx, sheet->mainPage);
+        dialog.Open();
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        if (click) QTest::mouseClick(dialog.password, Qt::LeftButton, {}, dialog.password->rect().center());
+        if (!click) QTest::keyClick(dialog.networkName, Qt::Key_Tab);
+        QApplication::processEvents();
+        QTest::keyClicks(dialog.password, "ABCD-EFGH");
+        EXPECT_EQ(dialog.password->text(), "ABCD-EFGH") << click;
+    }
+}
+
+}  // namespace
