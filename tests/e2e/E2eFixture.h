@@ -66,10 +66,10 @@ protected:
     }
 
     // OEMPrefs.dat with the defaults but `ticks` ticks per phase, so cycles come quickly.
-    void WriteFastPrefs(int ticks) {
+    void WriteFastPrefs(int ticks, int autoScan = 1) {
         std::string b(267, '\0');
         // Ticks, showIcons (10), autoScan (16), use12HourClock (30) and the rest of the defaults.
-        for (const auto& [at, v] : {std::pair{0, ticks}, {10, 24}, {14, 1}, {16, 1}, {18, 10}, {20, 310}, {22, 80},
+        for (const auto& [at, v] : {std::pair{0, ticks}, {10, 24}, {14, 1}, {16, autoScan}, {18, 10}, {20, 310}, {22, 80},
                                     {24, 25}, {26, 1}, {28, 1}, {30, 1}}) {
             b[static_cast<std::size_t>(at)] = static_cast<char>(v & 0xFF);
             b[static_cast<std::size_t>(at) + 1] = static_cast<char>((v >> 8) & 0xFF);

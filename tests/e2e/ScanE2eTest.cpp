@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -216,6 +217,14 @@ TEST_F(WatchE2e, JsonLinesOnePerCycleAndAMetricsFileThatPassesPromtoolAndFollows
         expected += std::string("1 ") + cycle + " True public 7 3 3 00:B0:52:5A:00:02 2 02:00:00:AA:BB:C2 107 83\n";
     }
     EXPECT_EQ(summary.out, expected);
+    // With periodic scanning off, watch asks for each next scan itself.
+    WriteFastPrefs(4, 0);
+    const CliRun manual = Zentrel("watch --json --cycles 3");
+    ASSERT_EQ(manual.status, 0) << manual.err;
+    EXPECT_EQ(std::count(manual.out.begin(), manual.out.end(), '\n'), 3);
+    // Every cycle shows the device: none is the picture emptied while the first scan waits.
+    EXPECT_EQ(manual.out.find("\"localFound\":false"), std::string::npos) << manual.out;
+    WriteFastPrefs(4);
 
     // The first station runs at rate 20 for 5 s, then at 82; nothing is known of the first network.
     Write("rates.ini", "[station]\nrates = 0s 20/10, 5s 82/64\n[station]\n");

@@ -105,7 +105,9 @@ int Run(const std::vector<std::string>& args) {
         }
         return true;
     };
-    bool ok = cycleDone();
+    // With periodic scanning off, activating the page asked for a scan and emptied the lists
+    // until it runs: the first cycle is that scan, not the emptied picture.
+    bool ok = core.prefs.autoScan == 0 || cycleDone();
 
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
