@@ -1,9 +1,12 @@
-// Discovery and the network-information pass over several adapters at once.
+// Discovery and the network-information pass over several adapters at once, and the adapter
+// listing that probes only interfaces it has not seen.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 
 #include "ScanFixture.h"
+#include "link/AdapterVerdicts.h"
 #include "link/Exchange.h"
 
 namespace zentrel::test {
@@ -79,6 +82,42 @@ TEST_F(ManyAdaptersTest, NetworkInfoAsksEveryKnownDeviceAtOncePerAttempt) {
     EXPECT_EQ(core->link.tables[1].stationCount, 0);
     EXPECT_EQ(core->link.tables[2].stationCount, 2);
     EXPECT_EQ(core->link.currentAdapter, 0);
+}
+
+TEST(AdapterVerdictsTest, ProbesOnlyInterfacesTheLastListingDidNotHave) {
+    std::map<std::string, ProbeVerdict> answers = {
+        {"eth0", {true, true}}, {"tun0", {false, true}}, {"down0", {true, false}}, {"eth1", {true, true}}};
+    std::vector<std::string> probed;
+    AdapterVerdicts verdicts([&](const std::string& name) {
+        probed.push_back(name);
+        return answers.at(name);
+    });
+    struct Listing {
+        std::vector<std::pair<std::string, unsigned>> interfaces;  // name and index
+        std::vector<bool> ethernet;
+        std::vector<std::string> probed;
+    };
+    const Listing listings[] = {
+        {{{"eth0", 2}, {"tun0", 3}, {"down0", 4}}, {true, false, true}, {"eth0", "tun0", "down0"}},
+        // Only the verdict the probe could not be sure of is asked again.
+        {{{"eth0", 2}, {"tun0", 3}, {"down0", 4}}, {true, false, true}, {"down0"}},
+        // eth0 was removed and made again (now a tunnel); eth1 is new; index 0 is unknown.
+        {{{"eth0", 7}, {"eth1", 5}, {"tun0", 3}, {"eth1", 0}}, {false, true, false, true}, {"eth0", "eth1", "eth1"}},
+        {{{"eth0", 7}, {"eth1", 5}}, {false, true}, {}},
+        // tun0 left the previous listing and is forgotten.
+        {{{"tun0", 3}}, {false}, {"tun0"}},
+    };
+    int n = 0;
+    for (const Listing& listing : listings) {
+        SCOPED_TRACE(n++);
+        if (n == 3) answers["eth0"] = {false, true};
+        probed.clear();
+        std::vector<bool> ethernet;
+        for (const auto& [name, index] : listing.interfaces) ethernet.push_back(verdicts.IsEthernet(name, index));
+        verdicts.EndListing();
+        EXPECT_EQ(ethernet, listing.ethernet);
+        EXPECT_EQ(probed, listing.probed);
+    }
 }
 
 }  // namespace

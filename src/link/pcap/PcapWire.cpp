@@ -1,5 +1,6 @@
 #include "link/pcap/PcapWire.h"
 
+#include <net/if.h>
 #include <pcap/pcap.h>
 #include <poll.h>
 
@@ -84,23 +85,23 @@ bool IsPermissionText(const char* text) {
     return std::strstr(text, "ermission") != nullptr || std::strstr(text, "not permitted") != nullptr;
 }
 
-// Asks libpcap for the link type without promiscuous mode. 1: Ethernet, 0: something else or
-// no such device here, -1: libpcap could not tell (no permission to open captures, or the
-// interface is down), so the operating system has to say.
-int ProbeEthernet(const char* name) {
+// Asks libpcap for the link type without promiscuous mode. Only an activated probe gives a
+// verdict that lasts; when libpcap cannot tell (no permission to open captures, or the interface
+// is down) the operating system has to say, and the interface is probed again next time.
+ProbeVerdict ProbeEthernet(const std::string& name) {
     char error[PCAP_ERRBUF_SIZE] = {};
-    pcap_t* probe = pcap_create(name, error);
-    if (!probe) return IsPermissionText(error) ? -1 : 0;
+    pcap_t* probe = pcap_create(name.c_str(), error);
+    if (!probe) return {IsPermissionText(error) && IsEthernetInterface(name), false};
     pcap_set_snaplen(probe, 64);
     pcap_set_buffer_size(probe, 64 * 1024);
     pcap_set_timeout(probe, kReadTimeoutMs);
     const int activated = pcap_activate(probe);
-    int verdict = 0;
+    ProbeVerdict verdict;
     if (activated >= 0)
-        verdict = pcap_datalink(probe) == DLT_EN10MB ? 1 : 0;
+        verdict = {pcap_datalink(probe) == DLT_EN10MB, true};
     else if (activated == PCAP_ERROR_PERM_DENIED || activated == PCAP_ERROR_IFACE_NOT_UP ||
              IsPermissionText(pcap_geterr(probe)))
-        verdict = -1;
+        verdict = {IsEthernetInterface(name), false};
     pcap_close(probe);
     return verdict;
 }
@@ -126,6 +127,8 @@ bool IsPseudoDeviceName(const std::string& name) {
     return false;
 }
 
+PcapWire::PcapWire() : verdicts_(&ProbeEthernet) {}
+
 bool PcapWire::ListAdapters(std::vector<WireAdapter>& adapters) {
     adapters.clear();
     char error[PCAP_ERRBUF_SIZE] = {};
@@ -135,12 +138,11 @@ bool PcapWire::ListAdapters(std::vector<WireAdapter>& adapters) {
         if (!device->name) continue;
         const std::string name = device->name;
         if ((device->flags & PCAP_IF_LOOPBACK) != 0 || IsPseudoDeviceName(name)) continue;
-        const int verdict = ProbeEthernet(device->name);
-        const bool ethernet = verdict == 1 || (verdict < 0 && IsEthernetInterface(name));
-        if (!ethernet) continue;
+        if (!verdicts_.IsEthernet(name, ::if_nametoindex(device->name))) continue;
         adapters.push_back(WireAdapter{name, device->description ? device->description : ""});
     }
     pcap_freealldevs(devices);
+    verdicts_.EndListing();
     return true;
 }
 
