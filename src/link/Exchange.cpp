@@ -31,13 +31,14 @@ struct HeldAnswers {
     std::array<std::vector<std::uint8_t>, kMaxAdapters> frames{};
 };
 
-// Reads one frame from each adapter still waiting; returns whether any frame came.
+// Reads one frame from each adapter still waiting, without waiting for one; returns whether any
+// frame came.
 bool PollWaiting(Link& link, HeldAnswers& held, int count) {
     bool consumed = false;
     for (int i = 0; i < count; ++i) {
         const auto a = static_cast<std::size_t>(i);
         if (!held.waiting[a]) continue;
-        const auto frame = ReceiveFrame(link, i);
+        const auto frame = PollFrame(link, i);
         if (!frame) continue;
         consumed = true;
         if (!AnswersPendingRequest(link, *frame)) continue;
@@ -182,9 +183,8 @@ void QueryNetworkInfo(Link& link) {
 }
 
 bool RescanAdapters(Link& link) {
-    CloseAllCaptures(link);
     for (auto& record : link.adapters) record.localFound = 0;
-    if (EnumerateAdapters(link)) {
+    if (RelistAdapters(link)) {
         const int count = AdapterCount(link);
         for (int i = 0; i < count; ++i) {
             if (OpenCapture(link, i)) {

@@ -61,6 +61,20 @@ TEST_F(ManyAdaptersTest, DiscoveryTakesTheFirstAdapterInListOrderWhoseDeviceAnsw
     }
 }
 
+// A cycle keeps the captures open for the next one; what they received in between, here an
+// answer that came after the wait, must not count as the next discovery's answer.
+TEST_F(ManyAdaptersTest, AnAnswerThatCameBetweenCyclesIsNotTaken) {
+    AddAdapter(true);
+    AddAdapter(false);
+    MakeCore();
+    devices[0].delayMs = 60;
+    EXPECT_FALSE(RescanAdapters(core->link));
+    devices[0].present = false;
+    clock.Advance(5000);
+    EXPECT_FALSE(RescanAdapters(core->link));
+    EXPECT_EQ(core->link.adapters[0].localFound, 0);
+}
+
 // Every adapter with a known device is asked in each attempt at once; each answer fills its own
 // table and the chosen adapter stays current.
 TEST_F(ManyAdaptersTest, NetworkInfoAsksEveryKnownDeviceAtOncePerAttempt) {

@@ -31,6 +31,7 @@ constexpr int kSnapLength = 1514;
 constexpr int kRingBytes = 4 * 1024 * 1024;
 constexpr std::size_t kMaxSendBytes = 65536;
 constexpr int kReadTimeoutMs = 1;
+constexpr int kMaxDiscardDispatches = 256;
 
 class PcapCapture : public Capture {
 public:
@@ -58,7 +59,18 @@ public:
         return DispatchOne(frame);
     }
 
+    int Poll(std::vector<std::uint8_t>& frame) override { return DispatchOne(frame); }
+
+    // Bounded, so that a flood arriving as fast as it is read cannot keep the caller here.
+    void Discard() override {
+        for (int n = 0; n < kMaxDiscardDispatches; ++n) {
+            if (pcap_dispatch(handle_, -1, &PcapCapture::Ignore, nullptr) <= 0) return;
+        }
+    }
+
 private:
+    static void Ignore(u_char*, const pcap_pkthdr*, const u_char*) {}
+
     struct Delivery {
         std::vector<std::uint8_t>* frame;
         bool delivered;
@@ -138,8 +150,9 @@ bool PcapWire::ListAdapters(std::vector<WireAdapter>& adapters) {
         if (!device->name) continue;
         const std::string name = device->name;
         if ((device->flags & PCAP_IF_LOOPBACK) != 0 || IsPseudoDeviceName(name)) continue;
-        if (!verdicts_.IsEthernet(name, ::if_nametoindex(device->name))) continue;
-        adapters.push_back(WireAdapter{name, device->description ? device->description : ""});
+        const unsigned index = ::if_nametoindex(device->name);
+        if (!verdicts_.IsEthernet(name, index)) continue;
+        adapters.push_back(WireAdapter{name, device->description ? device->description : "", index});
     }
     pcap_freealldevs(devices);
     verdicts_.EndListing();
