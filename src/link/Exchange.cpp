@@ -114,6 +114,7 @@ bool DiscoverLocalDevices(Link& link) {
     ClearStationTables(link);
     const int count = AdapterCount(link);
     link.replyReceived = 0;
+    if (count == 0) return false;  // nobody to wait for
     HeldAnswers held;
     for (int i = 0; i < count; ++i) {
         SendVersionRequest(link, i);

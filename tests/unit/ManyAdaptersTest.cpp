@@ -31,6 +31,10 @@ TEST_F(ManyAdaptersTest, DiscoveryTakesTheFirstAdapterInListOrderWhoseDeviceAnsw
         {{1, 1, -1, 1}, 0, 2, 8},      // nothing before the first adapter can answer: no wait
         {{-1, -1, -1, -1}, -1, 52, 58},
     };
+    MakeCore();
+    const std::uint32_t none = clock.TickMs();
+    EXPECT_FALSE(RescanAdapters(core->link));
+    EXPECT_EQ(clock.TickMs(), none) << "without adapters there is nothing to wait for";
     for (int i = 0; i < 4; ++i) AddAdapter(true);
     MakeCore();
     for (const Case& c : cases) {
