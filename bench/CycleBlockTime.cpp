@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "pages/ScanCycle.h"
@@ -45,10 +46,22 @@ int main(int argc, char** argv) {
     std::sort(ms.begin(), ms.end());
     double sum = 0;
     for (double v : ms) sum += v;
+    std::string local = "none";
+    for (int a = 0; a < core.link.access.adapterCount && a < zentrel::kMaxAdapters; ++a) {
+        if (!core.link.adapters[static_cast<std::size_t>(a)].localFound) continue;
+        local = "on adapter ";
+        local += std::to_string(a + 1);
+        if (static_cast<std::size_t>(a) < core.link.access.deviceList.size()) {
+            local += " (";
+            local += core.link.access.deviceList[static_cast<std::size_t>(a)].name;
+            local += ")";
+        }
+        break;
+    }
     std::printf("adapters %d, local device %s, listed stations %d: cycle mean %.1f ms, median %.1f ms, min %.1f ms, "
                 "max %.1f ms (%d cycles)\n",
-                core.link.access.adapterCount, core.link.adapters[0].localFound ? "yes" : "no",
-                core.views.main.powerlineDevices.RowCount(), sum / cycles, ms[ms.size() / 2], ms.front(), ms.back(), cycles);
+                core.link.access.adapterCount, local.c_str(), core.views.main.powerlineDevices.RowCount(),
+                sum / cycles, ms[ms.size() / 2], ms.front(), ms.back(), cycles);
     std::filesystem::remove_all(dir);
     return 0;
 }

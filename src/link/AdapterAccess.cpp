@@ -75,6 +75,23 @@ bool EnumerateAdapters(Link& link) {
     return true;
 }
 
+bool RelistAdapters(Link& link) {
+    AdapterAccessState& s = link.access;
+    std::vector<WireAdapter> before;
+    if (s.deviceListHeld) before = s.deviceList;
+    std::array<std::unique_ptr<Capture>, kMaxAdapters> open;
+    for (std::size_t i = 0; i < open.size(); ++i) open[i] = std::move(s.slots[i].handle);
+    const bool listed = EnumerateAdapters(link);
+    if (!listed) return false;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(s.adapterCount) && i < before.size(); ++i) {
+        const WireAdapter& now = s.deviceList[i];
+        if (!open[i] || before[i].name != now.name || before[i].index != now.index) continue;
+        open[i]->Discard();
+        s.slots[i].handle = std::move(open[i]);
+    }
+    return true;  // the captures not kept close here
+}
+
 bool OpenCapture(Link& link, int adapter) {
     if (!ValidIndex(adapter)) return false;
     AdapterAccessState& s = link.access;
@@ -131,16 +148,28 @@ bool SendFrame(Link& link, int adapter, const std::uint8_t* frame, std::size_t l
     return capture->Send(frame, length);
 }
 
-std::optional<std::span<const std::uint8_t>> ReceiveFrame(Link& link, int adapter) {
+namespace {
+
+std::optional<std::span<const std::uint8_t>> TakeFrame(Link& link, int adapter, bool wait) {
     if (!ValidIndex(adapter)) return std::nullopt;
     AdapterAccessState& s = link.access;
     Capture* capture = s.slots[static_cast<std::size_t>(adapter)].handle.get();
     if (!capture) return std::nullopt;
     std::vector<std::uint8_t> frame;
-    if (capture->Fetch(frame) <= 0) return std::nullopt;
+    if ((wait ? capture->Fetch(frame) : capture->Poll(frame)) <= 0) return std::nullopt;
     s.received = std::move(frame);
     s.receivedHeld = true;
     return std::span<const std::uint8_t>(s.received.data(), s.received.size());
+}
+
+}  // namespace
+
+std::optional<std::span<const std::uint8_t>> ReceiveFrame(Link& link, int adapter) {
+    return TakeFrame(link, adapter, true);
+}
+
+std::optional<std::span<const std::uint8_t>> PollFrame(Link& link, int adapter) {
+    return TakeFrame(link, adapter, false);
 }
 
 }  // namespace zentrel

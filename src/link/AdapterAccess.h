@@ -34,6 +34,11 @@ struct AdapterAccessState {
 extern const std::array<BpfInstruction, 7> kHomePlugFilter;
 
 bool EnumerateAdapters(Link& link);
+// EnumerateAdapters for the next scan cycle: an adapter listed at the same position under the
+// same name and system index keeps its open capture, with what it received meanwhile thrown
+// away; every other capture is closed. Opening and closing a capture costs milliseconds, which
+// every cycle paid for every adapter.
+bool RelistAdapters(Link& link);
 bool OpenCapture(Link& link, int adapter);
 bool CloseCapture(Link& link, int adapter);
 bool CloseAllCaptures(Link& link);
@@ -42,5 +47,7 @@ bool CloseAllCaptures(Link& link);
 bool SendFrame(Link& link, int adapter, const std::uint8_t* frame, std::size_t length);
 // One frame, or none. The view stays valid until the next ReceiveFrame or CloseAllCaptures.
 std::optional<std::span<const std::uint8_t>> ReceiveFrame(Link& link, int adapter);
+// ReceiveFrame without waiting when no frame is there (see Capture::Poll).
+std::optional<std::span<const std::uint8_t>> PollFrame(Link& link, int adapter);
 
 }  // namespace zentrel

@@ -81,8 +81,22 @@ void TakeSetKeyStatus(Link& link, int adapter, std::uint8_t result, std::uint8_t
 bool HandleConfirmation(Link& link, int adapter, std::uint8_t* status) {
     const auto received = ReceiveFrame(link, adapter);
     if (!received) return false;
-    const FrameBytes frame = *received;
-    if (!ManagementType(frame)) return true;
+    TakeConfirmation(link, adapter, *received, status);
+    return true;
+}
+
+bool AnswersPendingRequest(const Link& link, std::span<const std::uint8_t> frame) {
+    if (!ManagementType(frame)) return false;
+    switch (link.pendingRequestType) {
+        case kMmVersionRequest: return DecodeVersionConfirmation(frame).has_value();
+        case kMmNetworkInfoRequest: return DecodeNetworkInformation(frame).has_value();
+        case kMmSetKeyRequest: return DecodeSetKeyStatus(frame).has_value();
+        default: return false;
+    }
+}
+
+void TakeConfirmation(Link& link, int adapter, std::span<const std::uint8_t> frame, std::uint8_t* status) {
+    if (!ManagementType(frame)) return;
 
     switch (link.pendingRequestType) {
         case kMmVersionRequest:
@@ -99,7 +113,6 @@ bool HandleConfirmation(Link& link, int adapter, std::uint8_t* status) {
         default:
             break;
     }
-    return true;
 }
 
 }  // namespace zentrel

@@ -1,6 +1,8 @@
 #include "link/Exchange.h"
 
+#include <array>
 #include <cstring>
+#include <vector>
 
 #include "base/MacAddress.h"
 #include "link/AdapterAccess.h"
@@ -16,6 +18,54 @@ constexpr std::uint32_t kVersionTimeoutMs = 50;
 constexpr std::uint32_t kSetKeyTimeoutMs = 350;
 constexpr int kNetworkInfoAttempts = 3;
 constexpr int kLateLookFrames = 32;
+// Pauses between the requests going out and the wait for their confirmations.
+constexpr std::uint32_t kVersionSettleMs = 2;
+constexpr std::uint32_t kNetworkInfoSettleMs = 4;
+
+// The confirmations awaited on several adapters at once. Each adapter's first answer is held,
+// not taken, until the wait is over: the caller decides which answers count and takes them in
+// adapter order, so the result is the one of asking the adapters one after another.
+struct HeldAnswers {
+    std::array<bool, kMaxAdapters> waiting{};  // asked and not answered yet
+    std::array<bool, kMaxAdapters> answered{};
+    std::array<std::vector<std::uint8_t>, kMaxAdapters> frames{};
+};
+
+// Reads one frame from each adapter still waiting, without waiting for one; returns whether any
+// frame came.
+bool PollWaiting(Link& link, HeldAnswers& held, int count) {
+    bool consumed = false;
+    for (int i = 0; i < count; ++i) {
+        const auto a = static_cast<std::size_t>(i);
+        if (!held.waiting[a]) continue;
+        const auto frame = PollFrame(link, i);
+        if (!frame) continue;
+        consumed = true;
+        if (!AnswersPendingRequest(link, *frame)) continue;
+        held.frames[a].assign(frame->begin(), frame->end());
+        held.answered[a] = true;
+        held.waiting[a] = false;
+    }
+    return consumed;
+}
+
+// ExchangeWait over every waiting adapter at once: polls them in turn until `timeoutMs` has
+// passed or `decided` says the answers held so far settle the outcome, then looks once more at
+// what came in meanwhile.
+template <typename Decided>
+void AwaitAnswers(Link& link, HeldAnswers& held, int count, std::uint32_t timeoutMs, Decided decided) {
+    const std::uint32_t start = link.clock.TickMs();
+    bool consumed = false;
+    while (link.clock.TickMs() - start < timeoutMs) {
+        if (decided()) return;
+        if (!consumed && link.pendingRequestType == kMmNetworkInfoRequest) link.clock.SleepMs(2);
+        consumed = PollWaiting(link, held, count);
+        if (!consumed) link.clock.SleepMs(1);
+    }
+    for (int n = 0; n < kLateLookFrames && !decided(); ++n) {
+        if (!PollWaiting(link, held, count)) break;
+    }
+}
 
 }  // namespace
 
@@ -63,10 +113,31 @@ bool DiscoverLocalDevices(Link& link) {
     link.versionTaken.fill(0);
     ClearStationTables(link);
     const int count = AdapterCount(link);
+    link.replyReceived = 0;
+    if (count == 0) return false;  // nobody to wait for
+    HeldAnswers held;
     for (int i = 0; i < count; ++i) {
         SendVersionRequest(link, i);
-        link.clock.SleepMs(2);
-        if (ExchangeWait(link, i, kVersionTimeoutMs, nullptr)) break;
+        held.waiting[static_cast<std::size_t>(i)] = true;
+    }
+    link.clock.SleepMs(kVersionSettleMs);
+    // The first adapter in list order whose device answered is the one taken, as if each had
+    // been asked alone in turn; so the wait ends early only when no adapter before the first
+    // answer can still answer.
+    auto firstAnswer = [&] {
+        for (int i = 0; i < count; ++i) {
+            const auto a = static_cast<std::size_t>(i);
+            if (held.answered[a]) return i;
+            if (held.waiting[a]) return -1;
+        }
+        return -1;
+    };
+    AwaitAnswers(link, held, count, kVersionTimeoutMs, [&] { return firstAnswer() >= 0; });
+    for (int i = 0; i < count; ++i) {
+        const auto a = static_cast<std::size_t>(i);
+        if (!held.answered[a]) continue;
+        TakeConfirmation(link, i, held.frames[a], nullptr);
+        break;
     }
     for (int i = 0; i < count; ++i) {
         if (link.adapters[static_cast<std::size_t>(i)].localFound) return true;
@@ -81,15 +152,30 @@ void QueryNetworkInfo(Link& link) {
     // stations.
     const std::int32_t chosenAdapter = link.currentAdapter;
     const int count = AdapterCount(link);
+    link.replyReceived = 0;
+    HeldAnswers held;
     for (int i = 0; i < count; ++i) {
         // No device answers 00:00:00:00:00:00: asking would only block for 450 ms.
-        if (!IsMacSet(link.adapters[static_cast<std::size_t>(i)].localMac)) continue;
-        for (int attempt = 0; attempt < kNetworkInfoAttempts; ++attempt) {
-            SendNetworkInfoRequest(link, i);
-            link.clock.SleepMs(4);
-            const auto timeout = static_cast<std::uint32_t>(50 + 100 * attempt);
-            if (ExchangeWait(link, i, timeout, nullptr)) break;
+        held.waiting[static_cast<std::size_t>(i)] = IsMacSet(link.adapters[static_cast<std::size_t>(i)].localMac);
+    }
+    auto allAnswered = [&] {
+        for (int i = 0; i < count; ++i) {
+            if (held.waiting[static_cast<std::size_t>(i)]) return false;
         }
+        return true;
+    };
+    // Every attempt asks all the adapters still without an answer at once.
+    for (int attempt = 0; attempt < kNetworkInfoAttempts && !allAnswered(); ++attempt) {
+        for (int i = 0; i < count; ++i) {
+            if (held.waiting[static_cast<std::size_t>(i)]) SendNetworkInfoRequest(link, i);
+        }
+        link.clock.SleepMs(kNetworkInfoSettleMs);
+        const auto timeout = static_cast<std::uint32_t>(50 + 100 * attempt);
+        AwaitAnswers(link, held, count, timeout, allAnswered);
+    }
+    for (int i = 0; i < count; ++i) {
+        const auto a = static_cast<std::size_t>(i);
+        if (held.answered[a]) TakeConfirmation(link, i, held.frames[a], nullptr);
     }
     if (link.currentAdapter != chosenAdapter) {
         link.currentAdapter = chosenAdapter;
@@ -98,9 +184,8 @@ void QueryNetworkInfo(Link& link) {
 }
 
 bool RescanAdapters(Link& link) {
-    CloseAllCaptures(link);
     for (auto& record : link.adapters) record.localFound = 0;
-    if (EnumerateAdapters(link)) {
+    if (RelistAdapters(link)) {
         const int count = AdapterCount(link);
         for (int i = 0; i < count; ++i) {
             if (OpenCapture(link, i)) {

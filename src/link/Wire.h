@@ -22,6 +22,7 @@ struct BpfInstruction {
 struct WireAdapter {
     std::string name;
     std::string description;
+    unsigned index = 0;  // the system's interface index; 0 when unknown
 };
 
 enum class OpenFailure { None, Permission, Other };
@@ -35,6 +36,16 @@ public:
     // Fetches at most one frame, waiting about 1 ms when none is waiting.
     // Returns 1 with the frame in `frame`, 0 when none came, -1 on an error.
     virtual int Fetch(std::vector<std::uint8_t>& frame) = 0;
+    // Fetches a frame only when one is already waiting, so that a wait over several adapters can
+    // look at each of them and then sleep once. Same results as Fetch.
+    virtual int Poll(std::vector<std::uint8_t>& frame) { return Fetch(frame); }
+    // Throws away every frame waiting: a capture kept open for the next scan cycle then starts
+    // it as a newly opened one would.
+    virtual void Discard() {
+        std::vector<std::uint8_t> frame;
+        while (Poll(frame) > 0) {
+        }
+    }
 };
 
 class Wire {

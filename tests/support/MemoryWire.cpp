@@ -12,6 +12,7 @@ public:
         return wire_.Send(adapter_, frame, length);
     }
     int Fetch(std::vector<std::uint8_t>& frame) override { return wire_.Fetch(adapter_, frame); }
+    void Discard() override { wire_.Discard(adapter_); }
 
 private:
     MemoryWire& wire_;
@@ -76,6 +77,12 @@ bool MemoryWire::Send(int adapter, const std::uint8_t* frame, std::size_t length
         responder(adapter, bytes);
     }
     return true;
+}
+
+void MemoryWire::Discard(int adapter) {
+    MemoryAdapter& a = Adapter(adapter);
+    const std::uint32_t now = clock_.TickMs();
+    std::erase_if(a.incoming, [&](const QueuedFrame& f) { return static_cast<std::int32_t>(now - f.deliverAtMs) >= 0; });
 }
 
 int MemoryWire::Fetch(int adapter, std::vector<std::uint8_t>& frame) {

@@ -27,7 +27,9 @@
 // - Fetch returns one frame per call: the first queued frame whose delivery time has come, as the
 //   test put it on the wire (the filter is not run: the e2e tests run it in libpcap).
 //   When no frame is ready, Fetch advances the clock by 1 ms, the time a real
-//   capture waits, so polling loops make progress.
+//   capture waits, so polling loops make progress. Poll is Fetch.
+// - Discard (a capture kept for the next scan cycle) drops the frames already fetchable,
+//   without time passing.
 // - The wire must outlive every capture it opened (declare it before the Core in a test).
 #include <cstdint>
 #include <deque>
@@ -97,6 +99,7 @@ private:
     int IndexOf(const std::string& name) const;
     bool Send(int adapter, const std::uint8_t* frame, std::size_t length);
     int Fetch(int adapter, std::vector<std::uint8_t>& frame);
+    void Discard(int adapter);
 
     Clock& clock_;
     std::deque<MemoryAdapter> adapters_;  // a deque keeps references stable across AddAdapter

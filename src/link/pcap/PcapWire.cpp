@@ -1,5 +1,6 @@
 #include "link/pcap/PcapWire.h"
 
+#include <net/if.h>
 #include <pcap/pcap.h>
 #include <poll.h>
 
@@ -30,6 +31,7 @@ constexpr int kSnapLength = 1514;
 constexpr int kRingBytes = 4 * 1024 * 1024;
 constexpr std::size_t kMaxSendBytes = 65536;
 constexpr int kReadTimeoutMs = 1;
+constexpr int kMaxDiscardDispatches = 256;
 
 class PcapCapture : public Capture {
 public:
@@ -57,7 +59,18 @@ public:
         return DispatchOne(frame);
     }
 
+    int Poll(std::vector<std::uint8_t>& frame) override { return DispatchOne(frame); }
+
+    // Bounded, so that a flood arriving as fast as it is read cannot keep the caller here.
+    void Discard() override {
+        for (int n = 0; n < kMaxDiscardDispatches; ++n) {
+            if (pcap_dispatch(handle_, -1, &PcapCapture::Ignore, nullptr) <= 0) return;
+        }
+    }
+
 private:
+    static void Ignore(u_char*, const pcap_pkthdr*, const u_char*) {}
+
     struct Delivery {
         std::vector<std::uint8_t>* frame;
         bool delivered;
@@ -84,23 +97,23 @@ bool IsPermissionText(const char* text) {
     return std::strstr(text, "ermission") != nullptr || std::strstr(text, "not permitted") != nullptr;
 }
 
-// Asks libpcap for the link type without promiscuous mode. 1: Ethernet, 0: something else or
-// no such device here, -1: libpcap could not tell (no permission to open captures, or the
-// interface is down), so the operating system has to say.
-int ProbeEthernet(const char* name) {
+// Asks libpcap for the link type without promiscuous mode. Only an activated probe gives a
+// verdict that lasts; when libpcap cannot tell (no permission to open captures, or the interface
+// is down) the operating system has to say, and the interface is probed again next time.
+ProbeVerdict ProbeEthernet(const std::string& name) {
     char error[PCAP_ERRBUF_SIZE] = {};
-    pcap_t* probe = pcap_create(name, error);
-    if (!probe) return IsPermissionText(error) ? -1 : 0;
+    pcap_t* probe = pcap_create(name.c_str(), error);
+    if (!probe) return {IsPermissionText(error) && IsEthernetInterface(name), false};
     pcap_set_snaplen(probe, 64);
     pcap_set_buffer_size(probe, 64 * 1024);
     pcap_set_timeout(probe, kReadTimeoutMs);
     const int activated = pcap_activate(probe);
-    int verdict = 0;
+    ProbeVerdict verdict;
     if (activated >= 0)
-        verdict = pcap_datalink(probe) == DLT_EN10MB ? 1 : 0;
+        verdict = {pcap_datalink(probe) == DLT_EN10MB, true};
     else if (activated == PCAP_ERROR_PERM_DENIED || activated == PCAP_ERROR_IFACE_NOT_UP ||
              IsPermissionText(pcap_geterr(probe)))
-        verdict = -1;
+        verdict = {IsEthernetInterface(name), false};
     pcap_close(probe);
     return verdict;
 }
@@ -126,6 +139,8 @@ bool IsPseudoDeviceName(const std::string& name) {
     return false;
 }
 
+PcapWire::PcapWire() : verdicts_(&ProbeEthernet) {}
+
 bool PcapWire::ListAdapters(std::vector<WireAdapter>& adapters) {
     adapters.clear();
     char error[PCAP_ERRBUF_SIZE] = {};
@@ -135,12 +150,12 @@ bool PcapWire::ListAdapters(std::vector<WireAdapter>& adapters) {
         if (!device->name) continue;
         const std::string name = device->name;
         if ((device->flags & PCAP_IF_LOOPBACK) != 0 || IsPseudoDeviceName(name)) continue;
-        const int verdict = ProbeEthernet(device->name);
-        const bool ethernet = verdict == 1 || (verdict < 0 && IsEthernetInterface(name));
-        if (!ethernet) continue;
-        adapters.push_back(WireAdapter{name, device->description ? device->description : ""});
+        const unsigned index = ::if_nametoindex(device->name);
+        if (!verdicts_.IsEthernet(name, index)) continue;
+        adapters.push_back(WireAdapter{name, device->description ? device->description : "", index});
     }
     pcap_freealldevs(devices);
+    verdicts_.EndListing();
     return true;
 }
 

@@ -5,20 +5,27 @@
 #include <string>
 #include <vector>
 
+#include "link/AdapterVerdicts.h"
 #include "link/Wire.h"
 
 namespace zentrel {
 
 class PcapWire : public Wire {
 public:
+    PcapWire();
+
     // Ethernet-type adapters only, in libpcap's order: loopback, "any" and pseudo-devices (USB
     // and Bluetooth monitors, netfilter queues, D-Bus, ...) are left out. The core takes the first 8.
+    // Only interfaces new since the last listing are probed for their link type.
     bool ListAdapters(std::vector<WireAdapter>& adapters) override;
     bool QueryMac(const WireAdapter& adapter, std::uint8_t mac[6]) override;
     // Promiscuous, snapshot 65536, 1 ms read time-out, immediate delivery, incoming frames only,
     // `filter` installed as given (never compiled from text).
     std::unique_ptr<Capture> Open(const WireAdapter& adapter, std::span<const BpfInstruction> filter,
                                   OpenFailure& failure, std::string& error) override;
+
+private:
+    AdapterVerdicts verdicts_;
 };
 
 // libpcap's own version text, as the host information shows it.
