@@ -3,6 +3,9 @@
 # the simulated network, under a private Xvfb:
 #   - time from starting zentrel-utility to the full station list on screen, from an empty work
 #     directory (a fresh install: only the default images) and with the plc.data that run left;
+#   - the floor for that, measured in the same run: a bare Qt dialog of the window's size
+#     (bench/BareDialog.cpp) started and watched the same way, timed to its first paint, and the
+#     ratio of each case's median to the floor's;
 #   - idle CPU of the running program over 10 s once the list is up (scan cycles included);
 #   - its resident memory.
 # "On screen" is read from the X server, not from the program: the window is captured (xwd)
@@ -17,13 +20,14 @@ runs=${2:-3}
 case "$build" in /*) ;; *) build=$root/$build ;; esac
 PLCSIM=$build/tools/plcsim/plcsim
 utility=$build/src/app/zentrel-utility
+bare=$build/bench/bare_dialog
 
 # shellcheck source=tools/simnet.sh
 . "$root/tools/simnet.sh"
 for tool in Xvfb xwd xdotool python3; do
   command -v "$tool" >/dev/null || { echo "desktop_startup: $tool is missing" >&2; exit 1; }
 done
-for program in "$PLCSIM" "$utility"; do
+for program in "$PLCSIM" "$utility" "$bare"; do
   [ -x "$program" ] || { echo "desktop_startup: $program is not built" >&2; exit 1; }
 done
 simnet_check
@@ -124,11 +128,13 @@ sys.exit(1)
 EOF
 }
 
-# Starts the program and watches it; sets app_pid, full, first, captures and lines.
+# Starts the program (or the command given) and watches it; sets app_pid, full, first, captures
+# and lines.
 start_app() {
   local start
+  [ $# -gt 0 ] || set -- "$utility"
   start=$(date +%s.%N)
-  simnet_host_bg env XDG_RUNTIME_DIR="$simnet_dir/run" "$utility"
+  simnet_host_bg env XDG_RUNTIME_DIR="$simnet_dir/run" "$@"
   app_pid=$simnet_pid
   watch_list "$app_pid" "$start" ${ZENTREL_BENCH_VERBOSE:+verbose} >"$simnet_dir/watch.out" || true
   read -r full first captures lines <"$simnet_dir/watch.out"
@@ -147,19 +153,41 @@ stop_app() {
 
 ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
 echo "zentrel-utility start-up with plcsim (3 stations), $runs runs each; seconds"
 echo "case            full list   first window   captures   text lines in the list"
-for case in fresh existing; do
+size=
+declare -A times
+# The floor runs between the program's, so that all three see the same machine.
+for case in fresh floor existing; do
   for _ in $(seq "$runs"); do
     if [ "$case" = fresh ]; then rm -f "$work/plc.data" "$work/OEMPrefs.dat"; fi
-    start_app
+    if [ "$case" = floor ]; then
+      # shellcheck disable=SC2086  # WIDTH HEIGHT
+      start_app "$bare" $size
+    else
+      start_app
+    fi
     printf "%-15s %9s   %12.3f   %8s   %s\n" "$case" "$full" "$first" "$captures" "$lines"
+    times[$case]+="$full "
+    if [ -z "$size" ]; then
+      wid=$(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null | head -n1 || true)
+      size=$(xdotool getwindowgeometry --shell "$wid" | awk -F= '/^WIDTH/ { w = $2 } /^HEIGHT/ { h = $2 } END { print w, h }')
+    fi
     stop_app
   done
   if [ "$case" = fresh ] && [ ! -s "$work/plc.data" ]; then
     echo "desktop_startup: the program left no plc.data" >&2
     exit 1
   fi
+done
+floor=$(tr ' ' '\n' <<<"${times[floor]}" | grep . | median)
+echo
+echo "floor: a bare dialog of $size to its first paint, median $floor s"
+for case in fresh existing; do
+  m=$(tr ' ' '\n' <<<"${times[$case]}" | grep . | median)
+  awk -v c="$case" -v m="$m" -v f="$floor" 'BEGIN { printf "%-8s median %.3f s to the full list = %.2f x the floor\n", c, m, m / f }'
 done
 
 # Idle: the list is up, nobody touches the program; its own scan cycles keep running.
