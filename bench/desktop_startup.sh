@@ -11,13 +11,21 @@
 # "On screen" is read from the X server, not from the program: the window is captured (xwd)
 # every 50 ms or so, and the list is full at the first capture whose powerline-list area equals the
 # area of the settled final capture (unchanged for 3 s, with rows of text in it).
-#   sudo bench/desktop_startup.sh [BUILD_DIR] [RUNS]      (defaults: build, 3)
+#   sudo bench/desktop_startup.sh [BUILD_DIR] [RUNS] [OTHER_BUILD_DIR...]   (defaults: build, 3)
+# Other builds (an older one, to compare) are measured in the same run, in turn with the first
+# and the floor; the idle figures are the first build's.
 # Needs root and: apt-get install -y xvfb x11-apps xdotool python3
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-build}
 runs=${2:-3}
 case "$build" in /*) ;; *) build=$root/$build ;; esac
+builds=("$build")
+for other in "${@:3}"; do
+  case "$other" in /*) ;; *) other=$root/$other ;; esac
+  [ -x "$other/src/app/zentrel-utility" ] || { echo "desktop_startup: $other/src/app/zentrel-utility is not built" >&2; exit 1; }
+  builds+=("$other")
+done
 PLCSIM=$build/tools/plcsim/plcsim
 utility=$build/src/app/zentrel-utility
 bare=$build/bench/bare_dialog
@@ -156,38 +164,46 @@ ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 echo "zentrel-utility start-up with plcsim (3 stations), $runs runs each; seconds"
-echo "case            full list   first window   captures   text lines in the list"
-size=
+printf "%-44s %9s   %12s   %8s   %s\n" case "full list" "first window" captures "text lines in the list"
+# A first start, not counted, warms the caches for all and gives the window's size for the floor.
+start_app
+wid=$(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null | head -n1 || true)
+size=$(xdotool getwindowgeometry --shell "$wid" | awk -F= '/^WIDTH/ { w = $2 } /^HEIGHT/ { h = $2 } END { print w, h }')
+stop_app
 declare -A times
-# The floor runs between the program's, so that all three see the same machine.
-for case in fresh floor existing; do
-  for _ in $(seq "$runs"); do
-    if [ "$case" = fresh ]; then rm -f "$work/plc.data" "$work/OEMPrefs.dat"; fi
-    if [ "$case" = floor ]; then
-      # shellcheck disable=SC2086  # WIDTH HEIGHT
-      start_app "$bare" $size
-    else
-      start_app
-    fi
-    printf "%-15s %9s   %12.3f   %8s   %s\n" "$case" "$full" "$first" "$captures" "$lines"
-    times[$case]+="$full "
-    if [ -z "$size" ]; then
-      wid=$(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null | head -n1 || true)
-      size=$(xdotool getwindowgeometry --shell "$wid" | awk -F= '/^WIDTH/ { w = $2 } /^HEIGHT/ { h = $2 } END { print w, h }')
-    fi
-    stop_app
+cases=()
+# Each round runs the floor and every build's cases once, so that all see the same machine.
+for _ in $(seq "$runs"); do
+  for case in floor "${builds[@]}"; do
+    for start in fresh existing; do
+      if [ "$case" = floor ]; then
+        [ "$start" = fresh ] || continue
+        # shellcheck disable=SC2086  # WIDTH HEIGHT
+        start_app "$bare" $size
+        label=floor
+      else
+        if [ "$start" = fresh ]; then rm -f "$work/plc.data" "$work/OEMPrefs.dat"; fi
+        start_app "$case/src/app/zentrel-utility"
+        label="$start $case"
+      fi
+      printf "%-44s %9s   %12.3f   %8s   %s\n" "$label" "$full" "$first" "$captures" "$lines"
+      [ -n "${times[$label]:-}" ] || cases+=("$label")
+      times[$label]+="$full "
+      stop_app
+      if [ "$start" = fresh ] && [ "$case" != floor ] && [ ! -s "$work/plc.data" ]; then
+        echo "desktop_startup: the program left no plc.data" >&2
+        exit 1
+      fi
+    done
   done
-  if [ "$case" = fresh ] && [ ! -s "$work/plc.data" ]; then
-    echo "desktop_startup: the program left no plc.data" >&2
-    exit 1
-  fi
 done
 floor=$(tr ' ' '\n' <<<"${times[floor]}" | grep . | median)
 echo
 echo "floor: a bare dialog of $size to its first paint, median $floor s"
-for case in fresh existing; do
-  m=$(tr ' ' '\n' <<<"${times[$case]}" | grep . | median)
-  awk -v c="$case" -v m="$m" -v f="$floor" 'BEGIN { printf "%-8s median %.3f s to the full list = %.2f x the floor\n", c, m, m / f }'
+for label in "${cases[@]}"; do
+  [ "$label" != floor ] || continue
+  m=$(tr ' ' '\n' <<<"${times[$label]}" | grep . | median)
+  awk -v c="$label" -v m="$m" -v f="$floor" 'BEGIN { printf "%-44s median %.3f s to the full list = %.2f x the floor\n", c, m, m / f }'
 done
 
 # Idle: the list is up, nobody touches the program; its own scan cycles keep running.
