@@ -170,7 +170,7 @@ start_app
 wid=$(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null | head -n1 || true)
 size=$(xdotool getwindowgeometry --shell "$wid" | awk -F= '/^WIDTH/ { w = $2 } /^HEIGHT/ { h = $2 } END { print w, h }')
 stop_app
-declare -A times
+declare -A times ratios
 cases=()
 # Each round runs the floor and every build's cases once, so that all see the same machine.
 for _ in $(seq "$runs"); do
@@ -189,6 +189,11 @@ for _ in $(seq "$runs"); do
       printf "%-44s %9s   %12.3f   %8s   %s\n" "$label" "$full" "$first" "$captures" "$lines"
       [ -n "${times[$label]:-}" ] || cases+=("$label")
       times[$label]+="$full "
+      # Against the floor of the same round: a machine whose load changes between rounds
+      # moves both alike.
+      if [ "$case" = floor ]; then round_floor=$full; else
+        ratios[$label]+="$(awk -v m="$full" -v f="$round_floor" 'BEGIN { printf "%.3f", m / f }') "
+      fi
       stop_app
       if [ "$start" = fresh ] && [ "$case" != floor ] && [ ! -s "$work/plc.data" ]; then
         echo "desktop_startup: the program left no plc.data" >&2
@@ -198,12 +203,18 @@ for _ in $(seq "$runs"); do
   done
 done
 floor=$(tr ' ' '\n' <<<"${times[floor]}" | grep . | median)
+# The fastest run is the one the rest of the machine disturbed least.
+fastest() { sort -n | head -n1; }
+floor_min=$(tr ' ' '\n' <<<"${times[floor]}" | grep . | fastest)
 echo
-echo "floor: a bare dialog of $size to its first paint, median $floor s"
+echo "floor: a bare dialog of $size to its first paint, median $floor s, fastest $floor_min s"
 for label in "${cases[@]}"; do
   [ "$label" != floor ] || continue
   m=$(tr ' ' '\n' <<<"${times[$label]}" | grep . | median)
-  awk -v c="$label" -v m="$m" -v f="$floor" 'BEGIN { printf "%-44s median %.3f s to the full list = %.2f x the floor\n", c, m, m / f }'
+  r=$(tr ' ' '\n' <<<"${ratios[$label]}" | grep . | median)
+  fm=$(tr ' ' '\n' <<<"${times[$label]}" | grep . | fastest)
+  awk -v c="$label" -v m="$m" -v f="$floor" -v r="$r" -v fm="$fm" -v ff="$floor_min" \
+    'BEGIN { printf "%-40s median %.3f s = %.2f x the floor (rounds: %.2f x); fastest %.3f s = %.2f x\n", c, m, m / f, r, fm, fm / ff }'
 done
 
 # Idle: the list is up, nobody touches the program; its own scan cycles keep running.
