@@ -53,10 +53,10 @@ done
 simnet_sim
 mkdir -m 0700 "$simnet_dir/run"
 
-# voluntary and involuntary context switches, summed over the process's threads
-switches() {
-  cat /proc/"$1"/task/*/status 2>/dev/null |
-    awk '/^voluntary_ctxt_switches/ { v += $2 } /^nonvoluntary_ctxt_switches/ { n += $2 } END { print v + 0, n + 0 }'
+# "NAME TID VOLUNTARY INVOLUNTARY" for each thread, all read at once
+per_thread() {
+  awk '/^Name:/ { n = $2 } /^Pid:/ { t = $2 } /^voluntary_ctxt_switches/ { v = $2 }
+       /^nonvoluntary_ctxt_switches/ { print n, t, v, $2 }' /proc/"$1"/task/*/status 2>/dev/null || true
 }
 
 echo "zentrel-utility idle against plcsim (3 stations) over $seconds s; context switches of all threads"
@@ -69,12 +69,18 @@ for build in "${builds[@]}"; do
   app_pid=$simnet_pid
   # Up and through its first cycles before the count starts.
   sleep 6
-  read -r v0 n0 < <(switches "$app_pid")
+  per_thread "$app_pid" >"$simnet_dir/threads.0"
   sleep "$seconds"
-  read -r v1 n1 < <(switches "$app_pid")
+  per_thread "$app_pid" >"$simnet_dir/threads.1"
+  # A thread that ended in between counts with what it had at the start.
+  read -r v n < <(awk 'NR == FNR { v[$2] = $3; n[$2] = $4; next } { dv += $3 - v[$2]; dn += $4 - n[$2] }
+                       END { print dv + 0, dn + 0 }' "$simnet_dir/threads.0" "$simnet_dir/threads.1")
   threads=$(ls /proc/"$app_pid"/task | wc -l)
-  awk -v b="$build" -v t="$threads" -v v=$((v1 - v0)) -v n=$((n1 - n0)) -v s="$seconds" \
+  awk -v b="$build" -v t="$threads" -v v="$v" -v n="$n" -v s="$seconds" \
     'BEGIN { printf "%-40s %8d %10d %12.2f %8d\n", b, t, v, v / s, n }'
+  # Which threads they were.
+  awk 'NR == FNR { was[$2] = $3; next } { printf "    thread %-16s %6d\n", $1, $3 - was[$2] }' \
+    "$simnet_dir/threads.0" "$simnet_dir/threads.1"
   kill "$app_pid" 2>/dev/null || true
   wait "$app_pid" 2>/dev/null || true
   app_pid=
