@@ -3,27 +3,39 @@
 # the simulated network, under a private Xvfb:
 #   - time from starting zentrel-utility to the full station list on screen, from an empty work
 #     directory (a fresh install: only the default images) and with the plc.data that run left;
+#   - the floor for that, measured in the same run: a bare Qt dialog of the window's size
+#     (bench/BareDialog.cpp) started and watched the same way, timed to its first paint, and the
+#     ratio of each case's median to the floor's;
 #   - idle CPU of the running program over 10 s once the list is up (scan cycles included);
 #   - its resident memory.
 # "On screen" is read from the X server, not from the program: the window is captured (xwd)
 # every 50 ms or so, and the list is full at the first capture whose powerline-list area equals the
 # area of the settled final capture (unchanged for 3 s, with rows of text in it).
-#   sudo bench/desktop_startup.sh [BUILD_DIR] [RUNS]      (defaults: build, 3)
+#   sudo bench/desktop_startup.sh [BUILD_DIR] [RUNS] [OTHER_BUILD_DIR...]   (defaults: build, 3)
+# Other builds (an older one, to compare) are measured in the same run, in turn with the first
+# and the floor; the idle figures are the first build's.
 # Needs root and: apt-get install -y xvfb x11-apps xdotool python3
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-build}
 runs=${2:-3}
 case "$build" in /*) ;; *) build=$root/$build ;; esac
+builds=("$build")
+for other in "${@:3}"; do
+  case "$other" in /*) ;; *) other=$root/$other ;; esac
+  [ -x "$other/src/app/zentrel-utility" ] || { echo "desktop_startup: $other/src/app/zentrel-utility is not built" >&2; exit 1; }
+  builds+=("$other")
+done
 PLCSIM=$build/tools/plcsim/plcsim
 utility=$build/src/app/zentrel-utility
+bare=$build/bench/bare_dialog
 
 # shellcheck source=tools/simnet.sh
 . "$root/tools/simnet.sh"
 for tool in Xvfb xwd xdotool python3; do
   command -v "$tool" >/dev/null || { echo "desktop_startup: $tool is missing" >&2; exit 1; }
 done
-for program in "$PLCSIM" "$utility"; do
+for program in "$PLCSIM" "$utility" "$bare"; do
   [ -x "$program" ] || { echo "desktop_startup: $program is not built" >&2; exit 1; }
 done
 simnet_check
@@ -124,11 +136,13 @@ sys.exit(1)
 EOF
 }
 
-# Starts the program and watches it; sets app_pid, full, first, captures and lines.
+# Starts the program (or the command given) and watches it; sets app_pid, full, first, captures
+# and lines.
 start_app() {
   local start
+  [ $# -gt 0 ] || set -- "$utility"
   start=$(date +%s.%N)
-  simnet_host_bg env XDG_RUNTIME_DIR="$simnet_dir/run" "$utility"
+  simnet_host_bg env XDG_RUNTIME_DIR="$simnet_dir/run" "$@"
   app_pid=$simnet_pid
   watch_list "$app_pid" "$start" ${ZENTREL_BENCH_VERBOSE:+verbose} >"$simnet_dir/watch.out" || true
   read -r full first captures lines <"$simnet_dir/watch.out"
@@ -147,19 +161,60 @@ stop_app() {
 
 ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
 echo "zentrel-utility start-up with plcsim (3 stations), $runs runs each; seconds"
-echo "case            full list   first window   captures   text lines in the list"
-for case in fresh existing; do
-  for _ in $(seq "$runs"); do
-    if [ "$case" = fresh ]; then rm -f "$work/plc.data" "$work/OEMPrefs.dat"; fi
-    start_app
-    printf "%-15s %9s   %12.3f   %8s   %s\n" "$case" "$full" "$first" "$captures" "$lines"
-    stop_app
+printf "%-44s %9s   %12s   %8s   %s\n" case "full list" "first window" captures "text lines in the list"
+# A first start, not counted, warms the caches for all and gives the window's size for the floor.
+start_app
+wid=$(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null | head -n1 || true)
+size=$(xdotool getwindowgeometry --shell "$wid" | awk -F= '/^WIDTH/ { w = $2 } /^HEIGHT/ { h = $2 } END { print w, h }')
+stop_app
+declare -A times ratios
+cases=()
+# Each round runs the floor and every build's cases once, so that all see the same machine.
+for _ in $(seq "$runs"); do
+  for case in floor "${builds[@]}"; do
+    for start in fresh existing; do
+      if [ "$case" = floor ]; then
+        [ "$start" = fresh ] || continue
+        # shellcheck disable=SC2086  # WIDTH HEIGHT
+        start_app "$bare" $size
+        label=floor
+      else
+        if [ "$start" = fresh ]; then rm -f "$work/plc.data" "$work/OEMPrefs.dat"; fi
+        start_app "$case/src/app/zentrel-utility"
+        label="$start $case"
+      fi
+      printf "%-44s %9s   %12.3f   %8s   %s\n" "$label" "$full" "$first" "$captures" "$lines"
+      [ -n "${times[$label]:-}" ] || cases+=("$label")
+      times[$label]+="$full "
+      # Against the floor of the same round: a machine whose load changes between rounds
+      # moves both alike.
+      if [ "$case" = floor ]; then round_floor=$full; else
+        ratios[$label]+="$(awk -v m="$full" -v f="$round_floor" 'BEGIN { printf "%.3f", m / f }') "
+      fi
+      stop_app
+      if [ "$start" = fresh ] && [ "$case" != floor ] && [ ! -s "$work/plc.data" ]; then
+        echo "desktop_startup: the program left no plc.data" >&2
+        exit 1
+      fi
+    done
   done
-  if [ "$case" = fresh ] && [ ! -s "$work/plc.data" ]; then
-    echo "desktop_startup: the program left no plc.data" >&2
-    exit 1
-  fi
+done
+floor=$(tr ' ' '\n' <<<"${times[floor]}" | grep . | median)
+# The fastest run is the one the rest of the machine disturbed least.
+fastest() { sort -n | head -n1; }
+floor_min=$(tr ' ' '\n' <<<"${times[floor]}" | grep . | fastest)
+echo
+echo "floor: a bare dialog of $size to its first paint, median $floor s, fastest $floor_min s"
+for label in "${cases[@]}"; do
+  [ "$label" != floor ] || continue
+  m=$(tr ' ' '\n' <<<"${times[$label]}" | grep . | median)
+  r=$(tr ' ' '\n' <<<"${ratios[$label]}" | grep . | median)
+  fm=$(tr ' ' '\n' <<<"${times[$label]}" | grep . | fastest)
+  awk -v c="$label" -v m="$m" -v f="$floor" -v r="$r" -v fm="$fm" -v ff="$floor_min" \
+    'BEGIN { printf "%-40s median %.3f s = %.2f x the floor (rounds: %.2f x); fastest %.3f s = %.2f x\n", c, m, m / f, r, fm, fm / ff }'
 done
 
 # Idle: the list is up, nobody touches the program; its own scan cycles keep running.

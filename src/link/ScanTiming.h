@@ -40,4 +40,16 @@ void FinishScanCycle(ScanState& scan);
 // Sends the station probes of the current adapter when their phase has come.
 void ProbeIfDue(Link& link, ScanState& scan);
 
+// What a timer that need not wake for every tick asks: how many ticks from now the next one
+// that does something comes (1 = the very next tick), counting as AdvanceScanTick and
+// ProbeIfDue do. `probesArmed` says whether the current adapter has a local device, so that the
+// probe phase sends probes. kNoTickDue while ticks are not counted at all (scanning off and no
+// scan asked for).
+inline constexpr std::int64_t kNoTickDue = -1;
+std::int64_t TicksUntilDue(const ScanState& scan, bool probesArmed);
+std::int64_t TicksUntilDue(const ScanState& scan, const Link& link);
+// Counts `ticks` ticks at once, as that many AdvanceScanTick calls would; only for ticks that
+// come before the next due one (nothing happens on them but the counting).
+void SkipTicks(ScanState& scan, std::int64_t ticks);
+
 }  // namespace zentrel

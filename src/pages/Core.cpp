@@ -13,7 +13,7 @@ Core::Core(Wire& w, Messages& m, Views& v, Clock& c, TimerHost* t, std::filesyst
     // Records whose device left no MAC are dropped before the emptied tables are written out.
     afterClearStationTables = [](Core& core) {
         PurgeEmptyHistory(core.db, core.link);
-        SaveDatabase(core);
+        SaveDatabaseSoon(core);
     };
 }
 

@@ -59,6 +59,9 @@ struct Core final : LinkEvents {
     PageState pages;
     RateHistory rates;
     std::FILE* scanLogFile = nullptr;
+    // Open SaveBatch scopes, and whether one of them has a save to make at its end.
+    int saveBatches = 0;
+    bool savePending = false;
 
     // Run by ClearStationTables after the tables are emptied: purge empty history records and
     // save plc.data.

@@ -87,7 +87,7 @@ void SetupPowerlineDeviceList(Core& core) {
         list.InsertColumn("MAC Address", 120, 1);
         list.InsertColumn("Password", 150, 1);
     }
-    SaveDatabase(core);
+    SaveDatabaseSoon(core);
     RefreshStationLists(core);
     core.views.Changed();
 }
@@ -108,6 +108,8 @@ void SetupHistoryLists(Core& core) {
 }
 
 void InitMainPage(Core& core) {
+    // The start's first scan saves at several steps: plc.data is replaced once, at the end.
+    const SaveBatch saves(core);
     auto& view = core.views.main;
     view.localDevices.present = true;
     view.powerlineDevices.present = true;

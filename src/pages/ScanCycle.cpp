@@ -49,6 +49,7 @@ void StopScanTimer(Core& core) {
 void ScanTick(Core& core) {
     const TickDue due = AdvanceScanTick(core.scan);
     if (due == TickDue::Nothing) return;
+    const SaveBatch saves(core);
     if (due == TickDue::Cycle) {
         AgeStations(core.link);
         RescanAdapters(core.link);
@@ -59,6 +60,7 @@ void ScanTick(Core& core) {
 }
 
 void RunScanCycle(Core& core) {
+    const SaveBatch saves(core);
     AgeStations(core.link);
     RescanAdapters(core.link);
     UpdateAfterCycle(core, kCyclePhase);

@@ -42,11 +42,29 @@ void LoadDatabase(Core& core) {
 }
 
 void SaveDatabase(Core& core) {
+    core.savePending = false;
     CaptureListLayout(core, core.views.main.powerlineDevices);
     const StoredChanges changes = WriteDatabase(core.db, core.link, core.directory);
     if (changes.writeError != 0 && core.onSaveFailure) core.onSaveFailure(core.FilePath(kDatabaseFile), changes.writeError);
     if (changes.taken) RefreshListedPasswords(core);
     if (changes.layoutChanged) ApplyListLayout(core, core.views.main.powerlineDevices);
+}
+
+void SaveDatabaseSoon(Core& core) {
+    if (core.saveBatches == 0) {
+        SaveDatabase(core);
+        return;
+    }
+    // What the save would change in memory happens now; only the file waits.
+    CaptureListLayout(core, core.views.main.powerlineDevices);
+    TidyHistoryForWrite(core.db);
+    core.savePending = true;
+}
+
+SaveBatch::SaveBatch(Core& core) : core_(core) { ++core_.saveBatches; }
+
+SaveBatch::~SaveBatch() {
+    if (--core_.saveBatches == 0 && core_.savePending) SaveDatabase(core_);
 }
 
 std::vector<std::string> ShownMacs(const Core& core) {
@@ -67,7 +85,7 @@ void UpdateHistory(Core& core) {
         }
     }
     UpdateHistory(core.db, core.link, listed, ShownMacs(core), core.clock.Now());
-    SaveDatabase(core);
+    SaveDatabaseSoon(core);
 }
 
 void ApplyListLayout(Core& core, ListModel& list) {

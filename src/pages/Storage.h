@@ -12,6 +12,19 @@ struct ListModel;
 
 void LoadDatabase(Core& core);
 void SaveDatabase(Core& core);
+// A save that the scan cycle makes: while a SaveBatch lives it is put off to the batch's end, so
+// that a cycle replaces plc.data once, however often its steps save; otherwise made at once.
+void SaveDatabaseSoon(Core& core);
+class SaveBatch {
+public:
+    explicit SaveBatch(Core& core);
+    ~SaveBatch();
+    SaveBatch(const SaveBatch&) = delete;
+    SaveBatch& operator=(const SaveBatch&) = delete;
+
+private:
+    Core& core_;
+};
 // Records the local devices and the listed stations in the history, then saves.
 void UpdateHistory(Core& core);
 // The MAC texts the local device list (column 1) and the powerline device list (column 3) show.

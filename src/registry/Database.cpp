@@ -203,9 +203,13 @@ bool ReadDatabase(DeviceDatabase& db, Link& link, Messages& messages, const std:
     return true;
 }
 
-StoredChanges WriteDatabase(DeviceDatabase& db, Link& link, const std::filesystem::path& directory) {
+void TidyHistoryForWrite(DeviceDatabase& db) {
     db.historyCount = std::clamp(db.historyCount, 0, kMaxHistory);
     if (db.historyCount >= 2) CompactHistory(db);
+}
+
+StoredChanges WriteDatabase(DeviceDatabase& db, Link& link, const std::filesystem::path& directory) {
+    TidyHistoryForWrite(db);
 
     // `zentrel` and the desktop program may both work in this directory: what the other one
     // wrote since this one last read or wrote the file is taken in, not overwritten. The lock

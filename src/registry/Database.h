@@ -107,6 +107,9 @@ struct StoredChanges {
 // since this one last read or wrote it. A failed write leaves the previous file in place and
 // says why in `writeError`.
 StoredChanges WriteDatabase(DeviceDatabase& db, Link& link, const std::filesystem::path& directory);
+// What WriteDatabase does to the records before it writes them (the count clamped, duplicates
+// dropped); a save that is put off does this at once, so that what follows sees the same records.
+void TidyHistoryForWrite(DeviceDatabase& db);
 void ResetDatabase(DeviceDatabase& db, Link& link);
 
 // A record's text field up to its terminator, never past the field's width.

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "ui/AddRemoteDialog.h"
@@ -69,8 +70,12 @@ void PropertySheet::Start() {
 }
 
 void PropertySheet::Open() {
+    // Two fsyncs can take longer than drawing the whole window; the list is on screen first.
+    // Should no paint come (a window that is never exposed), the save follows a moment later.
+    if (!started_) startSaves_.emplace(ctx_.core);
     Start();
     show();
+    QTimer::singleShot(1000, this, [this] { startSaves_.reset(); });
 }
 
 SheetPage* PropertySheet::CurrentPage() const { return qobject_cast<SheetPage*>(tabs->currentWidget()); }
@@ -88,6 +93,8 @@ void PropertySheet::OnTabChanged(int index) {
 
 bool PropertySheet::event(QEvent* e) {
     const bool handled = QDialog::event(e);
+    // After the paint has been put on screen, which follows the paint events.
+    if (e->type() == QEvent::Paint && startSaves_) QTimer::singleShot(0, this, [this] { startSaves_.reset(); });
     if (e->type() == QEvent::WindowActivate && started_) {
         if (auto* page = CurrentPage()) page->WindowActivated();
     }

@@ -4,6 +4,9 @@
 #include <QDialog>
 #include <QPushButton>
 #include <QTabWidget>
+#include <optional>
+
+#include "pages/Storage.h"
 
 #include "ui/AboutPageWidget.h"
 #include "ui/DiagnosticsPageWidget.h"
@@ -47,6 +50,8 @@ private:
     UiContext& ctx_;
     int currentIndex_ = -1;
     bool started_ = false;
+    // The start's save of plc.data, held until the window has been drawn once.
+    std::optional<SaveBatch> startSaves_;
 };
 
 }  // namespace zentrel::ui

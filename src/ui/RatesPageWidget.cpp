@@ -50,6 +50,20 @@ RatesPageWidget::RatesPageWidget(UiContext& ctx, QWidget* parent) : SheetPage(ct
     controls->addWidget(saveCsv);
     layout->addLayout(controls);
 
+    askCsvPath = [this]() -> std::optional<QString> {
+        const QString path = QFileDialog::getSaveFileName(this, "Save Rates", "rates.csv", "CSV (*.csv);;All (*)");
+        if (path.isEmpty()) return std::nullopt;
+        return path;
+    };
+    connect(range, &QComboBox::currentIndexChanged, this, [this] { Redraw(); });
+    connect(receive, &QCheckBox::toggled, this, [this] { Redraw(); });
+    connect(saveCsv, &QPushButton::clicked, this, [this] { SaveCsv(); });
+}
+
+// The chart is made when the page is first shown or drawn: the program's start, which shows
+// the Main page, does not wait for it.
+void RatesPageWidget::MakeChart() {
+    if (chart) return;
     chart = new QChart;
     chart->legend()->setAlignment(Qt::AlignBottom);
     chart->setMargins(QMargins(4, 4, 4, 4));
@@ -65,16 +79,12 @@ RatesPageWidget::RatesPageWidget(UiContext& ctx, QWidget* parent) : SheetPage(ct
     chartView = new QChartView(chart, this);
     chartView->setObjectName("chart");
     chartView->setRenderHint(QPainter::Antialiasing);
-    layout->addWidget(chartView, 1);
+    static_cast<QVBoxLayout*>(layout())->addWidget(chartView, 1);
+}
 
-    askCsvPath = [this]() -> std::optional<QString> {
-        const QString path = QFileDialog::getSaveFileName(this, "Save Rates", "rates.csv", "CSV (*.csv);;All (*)");
-        if (path.isEmpty()) return std::nullopt;
-        return path;
-    };
-    connect(range, &QComboBox::currentIndexChanged, this, [this] { Redraw(); });
-    connect(receive, &QCheckBox::toggled, this, [this] { Redraw(); });
-    connect(saveCsv, &QPushButton::clicked, this, [this] { SaveCsv(); });
+void RatesPageWidget::showEvent(QShowEvent* event) {
+    MakeChart();
+    SheetPage::showEvent(event);
 }
 
 void RatesPageWidget::Activate() { Redraw(); }
@@ -120,6 +130,7 @@ QLineSeries* RatesPageWidget::LineFor(const std::string& key, const QString& nam
 }
 
 void RatesPageWidget::Redraw() {
+    MakeChart();
     const Core& core = ctx_.core;
     drawnGeneration_ = core.rates.Generation();
     const std::int64_t now = ctx_.core.clock.Now();

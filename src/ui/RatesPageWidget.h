@@ -36,12 +36,17 @@ public:
     QComboBox* range = nullptr;
     QCheckBox* receive = nullptr;
     QPushButton* saveCsv = nullptr;
+    // Made when the page is first shown or drawn.
     QChartView* chartView = nullptr;
     QChart* chart = nullptr;
     // Where the CSV goes; the file chooser unless a test sets another.
     std::function<std::optional<QString>()> askCsvPath;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void MakeChart();
     void ScheduleRedraw();
     void SaveCsv();
     QLineSeries* LineFor(const std::string& key, const QString& name, bool dashed, const QColor& color);

@@ -1,0 +1,33 @@
+// The floor for the desktop program's start-up: a bare Qt dialog of a given size that draws one
+// line of text where the program's powerline list sits, and does nothing else. Started and
+// watched the same way as the program (bench/desktop_startup.sh), its time to first paint is what
+// any Qt program of that size costs on this machine.
+//   bare_dialog WIDTH HEIGHT
+#include <QApplication>
+#include <QDialog>
+#include <QPainter>
+#include <cstdlib>
+
+namespace {
+
+class BareDialog : public QDialog {
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        // Inside the area the start-up benchmark reads (see its list_area).
+        painter.drawText(40 * width() / 615, 220 * height() / 640, "Bare dialog");
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const int width = argc > 2 ? std::atoi(argv[1]) : 615;
+    const int height = argc > 2 ? std::atoi(argv[2]) : 640;
+    BareDialog dialog;
+    dialog.setWindowTitle("Bare dialog");
+    dialog.resize(width > 0 ? width : 615, height > 0 ? height : 640);
+    dialog.show();
+    return app.exec();
+}

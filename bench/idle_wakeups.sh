@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# Wake-ups of the idle desktop program: zentrel-utility runs against plcsim (a local device and
+# three stations) on the simulated network under a private Xvfb, nobody touches it, and its
+# voluntary context switches (a thread that went to sleep and was woken again) are summed over
+# all its threads (/proc/PID/task/*/status) over SECONDS, its own scan cycles included. Each
+# build given is measured in the same run:
+#   sudo bench/idle_wakeups.sh [BUILD_DIR...] [-- SECONDS]     (defaults: build, 30 s)
+# Needs root and: apt-get install -y xvfb xdotool
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+builds=()
+seconds=30
+while [ $# -gt 0 ]; do
+  if [ "$1" = -- ]; then seconds=${2:-30}; break; fi
+  builds+=("$1"); shift
+done
+[ ${#builds[@]} -gt 0 ] || builds=(build)
+
+# shellcheck source=tools/simnet.sh
+. "$root/tools/simnet.sh"
+for tool in Xvfb xdotool; do
+  command -v "$tool" >/dev/null || { echo "idle_wakeups: $tool is missing" >&2; exit 1; }
+done
+simnet_check
+
+xvfb_pid=
+app_pid=
+work=
+cleanup() {
+  if [ -n "$app_pid" ]; then kill "$app_pid" 2>/dev/null || true; wait "$app_pid" 2>/dev/null || true; fi
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
+  simnet_down
+  if [ -n "$work" ]; then rm -rf "$work"; fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+display=90
+while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do display=$((display + 1)); done
+Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+export DISPLAY=:$display
+for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.05; done
+
+simnet_up
+PLCSIM=
+for build in "${builds[@]}"; do
+  case "$build" in /*) ;; *) build=$root/$build ;; esac
+  [ -x "$build/src/app/zentrel-utility" ] || { echo "idle_wakeups: $build/src/app/zentrel-utility is not built" >&2; exit 1; }
+  [ -n "$PLCSIM" ] || PLCSIM=$build/tools/plcsim/plcsim
+done
+# shellcheck disable=SC2119  # plcsim's defaults
+simnet_sim
+mkdir -m 0700 "$simnet_dir/run"
+
+# "NAME TID VOLUNTARY INVOLUNTARY" for each thread, all read at once
+per_thread() {
+  awk '/^Name:/ { n = $2 } /^Pid:/ { t = $2 } /^voluntary_ctxt_switches/ { v = $2 }
+       /^nonvoluntary_ctxt_switches/ { print n, t, v, $2 }' /proc/"$1"/task/*/status 2>/dev/null || true
+}
+
+echo "zentrel-utility idle against plcsim (3 stations) over $seconds s; context switches of all threads"
+printf "%-40s %8s %10s %12s %8s\n" build threads voluntary "wakeups/s" forced
+for build in "${builds[@]}"; do
+  case "$build" in /*) ;; *) build=$root/$build ;; esac
+  work=$(simnet_workdir "$root")
+  cd "$work"
+  simnet_host_bg env XDG_RUNTIME_DIR="$simnet_dir/run" "$build/src/app/zentrel-utility"
+  app_pid=$simnet_pid
+  # Up and through its first cycles before the count starts.
+  sleep 6
+  per_thread "$app_pid" >"$simnet_dir/threads.0"
+  sleep "$seconds"
+  per_thread "$app_pid" >"$simnet_dir/threads.1"
+  # A thread that ended in between counts with what it had at the start.
+  read -r v n < <(awk 'NR == FNR { v[$2] = $3; n[$2] = $4; next } { dv += $3 - v[$2]; dn += $4 - n[$2] }
+                       END { print dv + 0, dn + 0 }' "$simnet_dir/threads.0" "$simnet_dir/threads.1")
+  threads=$(ls /proc/"$app_pid"/task | wc -l)
+  awk -v b="$build" -v t="$threads" -v v="$v" -v n="$n" -v s="$seconds" \
+    'BEGIN { printf "%-40s %8d %10d %12.2f %8d\n", b, t, v, v / s, n }'
+  # Which threads they were.
+  awk 'NR == FNR { was[$2] = $3; next } { printf "    thread %-16s %6d\n", $1, $3 - was[$2] }' \
+    "$simnet_dir/threads.0" "$simnet_dir/threads.1"
+  kill "$app_pid" 2>/dev/null || true
+  wait "$app_pid" 2>/dev/null || true
+  app_pid=
+  cd /
+  rm -rf "$work"
+  work=
+done
