@@ -220,31 +220,6 @@ TEST_F(ScanCycleTest, ExchangeWaitTakesAConfirmationThatCameInTimeWhenItLooksLat
     EXPECT_TRUE(heldUp);
 }
 
-TEST_F(ScanCycleTest, SetNetworkKeyReturnsTheStatusOrMinusOne) {
-    AddAdapter(false);
-    MakeCore();
-    ASSERT_TRUE(EnumerateAdapters(core->link));
-    ASSERT_TRUE(OpenCapture(core->link, 0));
-    const Mac device{0x00, 0xB0, 0x52, 0x00, 0x01, 0x01};
-    std::memcpy(core->link.adapters[0].hostMac, HostMac(0).data(), 6);
-    std::memcpy(core->link.adapters[0].localMac, device.data(), 6);
-    core->link.setKeyLocalOnly = 1;
-    const std::string key(32, 'A');
-
-    int answer = 1;
-    wire.responder = [&](int adapter, std::span<const std::uint8_t> f) {
-        if (IsAv(f, 0xA050) && answer >= 0) {
-            wire.Reply(adapter, SetKeyConfirm(HostMac(0), device, static_cast<std::uint8_t>(answer)), 10);
-        }
-    };
-    EXPECT_EQ(SetNetworkKey(core->link, key, 1, nullptr), 1);
-
-    answer = -1;
-    const std::uint32_t start = clock.TickMs();
-    EXPECT_EQ(SetNetworkKey(core->link, key, 1, nullptr), -1);
-    EXPECT_GE(clock.TickMs() - start, 350u);
-}
-
 using ManyAdaptersTest = ScanFixture;
 bool HoldsMac(const std::uint8_t* a, const Mac& b) { return std::memcmp(a, b.data(), 6) == 0; }
 
