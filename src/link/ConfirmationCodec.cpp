@@ -61,12 +61,13 @@ std::optional<NetworkInformation> DecodeNetworkInformation(FrameBytes frame) {
     ByteReader r(frame);
     std::uint8_t count = 0;
     r.Skip(kNetworkInfoOffset);
-    r.Read(info.nid, sizeof info.nid);
-    r.U8(info.snid);
-    r.U8(info.localTei);
-    r.U8(info.reserved);
-    r.Read(info.ccoMac, sizeof info.ccoMac);
-    r.U8(info.ccoTei);
+    NetworkSummary& n = info.summary;
+    r.Read(n.nid, sizeof n.nid);
+    r.U8(n.snid);
+    r.U8(n.localTei);
+    r.U8(n.reserved);
+    r.Read(n.ccoMac, sizeof n.ccoMac);
+    r.U8(n.ccoTei);
     r.U8(count);
     for (int k = 0; k < count && k < kMaxStations; ++k) {
         if (r.Remaining() < kStationRecordBytes) break;  // records past the frame's end are not there

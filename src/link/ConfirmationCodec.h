@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "link/StationTable.h"
+
 namespace zentrel {
 
 using FrameBytes = std::span<const std::uint8_t>;
@@ -35,12 +37,7 @@ struct NetworkStation {
     std::uint8_t avgRxRate;
 };
 struct NetworkInformation {
-    std::uint8_t nid[7];
-    std::uint8_t snid;
-    std::uint8_t localTei;
-    std::uint8_t reserved;
-    std::uint8_t ccoMac[6];
-    std::uint8_t ccoTei;
+    NetworkSummary summary;
     // At most 32 stations, and only those whose 15-byte record lies wholly inside the frame,
     // whatever the count byte claims.
     std::vector<NetworkStation> stations;

@@ -40,12 +40,7 @@ void TakeVersion(Link& link, int adapter, const VersionConfirmation& version) {
 void TakeNetworkInfo(Link& link, int adapter, const NetworkInformation& info) {
     StationTable& table = link.tables[static_cast<std::size_t>(adapter)];
     link.currentAdapter = adapter;
-    std::memcpy(table.nid, info.nid, sizeof table.nid);
-    table.snid = info.snid;
-    table.localTei = info.localTei;
-    table.reserved12173 = info.reserved;
-    std::memcpy(table.ccoMac, info.ccoMac, sizeof table.ccoMac);
-    table.ccoTei = info.ccoTei;
+    table.network = info.summary;
     link.replyReceived = 1;
 
     table.stationCount = 0;

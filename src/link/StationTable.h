@@ -32,6 +32,18 @@ struct StationEntry {
     std::uint8_t reserved369[7];
 };
 
+// Bytes 21..37 of a network-info confirmation: the network the local device is in and its
+// coordinator. The table keeps one copy of them; the decoder returns the same struct.
+struct NetworkSummary {
+    std::uint8_t nid[7];
+    std::uint8_t snid;
+    std::uint8_t localTei;
+    std::uint8_t reserved;
+    std::uint8_t ccoMac[6];
+    std::uint8_t ccoTei;
+};
+static_assert(sizeof(NetworkSummary) == 17 && alignof(NetworkSummary) == 1);
+
 struct StationTable {
     std::uint8_t hostMac[6];
     char networkName[26];
@@ -46,13 +58,7 @@ struct StationTable {
     std::int32_t writeBytes;
     std::uint8_t reserved12120[40];
     std::int32_t stationCount;
-    // The 17 bytes nid..ccoTei are one copy of bytes 21..37 of a network-info confirmation.
-    std::uint8_t nid[7];
-    std::uint8_t snid;
-    std::uint8_t localTei;
-    std::uint8_t reserved12173;
-    std::uint8_t ccoMac[6];
-    std::uint8_t ccoTei;
+    NetworkSummary network;
     std::uint8_t reserved12181[3];
 };
 
@@ -82,11 +88,12 @@ static_assert(offsetof(StationTable, readBytes) == 12108);
 static_assert(offsetof(StationTable, writeCount) == 12112);
 static_assert(offsetof(StationTable, writeBytes) == 12116);
 static_assert(offsetof(StationTable, stationCount) == 12160);
-static_assert(offsetof(StationTable, nid) == 12164);
-static_assert(offsetof(StationTable, snid) == 12171);
-static_assert(offsetof(StationTable, localTei) == 12172);
-static_assert(offsetof(StationTable, ccoMac) == 12174);
-static_assert(offsetof(StationTable, ccoTei) == 12180);
+static_assert(offsetof(StationTable, network) == 12164);
+static_assert(offsetof(StationTable, network) + offsetof(NetworkSummary, snid) == 12171);
+static_assert(offsetof(StationTable, network) + offsetof(NetworkSummary, localTei) == 12172);
+static_assert(offsetof(StationTable, network) + offsetof(NetworkSummary, ccoMac) == 12174);
+static_assert(offsetof(StationTable, network) + offsetof(NetworkSummary, ccoTei) == 12180);
+static_assert(offsetof(StationTable, reserved12181) == 12181);
 
 inline constexpr std::size_t kStationTableBytes = sizeof(StationTable);
 inline constexpr std::size_t kStationBlockBytes = kStationTableBytes * kMaxAdapters;  // 97472

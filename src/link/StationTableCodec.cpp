@@ -53,12 +53,12 @@ void EncodeTable(const StationTable& t, ByteWriter& w) {
     w.I32(t.writeBytes);
     w.Write(t.reserved12120, sizeof t.reserved12120);
     w.I32(t.stationCount);
-    w.Write(t.nid, 7);
-    w.U8(t.snid);
-    w.U8(t.localTei);
-    w.U8(t.reserved12173);
-    w.Write(t.ccoMac, 6);
-    w.U8(t.ccoTei);
+    w.Write(t.network.nid, 7);
+    w.U8(t.network.snid);
+    w.U8(t.network.localTei);
+    w.U8(t.network.reserved);
+    w.Write(t.network.ccoMac, 6);
+    w.U8(t.network.ccoTei);
     w.Write(t.reserved12181, sizeof t.reserved12181);
 }
 
@@ -70,9 +70,9 @@ bool DecodeTable(ByteReader& r, StationTable& t) {
         if (!DecodeEntry(r, e)) return false;
     }
     return r.I32(t.readCount) && r.I32(t.readBytes) && r.I32(t.writeCount) && r.I32(t.writeBytes) &&
-           r.Read(t.reserved12120, sizeof t.reserved12120) && r.I32(t.stationCount) && r.Read(t.nid, 7) &&
-           r.U8(t.snid) && r.U8(t.localTei) && r.U8(t.reserved12173) && r.Read(t.ccoMac, 6) &&
-           r.U8(t.ccoTei) && r.Read(t.reserved12181, sizeof t.reserved12181);
+           r.Read(t.reserved12120, sizeof t.reserved12120) && r.I32(t.stationCount) && r.Read(t.network.nid, 7) &&
+           r.U8(t.network.snid) && r.U8(t.network.localTei) && r.U8(t.network.reserved) && r.Read(t.network.ccoMac, 6) &&
+           r.U8(t.network.ccoTei) && r.Read(t.reserved12181, sizeof t.reserved12181);
 }
 
 }  // namespace

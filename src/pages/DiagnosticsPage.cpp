@@ -118,7 +118,7 @@ void RecordLocalDevices(Core& core, std::int64_t now) {
         const auto& table = core.link.tables[static_cast<std::size_t>(k)];
         if (!table.localFound) continue;
         SaveDatabase(core);
-        RecordLocalDevice(core.db, table.localMac, table.localTei, k == core.link.currentAdapter, false,
+        RecordLocalDevice(core.db, table.localMac, table.network.localTei, k == core.link.currentAdapter, false,
                           ShownMacs(core), now);
     }
 }

@@ -69,7 +69,7 @@ void RefreshStationLists(Core& core) {
             if (!ValidAdapter(adapter) || adapter >= count) continue;
             if (!core.link.adapters[static_cast<std::size_t>(adapter)].localFound) continue;
             const auto& table = core.link.tables[static_cast<std::size_t>(adapter)];
-            view.localDevices.SetCell(row, 0, HexByte(table.localTei));
+            view.localDevices.SetCell(row, 0, HexByte(table.network.localTei));
             view.localDevices.SetCell(row, 1, FormatMac(table.localMac));
         }
     }
@@ -87,13 +87,13 @@ void RefreshStationLists(Core& core) {
         if (view.powerlineDevices.Cell(row, kMacColumn) == selectedMac) view.powerlineDevices.SelectRow(row);
     }
 
-    view.ccoMac = FormatMac(table.ccoMac);
+    view.ccoMac = FormatMac(table.network.ccoMac);
     char nid[16];
-    std::snprintf(nid, sizeof nid, "%02x%02x%02x%02x%02x%02x", table.nid[0], table.nid[1], table.nid[2],
-                  table.nid[3], table.nid[4], table.nid[5]);
+    std::snprintf(nid, sizeof nid, "%02x%02x%02x%02x%02x%02x", table.network.nid[0], table.network.nid[1], table.network.nid[2],
+                  table.network.nid[3], table.network.nid[4], table.network.nid[5]);
     view.nid = nid;
-    view.snid = std::to_string(table.snid);
-    view.ccoTei = HexByte(table.ccoTei);
+    view.snid = std::to_string(table.network.snid);
+    view.ccoTei = HexByte(table.network.ccoTei);
 
     UpdateHistory(core);
 }

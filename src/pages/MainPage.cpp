@@ -32,7 +32,7 @@ void FillLocalDeviceList(Core& core) {
         // The row remembers its adapter: rows exist only for adapters with a device, so a row
         // number is not an adapter number once an adapter without one comes first.
         const int row = list.AppendRow(i);
-        list.SetCell(row, 0, HexByte(table.localTei));
+        list.SetCell(row, 0, HexByte(table.network.localTei));
         list.SetCell(row, 1, FormatMac(table.localMac));
     }
     list.SelectRow(core.mainPage.selectedLocalRow);

@@ -38,8 +38,8 @@ bool IsPublicNetwork(const StationTable& table) {
     // set, which another program, a reset or the device's button may have changed since. Before
     // that the name is compared with its terminator, so one that only begins with the default is
     // private.
-    const bool nidKnown = std::any_of(std::begin(table.nid), std::end(table.nid), [](std::uint8_t b) { return b != 0; });
-    return nidKnown ? IsDefaultNetworkNid(table.nid)
+    const bool nidKnown = std::any_of(std::begin(table.network.nid), std::end(table.network.nid), [](std::uint8_t b) { return b != 0; });
+    return nidKnown ? IsDefaultNetworkNid(table.network.nid)
                     : std::memcmp(table.networkName, kDefaultNetworkName, sizeof kDefaultNetworkName) == 0;
 }
 

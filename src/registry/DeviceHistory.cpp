@@ -176,7 +176,7 @@ void UpdateHistory(DeviceDatabase& db, const Link& link, const std::vector<Liste
     for (int a = 0; a < kMaxAdapters; ++a) {
         const StationTable& t = link.tables[static_cast<std::size_t>(a)];
         if (!IsMacSet(t.localMac)) continue;
-        RecordLocalDevice(db, t.localMac, t.localTei, a == link.currentAdapter, true, shownMacs, now);
+        RecordLocalDevice(db, t.localMac, t.network.localTei, a == link.currentAdapter, true, shownMacs, now);
     }
     for (const ListedStation& station : listed) {
         const Mac mac = MacFromText(station.mac);

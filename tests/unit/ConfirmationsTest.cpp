@@ -88,12 +88,12 @@ TEST_F(ConfirmationsTest, GoldenFramesDecodeIntoTheTables) {
         EXPECT_EQ(e.missesTillDrop, 0);
     }
     EXPECT_EQ(Table(0).stations[3].present, 0);
-    EXPECT_EQ(std::memcmp(Table(0).nid, "\xB0\xF2\xE6\x95\x66\x6B\x03", 7), 0);
-    EXPECT_EQ(Table(0).snid, 7);
-    EXPECT_EQ(Table(0).localTei, 1);
-    EXPECT_EQ(Table(0).reserved12173, 2);
-    EXPECT_EQ(FormatMac(Table(0).ccoMac), "00:B0:52:5A:00:01");
-    EXPECT_EQ(Table(0).ccoTei, 1);
+    EXPECT_EQ(std::memcmp(Table(0).network.nid, "\xB0\xF2\xE6\x95\x66\x6B\x03", 7), 0);
+    EXPECT_EQ(Table(0).network.snid, 7);
+    EXPECT_EQ(Table(0).network.localTei, 1);
+    EXPECT_EQ(Table(0).network.reserved, 2);
+    EXPECT_EQ(FormatMac(Table(0).network.ccoMac), "00:B0:52:5A:00:01");
+    EXPECT_EQ(Table(0).network.ccoTei, 1);
     EXPECT_EQ(views.main.stationCountText, "3 Powerline Devices detected");
 }
 

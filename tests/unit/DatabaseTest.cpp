@@ -245,7 +245,7 @@ TEST_F(DatabaseTest, UpdateHistoryRecordsLocalAndRemoteDevices) {
     clock.wallSeconds = 1000;
     auto& t = core->link.tables[0];
     std::memcpy(t.localMac, M(0x50).data(), 6);
-    t.localTei = 0x0A;
+    t.network.localTei = 0x0A;
     AddPowerlineRow(views.main.powerlineDevices, "300", M(0x61), "PASS-WORD");
     AddPowerlineRow(views.main.powerlineDevices, "87", M(0x62), std::string(200, 'p'));
     views.main.powerlineDevices.SetCell(1, 0, std::string(40, 'L'));
@@ -269,7 +269,7 @@ TEST_F(DatabaseTest, UpdateHistoryRecordsLocalAndRemoteDevices) {
     // A second pass updates in place; the local device of the current adapter loses its password.
     SetRecordText(core->db.history[0].password, 118, "stale");
     clock.wallSeconds = 2000;
-    t.localTei = 0x0B;
+    t.network.localTei = 0x0B;
     views.main.powerlineDevices.SetCell(0, 1, "12 Mbps");
     UpdateHistory(*core);
     ASSERT_EQ(core->db.historyCount, 3);

@@ -43,7 +43,7 @@ protected:
         for (std::uint8_t n = 0; n < 2; ++n) std::memcpy(core->link.access.slots[n].hostMac, Mac{2, 0, 0, 0, 0, std::uint8_t(n + 1)}.data(), 6);
         auto& t0 = core->link.tables[0];
         t0.localFound = 1;
-        t0.localTei = 0x0A;
+        t0.network.localTei = 0x0A;
         std::memcpy(t0.localMac, Mac{0x00, 0xB0, 0x52, 0x00, 0x01, 0x01}.data(), 6);
         std::snprintf(core->link.adapters[0].firmwareVersion, 100, "%s", "FW-1.2.3");
         t0.readCount = 5;

@@ -31,7 +31,7 @@ TEST_F(MainPageTest, LocalRowsMapToTheAdapterTheyShow) {
     MakeCore();
     core->link.access.adapterCount = 3;
     core->link.tables[1].localFound = 1;
-    core->link.tables[1].localTei = 0x0A;
+    core->link.tables[1].network.localTei = 0x0A;
     std::memcpy(core->link.tables[1].localMac, Mac{0x00, 0xB0, 0x52, 0x00, 0x02, 0x01}.data(), 6);
     core->link.adapters[1].localFound = 1;
     FillLocalDeviceList(*core);

@@ -89,7 +89,7 @@ std::string ScanJson(const Core& core, long cycle, std::int64_t now) {
         const StationTable& own = link.tables[static_cast<std::size_t>(adapter)];
         if (row) out += ',';
         out += "{\"nic\":" + std::to_string(adapter + 1);
-        out += ",\"tei\":" + std::to_string(own.localTei);
+        out += ",\"tei\":" + std::to_string(own.network.localTei);
         out += ",\"mac\":";
         out += MacJson(own.localMac);
         out += ",\"firmwareVersion\":";
@@ -105,11 +105,11 @@ std::string ScanJson(const Core& core, long cycle, std::int64_t now) {
         out += "{\"type\":";
         out += IsPublicNetwork(table) ? "\"public\"" : "\"private\"";
         out += ",\"nid\":";
-        out += HexJson(table.nid, sizeof table.nid);
-        out += ",\"snid\":" + std::to_string(table.snid);
+        out += HexJson(table.network.nid, sizeof table.network.nid);
+        out += ",\"snid\":" + std::to_string(table.network.snid);
         out += ",\"ccoMac\":";
-        out += MacJson(table.ccoMac);
-        out += ",\"ccoTei\":" + std::to_string(table.ccoTei);
+        out += MacJson(table.network.ccoMac);
+        out += ",\"ccoTei\":" + std::to_string(table.network.ccoTei);
         out += '}';
     } else {
         out += "null";
