@@ -4,10 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QFile>
 #include <QProcess>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -55,8 +55,8 @@ protected:
         return program;
     }
     std::string Err(int copy) const {
-        QFile file(QString::fromStdString((tmp / ("err." + std::to_string(copy))).string()));
-        return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "";
+        std::ifstream file(tmp / ("err." + std::to_string(copy)));
+        return {std::istreambuf_iterator<char>(file), {}};
     }
 #endif
 
