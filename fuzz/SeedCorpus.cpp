@@ -19,7 +19,7 @@
 #include "support/FakeClock.h"
 #include "support/MemoryWire.h"
 #include "support/RecordingMessages.h"
-#include "support/TestBitmap.h"
+#include "BmpWriter.h"
 #include "support/TestFrames.h"
 
 namespace {
@@ -187,7 +187,7 @@ void VendorSeeds(const fs::path& dir) {
     Write(dir, "empty", Bytes{});
 }
 
-// A bitmap of the given layout, through the tests' bitmap writer; palette and pixels from a
+// A bitmap of the given layout, through the bitmap writer; palette and pixels from a
 // small pattern.
 Bytes MakeBmp(int width, int height, int bitCount, std::uint32_t headerSize, std::uint32_t compression,
               const std::vector<std::uint32_t>& masks, int paletteEntries, bool topDown) {

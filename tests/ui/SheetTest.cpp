@@ -21,7 +21,6 @@
 #include "SheetFixture.h"
 #include "app/desktop/InstanceGuard.h"
 #include "support/Records.h"
-#include "support/TestBitmap.h"
 #include "ui/AddRemoteDialog.h"
 #include "ui/SetPasswordDialog.h"
 
@@ -244,12 +243,7 @@ TEST_F(SheetFixture, AboutPageDrawsTheBitmapAtItsPosition) {
     Start();
     ShowTab(3);
     const QImage plain = sheet->aboutPage->grab().toImage();
-    BmpRecipe recipe;
-    recipe.width = 200;
-    recipe.height = 100;
-    recipe.pixel = [](int x, int y) { return x == 0 && y == 0 ? 0x00FF00u : x < 100 ? 0xFF0000u : 0x0000FFu; };
-    const auto f = MakeBmp(recipe);
-    std::ofstream(dir / "oemBig.bmp", std::ios::binary).write(reinterpret_cast<const char*>(f.data()), static_cast<std::streamsize>(f.size()));
+    std::filesystem::copy_file(ZENTREL_TEST_DATA "/bmp/oem-big.bmp", dir / "oemBig.bmp");  // 200 x 100
     const QImage shot = sheet->aboutPage->grab().toImage();
     ASSERT_EQ(shot.size(), plain.size());
     // The picture's top-left pixel is green, its edges meet the page where they should.

@@ -2,10 +2,13 @@
 // tables, frames not meant for this host are dropped, and no length makes it read past a frame.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "link/ConfirmationCodec.h"
 #include "link/Confirmations.h"
 #include "link/Frames.h"
 #include "pages/MainPage.h"
@@ -125,33 +128,24 @@ TEST_F(ConfirmationsTest, FortyRecordsInAFullFrameFillThirtyTwoSlots) {
     EXPECT_EQ(Table(1).stations[0].present, 0);
 }
 
-// Every length from nothing to the whole frame: only whole fields and records are taken, and no
-// length makes the handler read past the frame (the build under AddressSanitizer checks that).
-TEST_F(ConfirmationsTest, TruncatedFramesOfEveryLength) {
+// Every length from nothing to the whole frame: only whole fields and records are decoded, and no
+// length makes a decoder read past the frame (the build under AddressSanitizer checks that).
+TEST(ConfirmationCodec, TruncatedFramesOfEveryLength) {
     const Bytes info = Golden("network_info_confirm.hex");
-    for (std::size_t length = 0; length <= info.size(); ++length) {
-        SCOPED_TRACE(length);
-        ResetLink(kMmNetworkInfoRequest);
-        Table(0).stationCount = 99;
-        Handle(0, Bytes(info.begin(), info.begin() + static_cast<std::ptrdiff_t>(length)));
-        const int whole = length < 39 ? 0 : static_cast<int>((length - 39) / 15);
-        EXPECT_EQ(core.link.replyReceived, length >= 39 ? 1 : 0);
-        EXPECT_EQ(Table(0).stationCount, length < 39 ? 99 : whole);
-        for (int k = 0; k < 3; ++k) EXPECT_EQ(Table(0).stations[k].present, k < whole ? 1 : 0) << k;
-    }
     const Bytes version = VersionConfirm(kHost0, kLocal, "VERSION");
     const Bytes setKey = SetKeyConfirm(kHost0, kLocal, 0);
-    for (std::size_t length = 0; length <= 60; ++length) {
+    const auto cut = [](const Bytes& frame, std::size_t n) {
+        return Bytes(frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(std::min(n, frame.size())));
+    };
+    for (std::size_t length = 0; length <= info.size(); ++length) {
         SCOPED_TRACE(length);
-        ResetLink(kMmVersionRequest);
-        Handle(0, Bytes(version.begin(), version.begin() + static_cast<std::ptrdiff_t>(std::min(length, version.size()))));
-        EXPECT_EQ(core.link.replyReceived, length >= 20 ? 1 : 0);  // the OUI ends at byte 19
-        EXPECT_EQ(std::string(Rec(0).firmwareVersion), std::string("VERSION").substr(0, length > 23 ? length - 23 : 0));
-        ResetLink(kMmSetKeyRequest);
-        std::uint8_t status = 0x77;
-        Handle(0, Bytes(setKey.begin(), setKey.begin() + static_cast<std::ptrdiff_t>(length)), &status);
-        EXPECT_EQ(status, length >= 21 ? 0 : 0x77);
-        EXPECT_EQ(core.link.replyReceived, length >= 21 ? 1 : 0);
+        const auto decoded = DecodeNetworkInformation(cut(info, length));
+        ASSERT_EQ(decoded.has_value(), length >= 39);
+        EXPECT_EQ(decoded ? decoded->stations.size() : 0u, length >= 39 ? (length - 39) / 15 : 0u);
+        const auto v = DecodeVersionConfirmation(cut(version, length));
+        ASSERT_EQ(v.has_value(), length >= 20);  // the OUI ends at byte 19
+        EXPECT_EQ(v ? v->firmware : "", std::string("VERSION").substr(0, length > 23 ? length - 23 : 0));
+        EXPECT_EQ(DecodeSetKeyStatus(cut(setKey, length)), length >= 21 ? std::optional<std::uint8_t>(0) : std::nullopt);
     }
 }
 

@@ -1,16 +1,24 @@
-// The exchange engine and the scan cycle on the in-memory wire with virtual time.
+// The exchange engine, discovery over several adapters, the adapter listing and the scan cycle
+// on the in-memory wire with virtual time; the timer that sleeps to the next due tick and the
+// cycle's single save of plc.data.
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <map>
 
 #include "ScanFixture.h"
+#include "link/AdapterVerdicts.h"
+#include "link/Exchange.h"
 #include "link/StationOps.h"
 #include "registry/Database.h"
 
 namespace zentrel::test {
 namespace {
 
-// Ticks (counted from the call) at which a discovery and a station probe went out on adapter 0.
 struct TickLog {
     std::vector<int> cycles;
     std::vector<int> probes;
@@ -18,19 +26,20 @@ struct TickLog {
 
 class ScanCycleTest : public ScanFixture {
 protected:
-    TickLog RunTicks(int ticks) {
+    // Ticks (counted from the call) at which a discovery and a station probe went out on adapter
+    // 0, ticking one by one or, as the desktop timer does, sleeping to the next due tick.
+    TickLog RunTicks(int ticks, bool sleeping = false) {
         TickLog log;
         auto isVersion = +[](std::span<const std::uint8_t> b) { return IsAv(b, 0xA000); };
-        int versions = CountSent(0, isVersion);
-        int probes = CountSent(0, &IsHomePlug10);
-        for (int t = 1; t <= ticks; ++t) {
+        for (int t = 0; t < ticks;) {
+            const int versions = CountSent(0, isVersion), probes = CountSent(0, &IsHomePlug10);
+            const std::int64_t due = sleeping ? TicksUntilDue(core->scan, core->link) : 1;
+            if (due == kNoTickDue || t + due > ticks) break;
+            SkipTicks(core->scan, due - 1);
+            t += static_cast<int>(due);
             ScanTick(*core);
-            const int v = CountSent(0, isVersion);
-            const int p = CountSent(0, &IsHomePlug10);
-            if (v != versions) log.cycles.push_back(t);
-            if (p != probes) log.probes.push_back(t);
-            versions = v;
-            probes = p;
+            if (CountSent(0, isVersion) != versions) log.cycles.push_back(t);
+            if (CountSent(0, &IsHomePlug10) != probes) log.probes.push_back(t);
         }
         return log;
     }
@@ -48,18 +57,20 @@ TEST_F(ScanCycleTest, CyclesAndProbesComeAtTheirTicks) {
     };
     AddAdapter(true, {Station(1, 2, 50), Station(2, 3, 60)});
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.device ? "with a local device" : "without one");
-        devices[0].present = c.device;
-        MakeCore();
-        EXPECT_EQ(RestartScanning(*core), c.device);
-        StartScanTimer(*core);  // the Main page's activation
-        EXPECT_TRUE(timer.running);
-        EXPECT_EQ(timer.interval, 25);
-        wire.ClearSent();
-        const TickLog log = RunTicks(600);
-        EXPECT_EQ(log.cycles, c.cycles);
-        EXPECT_EQ(log.probes, c.probes);
-        core.reset();
+        for (bool sleeping : {false, true}) {
+            SCOPED_TRACE(testing::Message() << (c.device ? "with a local device" : "without one") << (sleeping ? ", sleeping" : ""));
+            devices[0].present = c.device;
+            MakeCore();
+            EXPECT_EQ(RestartScanning(*core), c.device);
+            StartScanTimer(*core);  // the Main page's activation
+            EXPECT_TRUE(timer.running);
+            EXPECT_EQ(timer.interval, 25);
+            wire.ClearSent();
+            const TickLog log = RunTicks(600, sleeping);
+            EXPECT_EQ(log.cycles, c.cycles);
+            EXPECT_EQ(log.probes, c.probes);
+            core.reset();
+        }
     }
 }
 
@@ -159,10 +170,7 @@ TEST_F(ScanCycleTest, AdaptersWithoutLocalDeviceAreNotAskedForNetworkInfo) {
     ASSERT_EQ(SentTimes(0, 0xA000).size(), 1u);
     ASSERT_EQ(SentTimes(1, 0xA000).size(), 1u);
     EXPECT_TRUE(SentTimes(0, 0xA038).empty());
-    // Both version requests go out at once; then 2 ms, then one wait of 50 ms for the answers,
-    // and not another 450 ms of unanswerable requests.
-    EXPECT_EQ(SentTimes(1, 0xA000)[0], SentTimes(0, 0xA000)[0]);
-    EXPECT_GE(clock.TickMs() - start, 52u);
+    // The discovery's one wait, not another 450 ms of unanswerable requests.
     EXPECT_LE(clock.TickMs() - start, 58u);
     EXPECT_EQ(views.main.connection, "No Device Detected");
     EXPECT_EQ(views.main.powerlineDevices.RowCount(), 0);
@@ -212,29 +220,227 @@ TEST_F(ScanCycleTest, ExchangeWaitTakesAConfirmationThatCameInTimeWhenItLooksLat
     EXPECT_TRUE(heldUp);
 }
 
-TEST_F(ScanCycleTest, SetNetworkKeyReturnsTheStatusOrMinusOne) {
+using ManyAdaptersTest = ScanFixture;
+bool HoldsMac(const std::uint8_t* a, const Mac& b) { return std::memcmp(a, b.data(), 6) == 0; }
+
+// The adapter taken is the one asking the adapters one after another would take: the first in
+// list order whose device answered within the wait, whichever answered first.
+TEST_F(ManyAdaptersTest, DiscoveryTakesTheFirstAdapterInListOrderWhoseDeviceAnswered) {
+    struct Case {
+        std::vector<int> delays;  // per adapter: the device's answer delay, -1 without a device
+        int chosen;
+        std::uint32_t minMs, maxMs;  // virtual time of the whole discovery
+    };
+    const Case cases[] = {
+        {{-1, 30, -1, 1}, 1, 52, 58},
+        {{-1, -1, -1, 0}, 3, 52, 58},
+        {{60, 5, -1, -1}, 1, 52, 58},  // an answer after the wait does not count
+        {{1, 1, -1, 1}, 0, 2, 8},      // nothing before the first adapter can answer: no wait
+        {{-1, -1, -1, -1}, -1, 52, 58},
+    };
+    MakeCore();
+    const std::uint32_t none = clock.TickMs();
+    EXPECT_FALSE(RescanAdapters(core->link));
+    EXPECT_EQ(clock.TickMs(), none) << "without adapters there is nothing to wait for";
+    for (int i = 0; i < 4; ++i) AddAdapter(true);
+    MakeCore();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.chosen);
+        for (std::size_t i = 0; i < 4; ++i) {
+            devices[i].present = c.delays[i] >= 0;
+            devices[i].delayMs = static_cast<std::uint32_t>(c.delays[i]);
+            wire.Adapter(static_cast<int>(i)).incoming.clear();
+        }
+        wire.ClearSent();
+        core->link.currentAdapter = -1;
+        const std::uint32_t start = clock.TickMs();
+        EXPECT_EQ(RescanAdapters(core->link), c.chosen >= 0);
+        const std::uint32_t took = clock.TickMs() - start;
+        EXPECT_GE(took, c.minMs);
+        EXPECT_LE(took, c.maxMs);
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(SentTimes(i, 0xA000), std::vector<std::uint32_t>{start}) << "adapter " << i;
+            EXPECT_EQ(core->link.adapters[static_cast<std::size_t>(i)].localFound, i == c.chosen ? 1 : 0) << i;
+        }
+        if (c.chosen < 0) continue;
+        const auto& record = core->link.adapters[static_cast<std::size_t>(c.chosen)];
+        EXPECT_EQ(core->link.currentAdapter, c.chosen);
+        EXPECT_TRUE(HoldsMac(record.localMac, devices[static_cast<std::size_t>(c.chosen)].mac));
+        EXPECT_TRUE(HoldsMac(core->link.tables[static_cast<std::size_t>(c.chosen)].localMac,
+                            devices[static_cast<std::size_t>(c.chosen)].mac));
+        EXPECT_STREQ(record.firmwareVersion, "SIM-FW-1.0");
+    }
+}
+
+// A cycle keeps the captures open for the next one; what they received in between, here an
+// answer that came after the wait, must not count as the next discovery's answer.
+TEST_F(ManyAdaptersTest, AnAnswerThatCameBetweenCyclesIsNotTaken) {
+    AddAdapter(true);
     AddAdapter(false);
     MakeCore();
-    ASSERT_TRUE(EnumerateAdapters(core->link));
-    ASSERT_TRUE(OpenCapture(core->link, 0));
-    const Mac device{0x00, 0xB0, 0x52, 0x00, 0x01, 0x01};
-    std::memcpy(core->link.adapters[0].hostMac, HostMac(0).data(), 6);
-    std::memcpy(core->link.adapters[0].localMac, device.data(), 6);
-    core->link.setKeyLocalOnly = 1;
-    const std::string key(32, 'A');
+    devices[0].delayMs = 60;
+    EXPECT_FALSE(RescanAdapters(core->link));
+    devices[0].present = false;
+    clock.Advance(5000);
+    EXPECT_FALSE(RescanAdapters(core->link));
+    EXPECT_EQ(core->link.adapters[0].localFound, 0);
+}
 
-    int answer = 1;
-    wire.responder = [&](int adapter, std::span<const std::uint8_t> f) {
-        if (IsAv(f, 0xA050) && answer >= 0) {
-            wire.Reply(adapter, SetKeyConfirm(HostMac(0), device, static_cast<std::uint8_t>(answer)), 10);
-        }
+// Every adapter with a known device is asked in each attempt at once; each answer fills its own
+// table and the chosen adapter stays current.
+TEST_F(ManyAdaptersTest, NetworkInfoAsksEveryKnownDeviceAtOncePerAttempt) {
+    AddAdapter(true, {Station(1, 2, 50)});
+    AddAdapter(true, {Station(2, 3, 60)});
+    AddAdapter(true, {Station(3, 4, 70), Station(4, 5, 80)});
+    MakeCore();
+    ASSERT_TRUE(RescanAdapters(core->link));
+    ASSERT_EQ(core->link.currentAdapter, 0);
+    std::memcpy(core->link.adapters[2].localMac, devices[2].mac.data(), 6);  // known from before
+    devices[0].ignoreNetworkInfo = 2;
+    wire.ClearSent();
+    QueryNetworkInfo(core->link);
+    const auto first = SentTimes(0, 0xA038);
+    ASSERT_EQ(first.size(), 3u);
+    EXPECT_EQ(SentTimes(2, 0xA038), std::vector<std::uint32_t>{first[0]});
+    EXPECT_TRUE(SentTimes(1, 0xA038).empty());
+    EXPECT_EQ(core->link.tables[0].stationCount, 1);
+    EXPECT_EQ(core->link.tables[1].stationCount, 0);
+    EXPECT_EQ(core->link.tables[2].stationCount, 2);
+    EXPECT_EQ(core->link.currentAdapter, 0);
+}
+
+TEST(AdapterVerdictsTest, ProbesOnlyInterfacesTheLastListingDidNotHave) {
+    std::map<std::string, ProbeVerdict> answers = {
+        {"eth0", {true, true}}, {"tun0", {false, true}}, {"down0", {true, false}}, {"eth1", {true, true}}};
+    std::vector<std::string> probed;
+    AdapterVerdicts verdicts([&](const std::string& name) {
+        probed.push_back(name);
+        return answers.at(name);
+    });
+    struct Listing {
+        std::vector<std::pair<std::string, unsigned>> interfaces;  // name and index
+        std::vector<bool> ethernet;
+        std::vector<std::string> probed;
     };
-    EXPECT_EQ(SetNetworkKey(core->link, key, 1, nullptr), 1);
+    const Listing listings[] = {
+        {{{"eth0", 2}, {"tun0", 3}, {"down0", 4}}, {true, false, true}, {"eth0", "tun0", "down0"}},
+        // Only the verdict the probe could not be sure of is asked again.
+        {{{"eth0", 2}, {"tun0", 3}, {"down0", 4}}, {true, false, true}, {"down0"}},
+        // eth0 was removed and made again (now a tunnel); eth1 is new; index 0 is unknown.
+        {{{"eth0", 7}, {"eth1", 5}, {"tun0", 3}, {"eth1", 0}}, {false, true, false, true}, {"eth0", "eth1", "eth1"}},
+        {{{"eth0", 7}, {"eth1", 5}}, {false, true}, {}},
+        // tun0 left the previous listing and is forgotten.
+        {{{"tun0", 3}}, {false}, {"tun0"}},
+    };
+    int n = 0;
+    for (const Listing& listing : listings) {
+        SCOPED_TRACE(n++);
+        if (n == 3) answers["eth0"] = {false, true};
+        probed.clear();
+        std::vector<bool> ethernet;
+        for (const auto& [name, index] : listing.interfaces) ethernet.push_back(verdicts.IsEthernet(name, index));
+        verdicts.EndListing();
+        EXPECT_EQ(ethernet, listing.ethernet);
+        EXPECT_EQ(probed, listing.probed);
+    }
+}
 
-    answer = -1;
-    const std::uint32_t start = clock.TickMs();
-    EXPECT_EQ(SetNetworkKey(core->link, key, 1, nullptr), -1);
-    EXPECT_GE(clock.TickMs() - start, 350u);
+// What a tick does, stepping the way the scan tick does: 0 nothing, 1 the probes, 2 a cycle.
+int StepOnce(ScanState& scan, bool armed) {
+    const TickDue due = AdvanceScanTick(scan);
+    if (due == TickDue::Cycle) return 2;
+    return due == TickDue::Probes && armed && scan.phase == 2 ? 1 : 0;
+}
+
+TEST(ScanSleep, TicksUntilDueAndSkipTicksMatchTickByTickStepping) {
+    int checked = 0;
+    for (int perPhase : {-3, 0, 1, 2, 7, 30}) {
+        for (int phase = -1; phase <= 8; ++phase) {
+            for (int count = 0; count <= 32; count += 3) {
+                for (int flags = 0; flags < 8; ++flags) {
+                    ScanState start;
+                    start.ticksPerPhase = perPhase;
+                    start.phase = phase;
+                    start.tickCount = count;
+                    start.autoRefreshOff = flags & 1;
+                    start.scanRequested = (flags >> 1) & 1;
+                    const bool armed = (flags >> 2) & 1;
+                    SCOPED_TRACE(testing::Message() << perPhase << " " << phase << " " << count << " " << flags);
+                    ScanState stepped = start;
+                    int expected = kNoTickDue;
+                    for (int t = 1; t <= 1000 && expected == kNoTickDue; ++t) {
+                        if (StepOnce(stepped, armed) != 0) expected = t;
+                    }
+                    ASSERT_EQ(TicksUntilDue(start, armed), expected);
+                    if (expected == kNoTickDue) continue;
+                    ScanState reference = start;
+                    for (int t = 1; t < expected; ++t) StepOnce(reference, armed);
+                    ScanState skipped = start;
+                    SkipTicks(skipped, expected - 1);
+                    EXPECT_EQ(skipped.phase, reference.phase);
+                    EXPECT_EQ(skipped.tickCount, reference.tickCount);
+                    ++checked;
+                }
+            }
+        }
+    }
+    EXPECT_GT(checked, 1000);
+}
+
+using ScanSleepTest = ScanFixture;
+
+// The scan tick as it was before its saves were put together: every step saves at once.
+void TickSavingAtEachStep(Core& core) {
+    const TickDue due = AdvanceScanTick(core.scan);
+    if (due == TickDue::Nothing) return;
+    if (due == TickDue::Cycle) {
+        AgeStations(core.link);
+        RescanAdapters(core.link);
+        UpdateAfterCycle(core, kCyclePhase);
+        FinishScanCycle(core.scan);
+    }
+    ProbeIfDue(core.link, core.scan);
+}
+
+TEST_F(ScanSleepTest, CycleReplacesPlcDataOnceWithTheBytesOfSavingAtEachStep) {
+    AddAdapter(true, {Station(1, 2, 50), Station(2, 3, 60), Station(3, 4, 70)});
+    const auto base = dir;
+    const std::uint32_t startMs = clock.TickMs();
+    std::string bytes[2];
+    int replaces[2] = {};
+    for (int coalesced : {0, 1}) {
+        // The same virtual time for both runs, to the millisecond within the second.
+        clock.Advance((1000 + startMs % 1000 - clock.TickMs() % 1000) % 1000);
+        clock.wallSeconds = 1700000000 - (clock.TickMs() - startMs) / 1000;
+        devices[0].stations = {Station(1, 2, 50), Station(2, 3, 60), Station(3, 4, 70)};
+        dir = base / std::to_string(coalesced);
+        std::filesystem::create_directories(dir);
+        MakeCore();
+        RestartScanning(*core);
+        StartScanTimer(*core);
+        const int watcher = ::inotify_init1(IN_NONBLOCK);
+        ASSERT_GE(watcher, 0);
+        // Each replacement is written to a new file first (events for one name would merge).
+        ASSERT_GE(::inotify_add_watch(watcher, dir.c_str(), IN_CREATE), 0);
+        for (int t = 1; t <= 400; ++t) {
+            if (t == 200) devices[0].stations.pop_back();  // a station leaves: the second cycle drops it
+            coalesced ? ScanTick(*core) : TickSavingAtEachStep(*core);
+        }
+        alignas(inotify_event) char events[4096];
+        for (ssize_t n; (n = ::read(watcher, events, sizeof events)) > 0;) {
+            for (char* p = events; p < events + n; p += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(p)->len)
+                ++replaces[coalesced];
+        }
+        ::close(watcher);
+        std::ifstream in(dir / "plc.data", std::ios::binary);
+        bytes[coalesced].assign(std::istreambuf_iterator<char>(in), {});
+        core.reset();
+    }
+    dir = base;
+    EXPECT_EQ(bytes[1], bytes[0]);
+    EXPECT_GT(bytes[0].size(), 1000u);
+    EXPECT_EQ(replaces[1], 2);  // two cycles in 400 ticks, one replace each
+    EXPECT_GT(replaces[0], replaces[1]);
 }
 
 }  // namespace

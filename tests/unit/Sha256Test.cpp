@@ -94,13 +94,7 @@ TEST(Sha256, ImplementationsAgreeOnRandomInput) {
     SelectBestSha256Impl();
 }
 
-std::string ImplTestName(const ::testing::TestParamInfo<Sha256Impl>& info) {
-    static const char* const kNames[] = {"Portable", "X86Sha", "ArmSha2"};
-    return kNames[static_cast<int>(info.param)];
-}
-
 INSTANTIATE_TEST_SUITE_P(Impl, Sha256AllImpls,
-                         ::testing::Values(Sha256Impl::Portable, Sha256Impl::X86ShaNi, Sha256Impl::ArmSha2),
-                         ImplTestName);
+                         ::testing::Values(Sha256Impl::Portable, Sha256Impl::X86ShaNi, Sha256Impl::ArmSha2));
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "support/TestBitmap.h"
+#include "BmpWriter.h"
 
 #include "base/ByteReader.h"
 

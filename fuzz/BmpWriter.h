@@ -1,6 +1,6 @@
 #pragma once
-// Bitmap files laid out the way common writers lay them out, for the decoder's tests and the
-// About page's.
+// Bitmap files laid out the way common writers lay them out, for the fuzz seeds of the bitmap
+// decoder.
 #include <cstdint>
 #include <functional>
 #include <vector>
