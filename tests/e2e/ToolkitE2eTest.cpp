@@ -19,10 +19,8 @@ const char kFirmware[] = "TOOLKIT-LAB-FW-2.7";
 const char kNid[] = "0A:1B:2C:3D:4E:5F:06";
 
 struct SimStation {
-    const char* mac;
-    const char* bridged;
-    int tx;
-    int rx;
+    const char *mac, *bridged;
+    int tx, rx;
     const char* password;
 };
 // Listed: the first three. The fourth is in another network and must not be.
@@ -104,8 +102,7 @@ TEST_F(ToolkitE2e, ReadsFirmwareNetworkAndEveryStation) {
     const struct {
         const char* program;
         std::string args;
-        bool firmware;
-        bool network;
+        bool firmware, network;  // whether it reads each
     } cases[] = {
         {"plctool", "-r local", true, false},
         {"plctool", "-m local", false, true},
@@ -227,18 +224,14 @@ TEST_F(ToolkitE2e, EveryFramePlcsimSendsDissectsCleanly) {
     EXPECT_EQ(tshark.status, 0) << tshark.out;
     EXPECT_EQ(tshark.out.find("Malformed"), std::string::npos) << tshark.out;
     EXPECT_EQ(tshark.out.find("Expert Info (Error"), std::string::npos) << tshark.out;
-    const struct {
-        const char* text;
-        std::size_t count;
-    } expected[] = {
+    const std::pair<const char*, std::size_t> expected[] = {  // a text and how often tshark prints it
         {"HomePlug AV protocol", 6},  {"GET_SW.CNF", 1}, {"NW_INFO.CNF", 2},
         {"SET_KEY.CNF", 3},           {"Version: 1.1", 1}, {"Station MAC Address: ", 6},
     };
-    for (const auto& e : expected) {
+    for (const auto& [text, expectedCount] : expected) {
         std::size_t count = 0;
-        for (std::size_t at = tshark.out.find(e.text); at != std::string::npos; at = tshark.out.find(e.text, at + 1))
-            ++count;
-        EXPECT_EQ(count, e.count) << e.text << "\n" << tshark.out;
+        for (std::size_t at = tshark.out.find(text); at != std::string::npos; at = tshark.out.find(text, at + 1)) ++count;
+        EXPECT_EQ(count, expectedCount) << text << "\n" << tshark.out;
     }
 }
 

@@ -201,14 +201,11 @@ TEST(RateScheduleTest, RatesAtChosenTimes) {
 }
 
 TEST(RateScheduleTest, DurationsAndRefusedSchedules) {
-    const struct {
-        const char* text;
-        std::int64_t ms;  // -1: refused
-    } durations[] = {{"90s", 90000}, {"1.5s", 1500}, {"500ms", 500}, {"2m", 120000}, {"7", 7000},
+    const std::pair<const char*, std::int64_t> durations[] = {  // a text and its milliseconds; -1: refused{"90s", 90000}, {"1.5s", 1500}, {"500ms", 500}, {"2m", 120000}, {"7", 7000},
                      {"", -1},       {"s", -1},      {"-1s", -1},    {"1h", -1},     {"604801s", -1}};
-    for (const auto& c : durations) {
+    for (const auto& [text, expected] : durations) {
         std::int64_t ms = -2;
-        EXPECT_EQ(ParseDuration(c.text, ms) ? ms : -1, c.ms) << c.text;
+        EXPECT_EQ(ParseDuration(text, ms) ? ms : -1, expected) << text;
     }
     const std::pair<const char*, const char*> refused[] = {  // the config text and the start of its error
         {"rates = 10s 5/5, 10s 6/6", "line 2: bad value for rates"},

@@ -48,9 +48,7 @@ std::vector<std::string> Shows(QWidget* page, bool rows) {
         if (auto* e = qobject_cast<QLineEdit*>(w)) add("field", e->text());
         if (auto* t = qobject_cast<QTableWidget*>(w)) {
             QStringList headers;
-            for (int v = 0; v < t->columnCount(); ++v) {
-                headers << t->horizontalHeaderItem(t->horizontalHeader()->logicalIndex(v))->text();
-            }
+            for (int v = 0; v < t->columnCount(); ++v) headers << t->horizontalHeaderItem(t->horizontalHeader()->logicalIndex(v))->text();
             add("list", headers.join(" | "));
             for (int r = 0; rows && r < t->rowCount(); ++r) {
                 QStringList cells;
@@ -68,12 +66,9 @@ std::map<std::string, std::vector<std::string>> GoldenTexts() {
     std::ifstream in(ZENTREL_TEST_DATA "/ui_texts.txt");
     std::string line, page;
     while (std::getline(in, line)) {
-        if (line.size() > 2 && line.front() == '[' && line.back() == ']') {
-            page = line.substr(1, line.size() - 2);
-        } else if (!line.empty()) {
-            // A "\n" in the file stands for a line break in the text.
-            pages[page].push_back(std::regex_replace(line, std::regex(R"(\\n)"), "\n"));
-        }
+        // A "\n" in the file stands for a line break in the text.
+        if (line.size() > 2 && line.front() == '[' && line.back() == ']') page = line.substr(1, line.size() - 2);
+        else if (!line.empty()) pages[page].push_back(std::regex_replace(line, std::regex(R"(\\n)"), "\n"));
     }
     return pages;
 }
@@ -301,9 +296,8 @@ protected:
     // Whether Tab from `window` reaches every button it shows, and Space and Enter press each.
     static void ExpectKeyboardReachesButtons(QWidget* window, QAbstractButton* skipPressing) {
         std::set<QAbstractButton*> shown, reached;
-        for (auto* b : window->findChildren<QAbstractButton*>()) {
+        for (auto* b : window->findChildren<QAbstractButton*>())
             if (b->isVisible() && !qobject_cast<QAbstractButton*>(b->parentWidget())) shown.insert(b);
-        }
         for (int i = 0; i < 40; ++i) {
             QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window, Qt::Key_Tab);
             if (auto* b = qobject_cast<QAbstractButton*>(QApplication::focusWidget())) reached.insert(b);
