@@ -133,9 +133,7 @@ TEST_F(InstanceGuardPlaces, TenCopiesAtOnceLeaveExactlyOneRunning) {
     env.insert("XDG_RUNTIME_DIR", QString::fromStdString(tmp.string()));
     std::vector<std::unique_ptr<QProcess>> copies;
     for (int i = 0; i < 10; ++i) copies.push_back(StartProgram(i));
-    const auto running = [&] {
-        return std::count_if(copies.begin(), copies.end(), [](const auto& p) { return p->state() != QProcess::NotRunning; });
-    };
+    const auto running = [&] { return std::count_if(copies.begin(), copies.end(), [](const auto& p) { return p->state() != QProcess::NotRunning; }); };
     // Until all but one have ended (generously: ten Qt start-ups on a busy machine); then the
     // survivor keeps running while a late refusal gets a moment to show up.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);

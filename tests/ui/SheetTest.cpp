@@ -122,16 +122,6 @@ TEST_F(SheetFixture, EveryPageShowsItsTextsAndItsModel) {
     EXPECT_EQ(Shows(&addRemote, false), golden["Add Remote Device to Network"]);
 }
 
-TEST_F(SheetFixture, ListsFollowTheirModelAndEmptyAnAddressLink) {
-    AddAdapter(false);
-    MakeSheet([](Core& c) { c.prefs.webAddress.clear(); });
-    Start();
-    EXPECT_EQ(sheet->mainPage->connection->text(), "No Device Detected");
-    EXPECT_EQ(sheet->mainPage->powerlineList->rowCount(), 0);
-    ShowTab(3);
-    EXPECT_FALSE(sheet->aboutPage->link->isVisible());
-}
-
 TEST_F(SheetFixture, HeaderClicksSortBothWaysAndDraggedColumnsReachTheModel) {
     StartScanned({Station(7, 2, 50), Station(3, 3, 100), Station(5, 4, 20)});
     auto* list = sheet->mainPage->powerlineList;
@@ -147,7 +137,7 @@ TEST_F(SheetFixture, HeaderClicksSortBothWaysAndDraggedColumnsReachTheModel) {
     EXPECT_EQ(app->views.main.powerlineDevices.columnOrder.front(), 1);
 }
 
-TEST_F(SheetFixture, DialogsForwardTheirFieldsAndShowTheAnswer) {
+TEST_F(SheetFixture, DialogsAndDeleteForwardWhatTheUserChose) {
     StartScanned({Station(2, 2, 50)});
     auto* list = sheet->mainPage->powerlineList;
     list->clearSelection();
@@ -170,6 +160,16 @@ TEST_F(SheetFixture, DialogsForwardTheirFieldsAndShowTheAnswer) {
     EXPECT_EQ(setKeyRequests, 1);
     EXPECT_EQ(lastNmk, NmkText("Upstairs"));
     EXPECT_EQ(addRemote.result(), QDialog::Accepted);
+
+    // Delete forwards the selected history row.
+    AddRecord(app->core.db, {0x00, 0xB0, 0x52, 0x99, 0x99, 0x99}, "09");
+    ShowTab(2);
+    auto* history = sheet->diagnosticsPage->history;
+    const int rows = history->rowCount();
+    history->selectRow(Column(history, 1).indexOf("00:B0:52:99:99:99"));
+    sheet->diagnosticsPage->deleteButton->click();
+    EXPECT_EQ(history->rowCount(), rows - 1);
+    EXPECT_EQ(Column(history, 1).indexOf("00:B0:52:99:99:99"), -1);
 }
 
 // The name reaches the requests; the progress box counts finished devices, the final box changes.
@@ -197,18 +197,6 @@ TEST_F(SheetFixture, SetAllDevicesForwardsTheNameAndShowsItsProgress) {
     EXPECT_NE(last.find("\n3 of 4 devices changed."), std::string::npos) << last;
 }
 
-TEST_F(SheetFixture, DeleteForwardsTheSelectedHistoryRow) {
-    StartScanned({Station(2, 2, 50)});
-    AddRecord(app->core.db, {0x00, 0xB0, 0x52, 0x99, 0x99, 0x99}, "09");
-    ShowTab(2);
-    auto* history = sheet->diagnosticsPage->history;
-    const int rows = history->rowCount();
-    history->selectRow(Column(history, 1).indexOf("00:B0:52:99:99:99"));
-    sheet->diagnosticsPage->deleteButton->click();
-    EXPECT_EQ(history->rowCount(), rows - 1);
-    EXPECT_EQ(Column(history, 1).indexOf("00:B0:52:99:99:99"), -1);
-}
-
 // The real message box: its caption, icon and buttons, and the button the user clicks.
 TEST(QtMessagesTest, TheClickedButtonIsTheAnswer) {
     const auto m = app::AlreadyRunningMessage("Zentrel Utility");
@@ -232,19 +220,22 @@ TEST(QtMessagesTest, TheClickedButtonIsTheAnswer) {
     }
 }
 
+// Without a device the list stays empty; without a web address the About page shows no link.
 // oemBig.bmp is read again at every painting and drawn at the preferences' position (80, 25).
-TEST_F(SheetFixture, AboutPageDrawsTheBitmapAtItsPosition) {
-    MakeSheet();
+TEST_F(SheetFixture, AnEmptyListNoLinkAndTheAboutBitmapAtItsPosition) {
+    AddAdapter(false);
+    MakeSheet([](Core& c) { c.prefs.webAddress.clear(); });
     Start();
+    EXPECT_EQ(sheet->mainPage->connection->text(), "No Device Detected");
+    EXPECT_EQ(sheet->mainPage->powerlineList->rowCount(), 0);
     ShowTab(3);
+    EXPECT_FALSE(sheet->aboutPage->link->isVisible());
     const QImage plain = sheet->aboutPage->grab().toImage();
     std::filesystem::copy_file(ZENTREL_TEST_DATA "/bmp/oem-big.bmp", dir / "oemBig.bmp");  // 200 x 100
     const QImage shot = sheet->aboutPage->grab().toImage();
     ASSERT_EQ(shot.size(), plain.size());
     // The picture's top-left pixel is green, its edges meet the page where they should.
-    for (const auto& [x, y] : {std::pair{79, 25}, {80, 24}, {280, 60}, {120, 125}}) {
-        EXPECT_EQ(shot.pixel(x, y), plain.pixel(x, y)) << x << "," << y;
-    }
+    for (const auto& [x, y] : {std::pair{79, 25}, {80, 24}, {280, 60}, {120, 125}}) EXPECT_EQ(shot.pixel(x, y), plain.pixel(x, y)) << x << "," << y;
     EXPECT_EQ(shot.pixelColor(80, 25), QColor(0, 255, 0));
 }
 
