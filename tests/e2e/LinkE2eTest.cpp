@@ -27,9 +27,8 @@ std::vector<std::vector<std::uint8_t>> Drain(int ms, Fetch fetch) {
     std::vector<std::vector<std::uint8_t>> frames;
     std::vector<std::uint8_t> frame;
     using Clock = std::chrono::steady_clock;
-    for (const auto end = Clock::now() + std::chrono::milliseconds(ms); Clock::now() < end;) {
+    for (const auto end = Clock::now() + std::chrono::milliseconds(ms); Clock::now() < end;)
         if (fetch(frame)) frames.push_back(frame);
-    }
     return frames;
 }
 

@@ -204,9 +204,7 @@ TEST_F(WatchE2e, JsonLinesOnePerCycleAndAMetricsFileThatPassesPromtoolAndFollows
         "          o[\"stationCount\"], len(o[\"stations\"]), s[\"mac\"], s[\"tei\"], s[\"bridgedMac\"], s[\"txMbps\"], s[\"rxMbps\"])'");
     ASSERT_EQ(summary.status, 0) << summary.err;
     std::string expected;
-    for (const char* cycle : {"1", "2", "3"}) {
-        expected += std::string("1 ") + cycle + " True public 7 3 3 00:B0:52:5A:00:02 2 02:00:00:AA:BB:C2 107 83\n";
-    }
+    for (const char* cycle : {"1", "2", "3"}) expected += std::string("1 ") + cycle + " True public 7 3 3 00:B0:52:5A:00:02 2 02:00:00:AA:BB:C2 107 83\n";
     EXPECT_EQ(summary.out, expected);
     // With periodic scanning off, watch asks for each next scan itself.
     WriteFastPrefs(4, 0);
