@@ -72,9 +72,8 @@ TEST_F(ScanE2e, OneScanFromAnEmptyDirectoryListsTheLocalDeviceAndItsStationsAlso
     EXPECT_EQ(run.out, kScan);
     EXPECT_EQ(ScanJson(), kScanJson);
 
-    if (std::system("command -v setcap >/dev/null && command -v setpriv >/dev/null") != 0) {
+    if (std::system("command -v setcap >/dev/null && command -v setpriv >/dev/null") != 0)
         GTEST_SKIP() << "setcap (libcap2-bin) or setpriv (util-linux) is missing";
-    }
     std::filesystem::create_directories(Path("nobody"));
     ASSERT_EQ(::chown(Path("nobody").c_str(), 65534, 65534), 0);
     std::filesystem::copy_file(ZENTREL_CLI, Path("zentrel"));
