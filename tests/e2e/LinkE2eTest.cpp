@@ -1,5 +1,5 @@
-// The adapter-access layer over real veth pairs: what the filter lets through, padding and the
-// size limit on the wire.
+// The adapter-access layer over real veth pairs: what the filter lets through, and frames as they
+// reach the wire (the size rules themselves are checked on the test wire).
 #include <algorithm>
 #include <chrono>
 #include <vector>
@@ -27,9 +27,8 @@ std::vector<std::vector<std::uint8_t>> Drain(int ms, Fetch fetch) {
     std::vector<std::vector<std::uint8_t>> frames;
     std::vector<std::uint8_t> frame;
     using Clock = std::chrono::steady_clock;
-    for (const auto end = Clock::now() + std::chrono::milliseconds(ms); Clock::now() < end;) {
+    for (const auto end = Clock::now() + std::chrono::milliseconds(ms); Clock::now() < end;)
         if (fetch(frame)) frames.push_back(frame);
-    }
     return frames;
 }
 
@@ -86,7 +85,7 @@ TEST_F(LinkE2e, OnlyHomePlugEtherTypesReachReceiveFrameWhateverTheDestination) {
     EXPECT_EQ(seenMarkers, expectedMarkers);
 }
 
-TEST_F(LinkE2e, ShortFramesArePaddedAndOversizedOnesRefused) {
+TEST_F(LinkE2e, ShortFramesReachTheWirePaddedAndFullOnesWhole) {
     E2E_PREPARE();
     ASSERT_TRUE(OpenBothEnds());
     const MacBytes peer{0x02, 0x5A, 0xEE, 0x00, 0x00, 0x01};
@@ -94,11 +93,8 @@ TEST_F(LinkE2e, ShortFramesArePaddedAndOversizedOnesRefused) {
     // by the sanitizers.
     const auto shortFrame = Frame(peer, 0x887B, 18, 0x01);
     const auto fullFrame = Frame(peer, 0x88E1, 1514, 0x02);
-    const auto tooLong = Frame(peer, 0x88E1, 1515, 0x03);
     EXPECT_TRUE(SendFrame(core->link, 0, shortFrame.data(), shortFrame.size()));
     EXPECT_TRUE(SendFrame(core->link, 0, fullFrame.data(), fullFrame.size()));
-    EXPECT_FALSE(SendFrame(core->link, 0, tooLong.data(), tooLong.size()));
-    EXPECT_FALSE(SendFrame(core->link, 1, shortFrame.data(), shortFrame.size())) << "no capture on adapter 1";
 
     std::vector<std::vector<std::uint8_t>> seen;
     for (auto& frame : Drain(300, [&](std::vector<std::uint8_t>& f) { return farEnd->Fetch(f) == 1; }))

@@ -15,7 +15,7 @@
 #include <fstream>
 #include <mutex>
 #include <random>
-#include <sstream>
+#include <iterator>
 #include <thread>
 
 #include "link/pcap/PcapWire.h"
@@ -90,14 +90,12 @@ bool NetnsLab::Start(std::string& error) {
     char mac[18];
     std::snprintf(mac, sizeof mac, "%02x:%02x:%02x:%02x:%02x:%02x", kHostMac[0], kHostMac[1], kHostMac[2],
                   kHostMac[3], kHostMac[4], kHostMac[5]);
-    const std::string host = std::string(kHostInterface), mains = std::string(kMainsInterface);
-    if (!Ip("netns add " + hostNs_, error) || !Ip("netns add " + mainsNs_, error) ||
-        !Ip("-n " + hostNs_ + " link add " + host + " address " + mac + " type veth peer name " + mains + " netns " +
-                mainsNs_,
-            error) ||
-        !Ip("-n " + hostNs_ + " link set " + host + " up", error) ||
-        !Ip("-n " + mainsNs_ + " link set " + mains + " up", error))
-        return false;
+    const std::string host = kHostInterface, mains = kMainsInterface;
+    for (const std::string& args : {"netns add " + hostNs_, "netns add " + mainsNs_,
+                                    "-n " + hostNs_ + " link add " + host + " address " + mac + " type veth peer name " +
+                                        mains + " netns " + mainsNs_,
+                                    "-n " + hostNs_ + " link set " + host + " up", "-n " + mainsNs_ + " link set " + mains + " up"})
+        if (!Ip(args, error)) return false;
     if (EnterNamespace(hostNs_)) return true;
     error = "cannot enter namespace " + hostNs_;
     return false;
@@ -151,11 +149,7 @@ int NetnsLab::StopSim() {
     int status = 0;
     ::kill(sim_, SIGTERM);
     for (int waited = 0; ::waitpid(sim_, &status, WNOHANG) == 0; waited += 10) {
-        if (waited >= 3000) {
-            ::kill(sim_, SIGKILL);
-            ::waitpid(sim_, &status, 0);
-            break;
-        }
+        if (waited == 3000) ::kill(sim_, SIGKILL);
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     sim_ = -1;
@@ -204,10 +198,8 @@ void NetnsLab::Cleanup() {
 }
 
 std::string ReadText(const std::string& path) {
-    std::ifstream file(path);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
 }
 
 }  // namespace zentrel::e2e

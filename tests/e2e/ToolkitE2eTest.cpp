@@ -7,7 +7,6 @@
 #include <fstream>
 #include <map>
 #include <regex>
-#include <sstream>
 
 #include "E2eFixture.h"
 #include "keys/KeyDerivation.h"
@@ -20,10 +19,8 @@ const char kFirmware[] = "TOOLKIT-LAB-FW-2.7";
 const char kNid[] = "0A:1B:2C:3D:4E:5F:06";
 
 struct SimStation {
-    const char* mac;
-    const char* bridged;
-    int tx;
-    int rx;
+    const char *mac, *bridged;
+    int tx, rx;
     const char* password;
 };
 // Listed: the first three. The fourth is in another network and must not be.
@@ -42,45 +39,26 @@ struct Listing {
 
 Listing ParseListing(const std::string& text) {
     Listing listing;
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line)) {
-        const std::size_t start = line.find_first_not_of(" \t");
-        const std::size_t equals = line.find(" = ");
-        if (start == std::string::npos || equals == std::string::npos) continue;
-        const std::string key = line.substr(start, equals - start);
-        const std::string value = line.substr(equals + 3);
-        if (key.rfind("network->", 0) == 0) {
-            listing.network[key.substr(9)] = value;
-        } else if (key.rfind("station->", 0) == 0) {
-            if (key == "station->MAC") listing.stations.emplace_back();
-            if (!listing.stations.empty()) listing.stations.back()[key.substr(9)] = value;
-        }
+    const std::regex field(R"(^[ \t]*(network|station)->(\S+) = (.*)$)", std::regex::multiline);
+    for (std::sregex_iterator m(text.begin(), text.end(), field), end; m != end; ++m) {
+        const std::string kind = (*m)[1], key = (*m)[2], value = (*m)[3];
+        if (kind == "network") listing.network[key] = value;
+        if (kind == "station" && key == "MAC") listing.stations.emplace_back();
+        if (kind == "station" && !listing.stations.empty()) listing.stations.back()[key] = value;
     }
     return listing;
 }
 
 // The "local" and "station" lines of plcsim's state dump.
 std::string KeyLines(const std::string& dump) {
-    std::istringstream lines(dump);
-    std::string line, kept;
-    while (std::getline(lines, line)) {
-        if (line.rfind("local ", 0) == 0 || line.rfind("station ", 0) == 0) kept += line + "\n";
-    }
+    const std::regex keyLine("^(local|station) .*\n", std::regex::multiline);
+    std::string kept;
+    for (std::sregex_iterator m(dump.begin(), dump.end(), keyLine), end; m != end; ++m) kept += m->str();
     return kept;
 }
 
 class ToolkitE2e : public E2eTest {
 protected:
-    // Empty when every program is there; otherwise the reason to skip.
-    static std::string MissingTools(const std::vector<const char*>& programs) {
-        for (const std::string program : programs)
-            if (std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) != 0)
-                return program + " is not installed (Debian packages plc-utils, plc-utils-extra and tshark; "
-                                 "make deps installs them)";
-        return {};
-    }
-
     // A toolkit command on the host end of the veth pair; stdout and stderr together. Each read
     // waits out its timeout for further replies, so the timeout bounds the test's time, and a
     // second is ample on a veth.
@@ -109,21 +87,22 @@ protected:
     }
 };
 
-#define TOOLKIT_PREPARE(...)                                                    \
-    do {                                                                        \
-        const std::string missing = MissingTools({__VA_ARGS__});                \
-        if (!missing.empty()) GTEST_SKIP() << missing;                          \
-        E2E_PREPARE();                                                         \
+// Skips the test when a program is missing, then prepares the lab.
+#define TOOLKIT_PREPARE(programs)                                                                         \
+    do {                                                                                                  \
+        if (std::system("for p in " programs "; do command -v $p >/dev/null || exit 1; done") != 0)      \
+            GTEST_SKIP() << "one of " programs " is not installed (Debian packages plc-utils, "           \
+                            "plc-utils-extra and tshark; make deps installs them)";                       \
+        E2E_PREPARE();                                                                                    \
     } while (0)
 
 TEST_F(ToolkitE2e, ReadsFirmwareNetworkAndEveryStation) {
-    TOOLKIT_PREPARE("plctool", "int6k");
+    TOOLKIT_PREPARE("plctool int6k");
     ASSERT_TRUE(StartLab(true));
     const struct {
         const char* program;
         std::string args;
-        bool firmware;
-        bool network;
+        bool firmware, network;  // whether it reads each
     } cases[] = {
         {"plctool", "-r local", true, false},
         {"plctool", "-m local", false, true},
@@ -133,7 +112,6 @@ TEST_F(ToolkitE2e, ReadsFirmwareNetworkAndEveryStation) {
     for (const auto& c : cases) {
         const std::string what = std::string(c.program) + " " + c.args;
         const std::string out = Tool(c.program, c.args);
-        EXPECT_EQ(out.find(kFirmware) != std::string::npos, c.firmware) << what << "\n" << out;
         // The version line names the device.
         EXPECT_EQ(std::regex_search(out, std::regex(std::string(kLocalMac) + ".*" + kFirmware)), c.firmware)
             << what << "\n" << out;
@@ -149,12 +127,12 @@ TEST_F(ToolkitE2e, ReadsFirmwareNetworkAndEveryStation) {
         ASSERT_EQ(listing.stations.size(), 3u) << what << "\n" << out;
         for (std::size_t k = 0; k < 3; ++k) {
             auto station = listing.stations[k];
-            EXPECT_EQ(station["MAC"], kStations[k].mac) << what;
-            EXPECT_EQ(station["TEI"], std::to_string(k + 2)) << what;
-            EXPECT_EQ(station["BDA"], kStations[k].bridged) << what;
+            const SimStation& s = kStations[k];
             // The number a rate field starts with: "082 mbps Primary" is 82.
-            EXPECT_EQ(std::atoi(station["AvgPHYDR_TX"].c_str()), kStations[k].tx) << what << " " << station["MAC"];
-            EXPECT_EQ(std::atoi(station["AvgPHYDR_RX"].c_str()), kStations[k].rx) << what << " " << station["MAC"];
+            EXPECT_EQ(station["MAC"] + " " + station["TEI"] + " " + station["BDA"] + " " + std::to_string(std::atoi(station["AvgPHYDR_TX"].c_str())) +
+                          " " + std::to_string(std::atoi(station["AvgPHYDR_RX"].c_str())),
+                      std::string(s.mac) + " " + std::to_string(k + 2) + " " + s.bridged + " " + std::to_string(s.tx) + " " + std::to_string(s.rx))
+                << what;
         }
     }
     // Both network-info layouts were asked for: plctool uses MMV 1, int6k MMV 0 (byte 14 of the
@@ -167,7 +145,7 @@ TEST_F(ToolkitE2e, ReadsFirmwareNetworkAndEveryStation) {
 // plctool -J for each remote station whose password is known, then -M for the local device: the
 // same keys as `zentrel set-name NewName --all` leaves behind.
 TEST_F(ToolkitE2e, SetKeyChangesKeysAsSetNameDoes) {
-    TOOLKIT_PREPARE("plctool", "hpavkey");
+    TOOLKIT_PREPARE("plctool hpavkey");
     ASSERT_TRUE(StartLab(false));
     const std::string nmk = NmkText("NewName");
     for (int k = 0; k < 2; ++k) {
@@ -207,7 +185,7 @@ TEST_F(ToolkitE2e, SetKeyChangesKeysAsSetNameDoes) {
 }
 
 TEST_F(ToolkitE2e, EveryFramePlcsimSendsDissectsCleanly) {
-    TOOLKIT_PREPARE("plctool", "int6k", "tshark");
+    TOOLKIT_PREPARE("plctool int6k tshark");
     ASSERT_TRUE(StartLab(false));
     std::string error;
     auto capture = lab->OpenCapture(false, error);
@@ -246,18 +224,14 @@ TEST_F(ToolkitE2e, EveryFramePlcsimSendsDissectsCleanly) {
     EXPECT_EQ(tshark.status, 0) << tshark.out;
     EXPECT_EQ(tshark.out.find("Malformed"), std::string::npos) << tshark.out;
     EXPECT_EQ(tshark.out.find("Expert Info (Error"), std::string::npos) << tshark.out;
-    const struct {
-        const char* text;
-        std::size_t count;
-    } expected[] = {
+    const std::pair<const char*, std::size_t> expected[] = {  // a text and how often tshark prints it
         {"HomePlug AV protocol", 6},  {"GET_SW.CNF", 1}, {"NW_INFO.CNF", 2},
         {"SET_KEY.CNF", 3},           {"Version: 1.1", 1}, {"Station MAC Address: ", 6},
     };
-    for (const auto& e : expected) {
+    for (const auto& [text, expectedCount] : expected) {
         std::size_t count = 0;
-        for (std::size_t at = tshark.out.find(e.text); at != std::string::npos; at = tshark.out.find(e.text, at + 1))
-            ++count;
-        EXPECT_EQ(count, e.count) << e.text << "\n" << tshark.out;
+        for (std::size_t at = tshark.out.find(text); at != std::string::npos; at = tshark.out.find(text, at + 1)) ++count;
+        EXPECT_EQ(count, expectedCount) << text << "\n" << tshark.out;
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -99,8 +100,7 @@ TEST_F(SimulatorTest, KeysMoveStationsBetweenNetworks) {
 
     auto reply = Exchange(sim, SetKey(config.local.mac, newNmk, &dak), 100);
     ASSERT_FALSE(reply.empty());
-    EXPECT_EQ(reply[15], 0x51);
-    EXPECT_EQ(reply[20], 0x00);
+    EXPECT_EQ(HexText(reply.data() + 15, 6), "51A000B05200");  // the set-key confirmation, status 0
     // Station 1 left the local device's network.
     reply = Exchange(sim, Request(config.local.mac, 0xA038), 200);
     EXPECT_EQ(ListedMacs(reply), (std::vector<Mac>{config.stations[0].mac, config.stations[2].mac}));
@@ -124,8 +124,7 @@ TEST_F(SimulatorTest, SetKeyStatuses) {
     const Key dak0 = DakFromPassword(config.stations[0].password);
     struct Case {
         const char* name;
-        std::uint8_t allStatus;
-        std::uint8_t station0Status;
+        std::uint8_t allStatus, station0Status;  // the statuses plcsim is told to give
         const Key* dak;
         Mac target;
         std::uint8_t expected;
@@ -147,9 +146,8 @@ TEST_F(SimulatorTest, SetKeyStatuses) {
         const auto reply = Exchange(sim, SetKey(kManagement, nmk, c.dak, c.target), 0);
         ASSERT_FALSE(reply.empty()) << c.name;
         EXPECT_EQ(reply[20], c.expected) << c.name;
-        EXPECT_EQ(sim.Config().stations[0].nmk == nmk, c.station0Moves) << c.name;
-        EXPECT_EQ(sim.Config().stations[1].nmk, local.stations[1].nmk) << c.name;
-        EXPECT_EQ(sim.Config().local.nmk, local.local.nmk) << c.name;
+        EXPECT_EQ(std::tuple(sim.Config().stations[0].nmk == nmk, sim.Config().stations[1].nmk, sim.Config().local.nmk),
+                  std::tuple(c.station0Moves, local.stations[1].nmk, local.local.nmk)) << c.name;
         // A failed local request leaves the device answering.
         EXPECT_FALSE(Exchange(sim, Request(kManagement, 0xA000), 1).empty()) << c.name;
     }
@@ -160,8 +158,7 @@ TEST_F(SimulatorTest, Faults) {
     config.faults.delayMs = 40;
     config.faults.stopAfterSeconds = 5;
     Simulator sim(config);
-    EXPECT_TRUE(Exchange(sim, Request(config.local.mac, 0xA038), 0).empty());
-    EXPECT_TRUE(Exchange(sim, Request(config.local.mac, 0xA038), 0).empty());
+    for (int ignored = 0; ignored < 2; ++ignored) EXPECT_TRUE(Exchange(sim, Request(config.local.mac, 0xA038), 0).empty());
     out.clear();
     sim.HandleFrame(Request(config.local.mac, 0xA038), 100, out);
     ASSERT_EQ(out.size(), 1u);
@@ -203,19 +200,13 @@ TEST(RateScheduleTest, RatesAtChosenTimes) {
 }
 
 TEST(RateScheduleTest, DurationsAndRefusedSchedules) {
-    const struct {
-        const char* text;
-        std::int64_t ms;  // -1: refused
-    } durations[] = {{"90s", 90000}, {"1.5s", 1500}, {"500ms", 500}, {"2m", 120000}, {"7", 7000},
+    const std::pair<const char*, std::int64_t> durations[] = {  // a text and its milliseconds; -1: refused{"90s", 90000}, {"1.5s", 1500}, {"500ms", 500}, {"2m", 120000}, {"7", 7000},
                      {"", -1},       {"s", -1},      {"-1s", -1},    {"1h", -1},     {"604801s", -1}};
-    for (const auto& c : durations) {
+    for (const auto& [text, expected] : durations) {
         std::int64_t ms = -2;
-        EXPECT_EQ(ParseDuration(c.text, ms) ? ms : -1, c.ms) << c.text;
+        EXPECT_EQ(ParseDuration(text, ms) ? ms : -1, expected) << text;
     }
-    const struct {
-        const char* text;
-        const char* error;
-    } refused[] = {
+    const std::pair<const char*, const char*> refused[] = {  // the config text and the start of its error
         {"rates = 10s 5/5, 10s 6/6", "line 2: bad value for rates"},
         {"rates = 0s 5/256", "line 2: bad value for rates"},
         {"rates = 0s 5-5", "line 2: bad value for rates"},
@@ -226,11 +217,11 @@ TEST(RateScheduleTest, DurationsAndRefusedSchedules) {
         {"rates = 0s 1/1, 60s 2/2\nrates_period = 1m", "line 3: rates_period must be longer"},
         {"rates_shape = smooth", "line 2: bad value for rates_shape"},
     };
-    for (const auto& c : refused) {
+    for (const auto& [text, expected] : refused) {
         SimConfig config;
         std::string error;
-        EXPECT_FALSE(ParseConfig(std::string("[station]\n") + c.text + "\n", config, error)) << c.text;
-        EXPECT_EQ(error.rfind(c.error, 0), 0u) << c.text << ": " << error;
+        EXPECT_FALSE(ParseConfig(std::string("[station]\n") + text + "\n", config, error)) << text;
+        EXPECT_EQ(error.rfind(expected, 0), 0u) << text << ": " << error;
     }
 }
 
@@ -258,9 +249,8 @@ TEST(RateScheduleTest, VaryRatesMakesStaggeredWavesThatPrintConfigReadsBack) {
     ASSERT_TRUE(ParseConfig(FormatConfig(config), again, error)) << error;
     ASSERT_EQ(again.stations.size(), 3u);
     for (std::size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(again.stations[i].rates, config.stations[i].rates) << i;
-        EXPECT_EQ(again.stations[i].ratesPeriodMs, 30000) << i;
-        EXPECT_EQ(again.stations[i].ratesShape, RateShape::Ramp) << i;
+        const SimStation& a = again.stations[i];
+        EXPECT_EQ(std::tuple(a.rates, a.ratesPeriodMs, a.ratesShape), std::tuple(config.stations[i].rates, 30000, RateShape::Ramp)) << i;
     }
 }
 

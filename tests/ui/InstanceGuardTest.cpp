@@ -4,10 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QFile>
 #include <QProcess>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -55,8 +55,8 @@ protected:
         return program;
     }
     std::string Err(int copy) const {
-        QFile file(QString::fromStdString((tmp / ("err." + std::to_string(copy))).string()));
-        return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "";
+        std::ifstream file(tmp / ("err." + std::to_string(copy)));
+        return {std::istreambuf_iterator<char>(file), {}};
     }
 #endif
 
@@ -133,9 +133,7 @@ TEST_F(InstanceGuardPlaces, TenCopiesAtOnceLeaveExactlyOneRunning) {
     env.insert("XDG_RUNTIME_DIR", QString::fromStdString(tmp.string()));
     std::vector<std::unique_ptr<QProcess>> copies;
     for (int i = 0; i < 10; ++i) copies.push_back(StartProgram(i));
-    const auto running = [&] {
-        return std::count_if(copies.begin(), copies.end(), [](const auto& p) { return p->state() != QProcess::NotRunning; });
-    };
+    const auto running = [&] { return std::count_if(copies.begin(), copies.end(), [](const auto& p) { return p->state() != QProcess::NotRunning; }); };
     // Until all but one have ended (generously: ten Qt start-ups on a busy machine); then the
     // survivor keeps running while a late refusal gets a moment to show up.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
