@@ -55,10 +55,12 @@ protected:
     std::string ScanJson() {
         const CliRun run = Zentrel("scan --json");
         EXPECT_EQ(run.status, 0) << run.err;
-        std::string json = run.out;
+        const std::string& json = run.out;
         const std::size_t time = json.find(R"("time":")");
-        if (time != std::string::npos && json.size() >= time + 33) json.replace(time + 8, 25, "*");
-        return json;
+        if (time == std::string::npos || json.size() < time + 33) return json;
+        std::string masked = json.substr(0, time + 8);
+        masked.append("*").append(json, time + 33, std::string::npos);
+        return masked;
     }
 };
 
