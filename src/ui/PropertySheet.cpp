@@ -9,6 +9,7 @@
 
 #include "ui/AddRemoteDialog.h"
 #include "ui/SetPasswordDialog.h"
+#include "ui/StartupTrace.h"
 #include "ui/UiText.h"
 
 namespace zentrel::ui {
@@ -74,7 +75,9 @@ void PropertySheet::Open() {
     // Should no paint come (a window that is never exposed), the save follows a moment later.
     if (!started_) startSaves_.emplace(ctx_.core);
     Start();
+    StartupMark("main-page-up");
     show();
+    StartupMark("shown");
     QTimer::singleShot(1000, this, [this] { startSaves_.reset(); });
 }
 
@@ -92,6 +95,7 @@ void PropertySheet::OnTabChanged(int index) {
 }
 
 bool PropertySheet::event(QEvent* e) {
+    if (e->type() == QEvent::Paint) StartupMarkOnce(painted_, "window-paint");
     const bool handled = QDialog::event(e);
     // After the paint has been put on screen, which follows the paint events.
     if (e->type() == QEvent::Paint && startSaves_) QTimer::singleShot(0, this, [this] { startSaves_.reset(); });

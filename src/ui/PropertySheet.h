@@ -50,6 +50,7 @@ private:
     UiContext& ctx_;
     int currentIndex_ = -1;
     bool started_ = false;
+    bool painted_ = false;  // for the start-up trace
     // The start's save of plc.data, held until the window has been drawn once.
     std::optional<SaveBatch> startSaves_;
 };
