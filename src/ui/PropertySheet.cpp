@@ -55,6 +55,12 @@ PropertySheet::PropertySheet(UiContext& ctx, QWidget* parent)
     mainPage->showAddRemote = [this] { ShowAddRemote(); };
     connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(&ctx_.views, &QtViews::changed, this, [this] {
+        // Nobody sees a page before the window is shown: the start's many changes are drawn
+        // once, when it is.
+        if (!isVisible()) {
+            renderPending_ = true;
+            return;
+        }
         if (auto* page = CurrentPage()) page->Render();
     });
 }
@@ -92,6 +98,14 @@ void PropertySheet::OnTabChanged(int index) {
         page->Activate();
         page->Render();
     }
+}
+
+void PropertySheet::showEvent(QShowEvent* e) {
+    if (renderPending_) {
+        renderPending_ = false;
+        if (auto* page = CurrentPage()) page->Render();
+    }
+    QDialog::showEvent(e);
 }
 
 bool PropertySheet::event(QEvent* e) {
