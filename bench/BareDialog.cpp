@@ -17,7 +17,7 @@ protected:
     void paintEvent(QPaintEvent*) override {
         zentrel::ui::StartupMarkOnce(painted_, "window-paint");
         QPainter painter(this);
-        // Inside the area the start-up benchmark reads (see its list_area).
+        // Where the program's powerline list shows its first row.
         painter.drawText(40 * width() / 615, 220 * height() / 640, "Bare dialog");
     }
 
