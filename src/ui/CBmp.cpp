@@ -10,7 +10,11 @@ bool CBmp::Load(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return false;
     // Branding pictures are small; anything past the decoder's limit is refused there anyway.
-    const QByteArray bytes = file.read(static_cast<qint64>(kMaxBmpPixels) * 4 + 4096);
+    // A regular file is read at its size: asking for the limit at once makes Qt reserve that
+    // much (over 64 MB) on every load, and the pages load their pictures on every layout and paint.
+    const qint64 limit = static_cast<qint64>(kMaxBmpPixels) * 4 + 4096;
+    const qint64 size = file.size();
+    const QByteArray bytes = file.read(size > 0 && size < limit ? size : limit);
     auto image = std::make_unique<BmpPixels>();
     const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.constData());
     if (!DecodeBmp(std::span<const std::uint8_t>(data, static_cast<std::size_t>(bytes.size())), *image)) return false;

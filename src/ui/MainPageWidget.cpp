@@ -1,5 +1,6 @@
 #include "ui/MainPageWidget.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <algorithm>
 
@@ -7,6 +8,7 @@
 #include "pages/MainList.h"
 #include "ui/CBmp.h"
 #include "ui/DialogUnits.h"
+#include "ui/StartupTrace.h"
 #include "ui/UiText.h"
 
 namespace zentrel::ui {
@@ -17,6 +19,29 @@ QLineEdit* ReadOnlyEdit(QWidget* parent) {
     e->setReadOnly(true);
     return e;
 }
+
+// For the start-up trace: marks a list's paints, the first one of each row count, so that the
+// bench sees when the list came on screen with its rows.
+class ListPaintTrace : public QObject {
+public:
+    ListPaintTrace(ListView* list, const char* event) : QObject(list), list_(list), event_(event) {
+        list->viewport()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && list_->rowCount() != markedRows_) {
+            markedRows_ = list_->rowCount();
+            StartupMark(event_, markedRows_);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    ListView* list_;
+    const char* event_;
+    int markedRows_ = -1;
+};
 }  // namespace
 
 MainPageWidget::MainPageWidget(UiContext& ctx, QWidget* parent) : SheetPage(ctx, parent) {
@@ -84,6 +109,10 @@ MainPageWidget::MainPageWidget(UiContext& ctx, QWidget* parent) : SheetPage(ctx,
     scan->setAutoDefault(true);
     setMinimumSize(du.X(kPageWidth), du.Y(kListTop + kMinListHeight) + BottomBandHeight());
     LayOut();
+    if (StartupTraceOn()) {
+        new ListPaintTrace(localList, "local-list-rows");
+        new ListPaintTrace(powerlineList, "powerline-list-rows");
+    }
 
     connect(scan, &QPushButton::clicked, this, [this] {
         HandlerScope hold(ctx_.timer);
@@ -102,8 +131,10 @@ MainPageWidget::MainPageWidget(UiContext& ctx, QWidget* parent) : SheetPage(ctx,
 }
 
 void MainPageWidget::Initialise() {
+    StartupMark("main-page-init");
     HandlerScope hold(ctx_.timer);
     InitMainPage(ctx_.core);
+    StartupMark("main-page-init-core-done");
     Render();
 }
 

@@ -9,6 +9,7 @@
 
 #include "ui/AddRemoteDialog.h"
 #include "ui/SetPasswordDialog.h"
+#include "ui/StartupTrace.h"
 #include "ui/UiText.h"
 
 namespace zentrel::ui {
@@ -54,6 +55,12 @@ PropertySheet::PropertySheet(UiContext& ctx, QWidget* parent)
     mainPage->showAddRemote = [this] { ShowAddRemote(); };
     connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(&ctx_.views, &QtViews::changed, this, [this] {
+        // Nobody sees a page before the window is shown: the start's many changes are drawn
+        // once, when it is.
+        if (!isVisible()) {
+            renderPending_ = true;
+            return;
+        }
         if (auto* page = CurrentPage()) page->Render();
     });
 }
@@ -74,7 +81,9 @@ void PropertySheet::Open() {
     // Should no paint come (a window that is never exposed), the save follows a moment later.
     if (!started_) startSaves_.emplace(ctx_.core);
     Start();
+    StartupMark("main-page-up");
     show();
+    StartupMark("shown");
     QTimer::singleShot(1000, this, [this] { startSaves_.reset(); });
 }
 
@@ -91,7 +100,16 @@ void PropertySheet::OnTabChanged(int index) {
     }
 }
 
+void PropertySheet::showEvent(QShowEvent* e) {
+    if (renderPending_) {
+        renderPending_ = false;
+        if (auto* page = CurrentPage()) page->Render();
+    }
+    QDialog::showEvent(e);
+}
+
 bool PropertySheet::event(QEvent* e) {
+    if (e->type() == QEvent::Paint) StartupMarkOnce(painted_, "window-paint");
     const bool handled = QDialog::event(e);
     // After the paint has been put on screen, which follows the paint events.
     if (e->type() == QEvent::Paint && startSaves_) QTimer::singleShot(0, this, [this] { startSaves_.reset(); });

@@ -40,6 +40,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void done(int result) override;
 
 private:
@@ -50,6 +51,8 @@ private:
     UiContext& ctx_;
     int currentIndex_ = -1;
     bool started_ = false;
+    bool painted_ = false;  // for the start-up trace
+    bool renderPending_ = false;  // the models changed while the window was hidden
     // The start's save of plc.data, held until the window has been drawn once.
     std::optional<SaveBatch> startSaves_;
 };

@@ -7,6 +7,7 @@
 #include "link/ScanTiming.h"
 #include "pages/Core.h"
 #include "pages/ScanCycle.h"
+#include "ui/StartupTrace.h"
 
 namespace zentrel::ui {
 
@@ -98,7 +99,15 @@ void ScanTimer::Fire() {
         SkipTicks(core_->scan, due - 1);
         lastTickMs_ += due * intervalMs_;
         inTick_ = true;
+        const bool traced = StartupTraceOn() && !cycleTraced_;
+        const timespec begun = traced ? StartupTraceNow() : timespec{};
         ScanTick(*core_);
+        // Only a cycle leaves the count at the start of phase 0.
+        if (traced && core_->scan.phase == 0 && core_->scan.tickCount == 0) {
+            cycleTraced_ = true;
+            StartupMarkAt(begun, "first-cycle-begin");
+            StartupMark("first-cycle-end");
+        }
         inTick_ = false;
         // A tick that blocked for longer than a tick does not bring a burst of ticks after it.
         const std::int64_t now = NowMs();

@@ -48,6 +48,7 @@ private:
     bool running_ = false;
     bool inTick_ = false;
     bool armPosted_ = false;
+    bool cycleTraced_ = false;  // for the start-up trace
     int held_ = 0;
     std::int64_t lastTickMs_ = 0;  // when the last counted tick was due
     std::int64_t armedForMs_ = -1;

@@ -11,6 +11,7 @@
 #include "registry/OemPrefs.h"
 #include "ui/DesktopApp.h"
 #include "ui/PropertySheet.h"
+#include "ui/StartupTrace.h"
 #include "link/pcap/PcapWire.h"
 
 namespace {
@@ -38,8 +39,11 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
+    zentrel::ui::OpenStartupTrace();
+    zentrel::ui::StartupMark("main");
     QApplication qtApp(argc, argv);
     QApplication::setApplicationName("zentrel-utility");
+    zentrel::ui::StartupMark("qapplication");
 
     zentrel::PcapWire wire;  // touches no adapter until the Main page scans
     zentrel::SystemClock clock;
@@ -47,6 +51,7 @@ int main(int argc, char** argv) {
 
     // The refusal of a second copy needs the title, so the preferences come first.
     zentrel::LoadOemPrefs(app.core);
+    zentrel::ui::StartupMark("preferences");
 
     zentrel::app::InstanceGuard guard;
     if (!guard.Problem().empty()) {
@@ -68,6 +73,7 @@ int main(int argc, char** argv) {
     };
 
     zentrel::ui::PropertySheet sheet(app.ctx);
+    zentrel::ui::StartupMark("sheet-built");
     sheet.Open();
     sheet.exec();
     return 0;
