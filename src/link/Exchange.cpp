@@ -31,6 +31,31 @@ struct HeldAnswers {
     std::array<std::vector<std::uint8_t>, kMaxAdapters> frames{};
 };
 
+// Waits after a look found nothing: until a frame may be waiting on one of the adapters still
+// waiting, or until what is left of `timeoutMs` since `start` has passed. The wire decides how;
+// the deadline stays the caller's, measured on the link's clock.
+void AwaitFrame(Link& link, const HeldAnswers* held, int adapter, int count, std::uint32_t start,
+                std::uint32_t timeoutMs) {
+    std::array<Capture*, kMaxAdapters> captures{};
+    std::size_t n = 0;
+    for (int i = 0; i < count; ++i) {
+        const auto a = static_cast<std::size_t>(i);
+        if (held ? !held->waiting[a] : i != adapter) continue;
+        if (Capture* capture = link.access.slots[a].handle.get()) captures[n++] = capture;
+    }
+    const std::uint32_t elapsed = link.clock.TickMs() - start;
+    const std::uint32_t remaining = elapsed < timeoutMs ? timeoutMs - elapsed : 0;
+    link.wire.AwaitFrame(std::span<Capture* const>(captures.data(), n), remaining, link.clock);
+}
+
+// HandleConfirmation on a frame already waiting: the wait between looks is AwaitFrame's.
+bool PollConfirmation(Link& link, int adapter, std::uint8_t* status) {
+    const auto frame = PollFrame(link, adapter);
+    if (!frame) return false;
+    TakeConfirmation(link, adapter, *frame, status);
+    return true;
+}
+
 // Reads one frame from each adapter still waiting, without waiting for one; returns whether any
 // frame came.
 bool PollWaiting(Link& link, HeldAnswers& held, int count) {
@@ -60,7 +85,7 @@ void AwaitAnswers(Link& link, HeldAnswers& held, int count, std::uint32_t timeou
         if (decided()) return;
         if (!consumed && link.pendingRequestType == kMmNetworkInfoRequest) link.clock.SleepMs(2);
         consumed = PollWaiting(link, held, count);
-        if (!consumed) link.clock.SleepMs(1);
+        if (!consumed) AwaitFrame(link, &held, -1, count, start, timeoutMs);
     }
     for (int n = 0; n < kLateLookFrames && !decided(); ++n) {
         if (!PollWaiting(link, held, count)) break;
@@ -86,8 +111,8 @@ bool ExchangeWait(Link& link, int adapter, std::uint32_t timeoutMs, std::uint8_t
         // for, a sleep after every frame lets the queue grow faster than it drains and buries the
         // awaited confirmation until the time-out.
         if (!consumed && link.pendingRequestType == kMmNetworkInfoRequest) link.clock.SleepMs(2);
-        consumed = HandleConfirmation(link, adapter, status);
-        if (!consumed) link.clock.SleepMs(1);
+        consumed = PollConfirmation(link, adapter, status);
+        if (!consumed) AwaitFrame(link, nullptr, adapter, kMaxAdapters, start, timeoutMs);
     }
     // A busy host may not run the program for a while during the wait, so that it looks again
     // only after the time-out, with the confirmation already waiting in the capture. What is
