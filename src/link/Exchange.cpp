@@ -21,6 +21,9 @@ constexpr int kLateLookFrames = 32;
 // Pauses between the requests going out and the wait for their confirmations.
 constexpr std::uint32_t kVersionSettleMs = 2;
 constexpr std::uint32_t kNetworkInfoSettleMs = 4;
+// While network information is awaited, every look that finds nothing waiting is followed by
+// this pause.
+constexpr std::uint32_t kNetworkInfoPauseMs = 2;
 
 // The confirmations awaited on several adapters at once. Each adapter's first answer is held,
 // not taken, until the wait is over: the caller decides which answers count and takes them in
@@ -75,15 +78,16 @@ bool PollWaiting(Link& link, HeldAnswers& held, int count) {
 }
 
 // ExchangeWait over every waiting adapter at once: polls them in turn until `timeoutMs` has
-// passed or `decided` says the answers held so far settle the outcome, then looks once more at
-// what came in meanwhile.
+// passed since `start` or `decided` says the answers held so far settle the outcome, then looks
+// once more at what came in meanwhile. `paused` tells that the caller has already slept the
+// network-information pause that comes before the first look.
 template <typename Decided>
-void AwaitAnswers(Link& link, HeldAnswers& held, int count, std::uint32_t timeoutMs, Decided decided) {
-    const std::uint32_t start = link.clock.TickMs();
-    bool consumed = false;
+void AwaitAnswers(Link& link, HeldAnswers& held, int count, std::uint32_t start, std::uint32_t timeoutMs,
+                  bool paused, Decided decided) {
+    bool consumed = paused;
     while (link.clock.TickMs() - start < timeoutMs) {
         if (decided()) return;
-        if (!consumed && link.pendingRequestType == kMmNetworkInfoRequest) link.clock.SleepMs(2);
+        if (!consumed && link.pendingRequestType == kMmNetworkInfoRequest) link.clock.SleepMs(kNetworkInfoPauseMs);
         consumed = PollWaiting(link, held, count);
         if (!consumed) AwaitFrame(link, &held, -1, count, start, timeoutMs);
     }
@@ -110,7 +114,7 @@ bool ExchangeWait(Link& link, int adapter, std::uint32_t timeoutMs, std::uint8_t
         // Sleep only when the last poll found nothing waiting. Under a flood of frames nobody asked
         // for, a sleep after every frame lets the queue grow faster than it drains and buries the
         // awaited confirmation until the time-out.
-        if (!consumed && link.pendingRequestType == kMmNetworkInfoRequest) link.clock.SleepMs(2);
+        if (!consumed && link.pendingRequestType == kMmNetworkInfoRequest) link.clock.SleepMs(kNetworkInfoPauseMs);
         consumed = PollConfirmation(link, adapter, status);
         if (!consumed) AwaitFrame(link, nullptr, adapter, kMaxAdapters, start, timeoutMs);
     }
@@ -157,7 +161,7 @@ bool DiscoverLocalDevices(Link& link) {
         }
         return -1;
     };
-    AwaitAnswers(link, held, count, kVersionTimeoutMs, [&] { return firstAnswer() >= 0; });
+    AwaitAnswers(link, held, count, link.clock.TickMs(), kVersionTimeoutMs, false, [&] { return firstAnswer() >= 0; });
     for (int i = 0; i < count; ++i) {
         const auto a = static_cast<std::size_t>(i);
         if (!held.answered[a]) continue;
@@ -194,9 +198,12 @@ void QueryNetworkInfo(Link& link) {
         for (int i = 0; i < count; ++i) {
             if (held.waiting[static_cast<std::size_t>(i)]) SendNetworkInfoRequest(link, i);
         }
-        link.clock.SleepMs(kNetworkInfoSettleMs);
+        // The settle pause and the wait's first pause are one sleep, a wakeup fewer each cycle;
+        // the wait is timed from where the settle ended, and the first look comes when it did.
+        link.clock.SleepMs(kNetworkInfoSettleMs + kNetworkInfoPauseMs);
+        const std::uint32_t start = link.clock.TickMs() - kNetworkInfoPauseMs;
         const auto timeout = static_cast<std::uint32_t>(50 + 100 * attempt);
-        AwaitAnswers(link, held, count, timeout, allAnswered);
+        AwaitAnswers(link, held, count, start, timeout, true, allAnswered);
     }
     for (int i = 0; i < count; ++i) {
         const auto a = static_cast<std::size_t>(i);
