@@ -98,7 +98,7 @@ simnet_down() {
 # launcher prepares it on first start.
 simnet_workdir() {
   local root=$1 dir
-  dir=$(mktemp -d /tmp/zentrel-work.XXXXXX)
+  dir=$(mktemp -d "${TMPDIR:-/tmp}/zentrel-work.XXXXXX")
   cp "$root/assets/logo.ico" "$root/assets/oemSmall.bmp" "$root/assets/oemBig.bmp" "$dir/"
   echo "$dir"
 }

@@ -74,7 +74,7 @@ int ReplacementFile::Error() const {
     return error_;
 }
 
-bool ReplacementFile::Commit() {
+bool ReplacementFile::Commit(Durability durability) {
     if (!stream_) return false;
     errno = 0;
     bool ok = std::fflush(stream_) == 0 && !std::ferror(stream_) && ::fsync(::fileno(stream_)) == 0;
@@ -90,11 +90,12 @@ bool ReplacementFile::Commit() {
         return false;
     }
     temporary_.clear();
-    SyncDirectory(path_.parent_path());
+    if (durability == Durability::Immediate) SyncDirectory(path_.parent_path());
     return true;
 }
 
-bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes, int* error) {
+bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes, int* error,
+                         Durability durability) {
     ReplacementFile file(path);
     int failure = 0;
     bool ok = file.Stream() != nullptr;
@@ -103,7 +104,7 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std:
         ok = std::fwrite(bytes.data(), 1, bytes.size(), file.Stream()) == bytes.size();
         if (!ok) failure = errno;
     }
-    if (ok) ok = file.Commit();
+    if (ok) ok = file.Commit(durability);
     if (!ok && error) {
         if (failure == 0) failure = file.Error();
         *error = failure != 0 ? failure : EIO;

@@ -16,12 +16,18 @@ namespace zentrel {
 // read (a directory in its place, an I/O error); `out` is then empty.
 bool ReadFilePrefix(const std::filesystem::path& path, std::size_t maxBytes, std::vector<std::uint8_t>& out);
 
+// When a replacement must survive a power cut. The new content is on disk before the rename
+// either way, so a power cut leaves the old file or the new one, whole; `Deferred` only leaves
+// the rename to the file system's next commit of its own (seconds later) instead of forcing one,
+// for data that is refreshed again within seconds and costs little to lose: one flush less.
+enum class Durability { Immediate, Deferred };
+
 // Writes the bytes to a new file in the same directory (owner read/write only), flushes it to
 // disk and renames it over `path`, so that a reader sees either the old or the new content,
 // never a mixture or a truncated file. On failure `path` is left as it was and `error`, when
 // given, receives the system's error number.
 bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
-                         int* error = nullptr);
+                         int* error = nullptr, Durability durability = Durability::Immediate);
 
 // A new file in the same directory as `path`, owner read/write only from its creation, written
 // through Stream() and put in the place of `path` by Commit(): whatever it replaces, no one else
@@ -36,7 +42,7 @@ public:
 
     std::FILE* Stream() const { return stream_; }  // null when the file could not be made
     // Flushes to disk and renames over `path`; false (and nothing replaced) when a write failed.
-    bool Commit();
+    bool Commit(Durability durability = Durability::Immediate);
     // The system's error number of the first step that failed (making, writing, flushing or
     // renaming the file); 0 while nothing failed. A failed write through Stream() counts too.
     int Error() const;

@@ -21,6 +21,9 @@ constexpr int kLateLookFrames = 32;
 // Pauses between the requests going out and the wait for their confirmations.
 constexpr std::uint32_t kVersionSettleMs = 2;
 constexpr std::uint32_t kNetworkInfoSettleMs = 4;
+// While network information is awaited, every look that finds nothing waiting is followed by
+// this pause.
+constexpr std::uint32_t kNetworkInfoPauseMs = 2;
 
 // The confirmations awaited on several adapters at once. Each adapter's first answer is held,
 // not taken, until the wait is over: the caller decides which answers count and takes them in
@@ -30,6 +33,31 @@ struct HeldAnswers {
     std::array<bool, kMaxAdapters> answered{};
     std::array<std::vector<std::uint8_t>, kMaxAdapters> frames{};
 };
+
+// Waits after a look found nothing: until a frame may be waiting on one of the adapters still
+// waiting, or until what is left of `timeoutMs` since `start` has passed. The wire decides how;
+// the deadline stays the caller's, measured on the link's clock.
+void AwaitFrame(Link& link, const HeldAnswers* held, int adapter, int count, std::uint32_t start,
+                std::uint32_t timeoutMs) {
+    std::array<Capture*, kMaxAdapters> captures{};
+    std::size_t n = 0;
+    for (int i = 0; i < count; ++i) {
+        const auto a = static_cast<std::size_t>(i);
+        if (held ? !held->waiting[a] : i != adapter) continue;
+        if (Capture* capture = link.access.slots[a].handle.get()) captures[n++] = capture;
+    }
+    const std::uint32_t elapsed = link.clock.TickMs() - start;
+    const std::uint32_t remaining = elapsed < timeoutMs ? timeoutMs - elapsed : 0;
+    link.wire.AwaitFrame(std::span<Capture* const>(captures.data(), n), remaining, link.clock);
+}
+
+// HandleConfirmation on a frame already waiting: the wait between looks is AwaitFrame's.
+bool PollConfirmation(Link& link, int adapter, std::uint8_t* status) {
+    const auto frame = PollFrame(link, adapter);
+    if (!frame) return false;
+    TakeConfirmation(link, adapter, *frame, status);
+    return true;
+}
 
 // Reads one frame from each adapter still waiting, without waiting for one; returns whether any
 // frame came.
@@ -50,17 +78,18 @@ bool PollWaiting(Link& link, HeldAnswers& held, int count) {
 }
 
 // ExchangeWait over every waiting adapter at once: polls them in turn until `timeoutMs` has
-// passed or `decided` says the answers held so far settle the outcome, then looks once more at
-// what came in meanwhile.
+// passed since `start` or `decided` says the answers held so far settle the outcome, then looks
+// once more at what came in meanwhile. `paused` tells that the caller has already slept the
+// network-information pause that comes before the first look.
 template <typename Decided>
-void AwaitAnswers(Link& link, HeldAnswers& held, int count, std::uint32_t timeoutMs, Decided decided) {
-    const std::uint32_t start = link.clock.TickMs();
-    bool consumed = false;
+void AwaitAnswers(Link& link, HeldAnswers& held, int count, std::uint32_t start, std::uint32_t timeoutMs,
+                  bool paused, Decided decided) {
+    bool consumed = paused;
     while (link.clock.TickMs() - start < timeoutMs) {
         if (decided()) return;
-        if (!consumed && link.pendingRequestType == kMmNetworkInfoRequest) link.clock.SleepMs(2);
+        if (!consumed && link.pendingRequestType == kMmNetworkInfoRequest) link.clock.SleepMs(kNetworkInfoPauseMs);
         consumed = PollWaiting(link, held, count);
-        if (!consumed) link.clock.SleepMs(1);
+        if (!consumed) AwaitFrame(link, &held, -1, count, start, timeoutMs);
     }
     for (int n = 0; n < kLateLookFrames && !decided(); ++n) {
         if (!PollWaiting(link, held, count)) break;
@@ -85,9 +114,9 @@ bool ExchangeWait(Link& link, int adapter, std::uint32_t timeoutMs, std::uint8_t
         // Sleep only when the last poll found nothing waiting. Under a flood of frames nobody asked
         // for, a sleep after every frame lets the queue grow faster than it drains and buries the
         // awaited confirmation until the time-out.
-        if (!consumed && link.pendingRequestType == kMmNetworkInfoRequest) link.clock.SleepMs(2);
-        consumed = HandleConfirmation(link, adapter, status);
-        if (!consumed) link.clock.SleepMs(1);
+        if (!consumed && link.pendingRequestType == kMmNetworkInfoRequest) link.clock.SleepMs(kNetworkInfoPauseMs);
+        consumed = PollConfirmation(link, adapter, status);
+        if (!consumed) AwaitFrame(link, nullptr, adapter, kMaxAdapters, start, timeoutMs);
     }
     // A busy host may not run the program for a while during the wait, so that it looks again
     // only after the time-out, with the confirmation already waiting in the capture. What is
@@ -132,7 +161,7 @@ bool DiscoverLocalDevices(Link& link) {
         }
         return -1;
     };
-    AwaitAnswers(link, held, count, kVersionTimeoutMs, [&] { return firstAnswer() >= 0; });
+    AwaitAnswers(link, held, count, link.clock.TickMs(), kVersionTimeoutMs, false, [&] { return firstAnswer() >= 0; });
     for (int i = 0; i < count; ++i) {
         const auto a = static_cast<std::size_t>(i);
         if (!held.answered[a]) continue;
@@ -169,9 +198,12 @@ void QueryNetworkInfo(Link& link) {
         for (int i = 0; i < count; ++i) {
             if (held.waiting[static_cast<std::size_t>(i)]) SendNetworkInfoRequest(link, i);
         }
-        link.clock.SleepMs(kNetworkInfoSettleMs);
+        // The settle pause and the wait's first pause are one sleep, a wakeup fewer each cycle;
+        // the wait is timed from where the settle ended, and the first look comes when it did.
+        link.clock.SleepMs(kNetworkInfoSettleMs + kNetworkInfoPauseMs);
+        const std::uint32_t start = link.clock.TickMs() - kNetworkInfoPauseMs;
         const auto timeout = static_cast<std::uint32_t>(50 + 100 * attempt);
-        AwaitAnswers(link, held, count, timeout, allAnswered);
+        AwaitAnswers(link, held, count, start, timeout, true, allAnswered);
     }
     for (int i = 0; i < count; ++i) {
         const auto a = static_cast<std::size_t>(i);

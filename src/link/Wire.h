@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Clock.h"
+
 namespace zentrel {
 
 // One classic BPF instruction, laid out as libpcap's struct bpf_insn.
@@ -59,6 +61,15 @@ public:
     virtual std::unique_ptr<Capture> Open(const WireAdapter& adapter,
                                           std::span<const BpfInstruction> filter,
                                           OpenFailure& failure, std::string& error) = 0;
+    // Called by a wait for confirmations when a look at each of `captures` (opened by this wire)
+    // found nothing. Returns once a frame may be waiting on one of them, or after `remainingMs`
+    // at most; the caller keeps the deadline on its own clock and looks again. This default
+    // sleeps 1 ms on the caller's clock: a wire that cannot block until a frame comes makes the
+    // caller look every millisecond.
+    virtual void AwaitFrame(std::span<Capture* const> /*captures*/, std::uint32_t /*remainingMs*/,
+                            Clock& clock) {
+        clock.SleepMs(1);
+    }
 };
 
 }  // namespace zentrel

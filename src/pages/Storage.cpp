@@ -41,14 +41,20 @@ void LoadDatabase(Core& core) {
         ApplyListLayout(core, core.views.main.powerlineDevices);
 }
 
-void SaveDatabase(Core& core) {
+namespace {
+
+void Save(Core& core, Durability durability) {
     core.savePending = false;
     CaptureListLayout(core, core.views.main.powerlineDevices);
-    const StoredChanges changes = WriteDatabase(core.db, core.link, core.directory);
+    const StoredChanges changes = WriteDatabase(core.db, core.link, core.directory, durability);
     if (changes.writeError != 0 && core.onSaveFailure) core.onSaveFailure(core.FilePath(kDatabaseFile), changes.writeError);
     if (changes.taken) RefreshListedPasswords(core);
     if (changes.layoutChanged) ApplyListLayout(core, core.views.main.powerlineDevices);
 }
+
+}  // namespace
+
+void SaveDatabase(Core& core) { Save(core, Durability::Immediate); }
 
 void SaveDatabaseSoon(Core& core) {
     if (core.saveBatches == 0) {
@@ -64,7 +70,7 @@ void SaveDatabaseSoon(Core& core) {
 SaveBatch::SaveBatch(Core& core) : core_(core) { ++core_.saveBatches; }
 
 SaveBatch::~SaveBatch() {
-    if (--core_.saveBatches == 0 && core_.savePending) SaveDatabase(core_);
+    if (--core_.saveBatches == 0 && core_.savePending) Save(core_, Durability::Deferred);
 }
 
 std::vector<std::string> ShownMacs(const Core& core) {

@@ -14,6 +14,9 @@ void LoadDatabase(Core& core);
 void SaveDatabase(Core& core);
 // A save that the scan cycle makes: while a SaveBatch lives it is put off to the batch's end, so
 // that a cycle replaces plc.data once, however often its steps save; otherwise made at once.
+// The batch's save holds what the scan refreshed, which the next cycle writes again: its rename
+// is left to the file system's next commit (Durability::Deferred). Saves of what the user typed
+// are made at once and forced to disk.
 void SaveDatabaseSoon(Core& core);
 class SaveBatch {
 public:

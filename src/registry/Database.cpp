@@ -208,7 +208,8 @@ void TidyHistoryForWrite(DeviceDatabase& db) {
     if (db.historyCount >= 2) CompactHistory(db);
 }
 
-StoredChanges WriteDatabase(DeviceDatabase& db, Link& link, const std::filesystem::path& directory) {
+StoredChanges WriteDatabase(DeviceDatabase& db, Link& link, const std::filesystem::path& directory,
+                            Durability durability) {
     TidyHistoryForWrite(db);
 
     // `zentrel` and the desktop program may both work in this directory: what the other one
@@ -225,7 +226,7 @@ StoredChanges WriteDatabase(DeviceDatabase& db, Link& link, const std::filesyste
 
     std::vector<std::uint8_t> out = EncodeDatabase(ImageOf(db, link));
     // A failed write leaves the previous file in place; the caller decides whom to tell.
-    if (WriteFileAtomically(path, out, &changes.writeError)) db.lastStored = std::move(out);
+    if (WriteFileAtomically(path, out, &changes.writeError, durability)) db.lastStored = std::move(out);
     return changes;
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/AtomicFile.h"
 #include "base/Messages.h"
 #include "keys/KeyDerivation.h"
 #include "link/StationTable.h"
@@ -106,7 +107,8 @@ struct StoredChanges {
 // Writes plc.data into `directory` atomically, after taking in what another program changed
 // since this one last read or wrote it. A failed write leaves the previous file in place and
 // says why in `writeError`.
-StoredChanges WriteDatabase(DeviceDatabase& db, Link& link, const std::filesystem::path& directory);
+StoredChanges WriteDatabase(DeviceDatabase& db, Link& link, const std::filesystem::path& directory,
+                            Durability durability = Durability::Immediate);
 // What WriteDatabase does to the records before it writes them (the count clamped, duplicates
 // dropped); a save that is put off does this at once, so that what follows sees the same records.
 void TidyHistoryForWrite(DeviceDatabase& db);

@@ -4,6 +4,8 @@
 #include <pcap/pcap.h>
 #include <poll.h>
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstddef>
 #include <cstring>
@@ -32,6 +34,10 @@ constexpr int kRingBytes = 4 * 1024 * 1024;
 constexpr std::size_t kMaxSendBytes = 65536;
 constexpr int kReadTimeoutMs = 1;
 constexpr int kMaxDiscardDispatches = 256;
+// The captures one AwaitFrame can wait on: the core has at most 8 adapters.
+constexpr std::size_t kMaxAwaited = 8;
+// No wait of the exchange is longer; a longer block only guards against a caller's slip.
+constexpr std::uint32_t kMaxBlockMs = 1000;
 
 class PcapCapture : public Capture {
 public:
@@ -60,6 +66,9 @@ public:
     }
 
     int Poll(std::vector<std::uint8_t>& frame) override { return DispatchOne(frame); }
+
+    // The descriptor that becomes readable when a frame arrives; -1 when the platform has none.
+    int SelectableFd() const { return fd_; }
 
     // Bounded, so that a flood arriving as fast as it is read cannot keep the caller here.
     void Discard() override {
@@ -157,6 +166,26 @@ bool PcapWire::ListAdapters(std::vector<WireAdapter>& adapters) {
     pcap_freealldevs(devices);
     verdicts_.EndListing();
     return true;
+}
+
+void PcapWire::AwaitFrame(std::span<Capture* const> captures, std::uint32_t remainingMs, Clock& clock) {
+    std::array<pollfd, kMaxAwaited> waitFor{};
+    std::size_t n = 0;
+    for (Capture* capture : captures) {
+        const auto* ours = dynamic_cast<const PcapCapture*>(capture);
+        // A capture that cannot be waited on must still be looked at every millisecond.
+        if (!ours || ours->SelectableFd() < 0 || n == waitFor.size()) return Wire::AwaitFrame(captures, remainingMs, clock);
+        waitFor[n++] = pollfd{ours->SelectableFd(), POLLIN, 0};
+    }
+    const int timeout = static_cast<int>(std::min<std::uint32_t>(remainingMs, kMaxBlockMs));
+    const int ready = ::poll(waitFor.data(), static_cast<nfds_t>(n), timeout);
+    if (ready <= 0) return;
+    // An adapter that went away reports an error at once, every time: without a pause the caller
+    // would spin through the rest of its wait.
+    for (std::size_t i = 0; i < n; ++i) {
+        if ((waitFor[i].revents & POLLIN) != 0) return;
+    }
+    clock.SleepMs(1);
 }
 
 bool PcapWire::QueryMac(const WireAdapter& adapter, std::uint8_t mac[6]) {

@@ -23,6 +23,10 @@ public:
     // `filter` installed as given (never compiled from text).
     std::unique_ptr<Capture> Open(const WireAdapter& adapter, std::span<const BpfInstruction> filter,
                                   OpenFailure& failure, std::string& error) override;
+    // Blocks in poll() on the captures' selectable descriptors until one has a frame to read or
+    // `remainingMs` have passed, so a wait for a device's answer wakes the program only when a
+    // frame comes in rather than every millisecond.
+    void AwaitFrame(std::span<Capture* const> captures, std::uint32_t remainingMs, Clock& clock) override;
 
 private:
     AdapterVerdicts verdicts_;
