@@ -302,6 +302,10 @@ TEST_F(ManyAdaptersTest, NetworkInfoAsksEveryKnownDeviceAtOncePerAttempt) {
     QueryNetworkInfo(core->link);
     const auto first = SentTimes(0, 0xA038);
     ASSERT_EQ(first.size(), 3u);
+    // An attempt's settle pause, pauses between looks and wait (50 ms, then 150) take as long as
+    // they always have: the first look comes no sooner and the deadline no later.
+    EXPECT_EQ(first[1] - first[0], 58u);
+    EXPECT_EQ(first[2] - first[1], 157u);
     EXPECT_EQ(SentTimes(2, 0xA038), std::vector<std::uint32_t>{first[0]});
     EXPECT_TRUE(SentTimes(1, 0xA038).empty());
     EXPECT_EQ(core->link.tables[0].stationCount, 1);
