@@ -27,24 +27,11 @@ for tool in Xvfb xdotool; do
 done
 simnet_check
 
-xvfb_pid=
 app_pid=
 work=
-cleanup() {
-  if [ -n "$app_pid" ]; then kill "$app_pid" 2>/dev/null || true; wait "$app_pid" 2>/dev/null || true; fi
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
-  simnet_down
-  if [ -n "$work" ]; then rm -rf "$work"; fi
-}
-trap cleanup EXIT
+trap simnet_desktop_cleanup EXIT
 trap 'exit 130' INT TERM
-
-display=90
-while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY=:$display
-for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.05; done
+simnet_xvfb
 
 simnet_up
 PLCSIM=

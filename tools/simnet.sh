@@ -94,6 +94,28 @@ simnet_down() {
   simnet_dir=
 }
 
+# For the scripts that run the desktop program in the host namespace: a private X server on a
+# display nobody uses, with DISPLAY set for the program and ready when this returns.
+simnet_xvfb() {
+  local display=90
+  while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do display=$((display + 1)); done
+  Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  simnet_xvfb_pid=$!
+  export DISPLAY=:$display
+  for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.05; done
+}
+
+# Their exit trap: stops the program (the script's $app_pid), the X server and the network, and
+# removes the program's work directory (the script's $work).
+simnet_desktop_cleanup() {
+  if [ -n "${app_pid:-}" ]; then kill "$app_pid" 2>/dev/null || true; wait "$app_pid" 2>/dev/null || true; fi
+  if [ -n "${simnet_xvfb_pid:-}" ]; then
+    kill "$simnet_xvfb_pid" 2>/dev/null || true; wait "$simnet_xvfb_pid" 2>/dev/null || true
+  fi
+  simnet_down
+  if [ -n "${work:-}" ]; then rm -rf "$work"; fi
+}
+
 # A work directory for the desktop program holding the shipped default images, as the installed
 # launcher prepares it on first start.
 simnet_workdir() {
