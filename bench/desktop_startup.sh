@@ -43,15 +43,7 @@ done
 for program in "$PLCSIM" "$utility" "$bare"; do
   [ -x "$program" ] || { echo "desktop_startup: $program is not built" >&2; exit 1; }
 done
-simnet_check
-
-app_pid=
-work=
-trap simnet_desktop_cleanup EXIT
-trap 'exit 130' INT TERM
-simnet_xvfb
-
-simnet_up
+simnet_desktop_up
 # shellcheck disable=SC2119  # plcsim's defaults
 simnet_sim --log "$simnet_dir/frames.log"
 work=$(simnet_workdir "$root")

@@ -29,15 +29,7 @@ done
 for tool in Xvfb xdotool; do
   command -v "$tool" >/dev/null || { echo "idle_wakeups: $tool is missing" >&2; exit 1; }
 done
-simnet_check
-
-app_pid=
-work=
-trap simnet_desktop_cleanup EXIT
-trap 'exit 130' INT TERM
-simnet_xvfb
-
-simnet_up
+simnet_desktop_up
 PLCSIM=
 for build in "${builds[@]}"; do
   case "$build" in /*) ;; *) build=$root/$build ;; esac

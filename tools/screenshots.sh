@@ -27,16 +27,8 @@ fi
 for program in "$PLCSIM" "$utility"; do
   [ -x "$program" ] || { echo "screenshots: $program is not built (run make build)" >&2; exit 1; }
 done
-simnet_check
-
-app_pid=
-work=
-trap simnet_desktop_cleanup EXIT
-trap 'exit 130' INT TERM
-simnet_xvfb
+simnet_desktop_up
 xdotool getdisplaygeometry >/dev/null 2>&1 || { echo "screenshots: Xvfb did not start" >&2; exit 1; }
-
-simnet_up
 simnet_sim --log "$simnet_dir/frames.log"
 work=$(simnet_workdir "$root")
 # A runtime directory of its own, so that a copy of the program the user has open does not

@@ -105,6 +105,18 @@ simnet_xvfb() {
   for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.05; done
 }
 
+# Their common start: checks the host, sets the exit trap below (with the script's app_pid and
+# work still empty), starts the X server, then the simulated network.
+simnet_desktop_up() {
+  simnet_check
+  app_pid=
+  work=
+  trap simnet_desktop_cleanup EXIT
+  trap 'exit 130' INT TERM
+  simnet_xvfb
+  simnet_up
+}
+
 # Their exit trap: stops the program (the script's $app_pid), the X server and the network, and
 # removes the program's work directory (the script's $work).
 simnet_desktop_cleanup() {
