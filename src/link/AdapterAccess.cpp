@@ -125,6 +125,8 @@ bool CloseAllCaptures(Link& link) {
     AdapterAccessState& s = link.access;
     s.received.clear();
     s.receivedHeld = false;
+    // Answers that came through these captures belong to the scan that opened them.
+    link.prefetched = HeldNetworkInfo{};
     for (int i = 0; i < kMaxAdapters; ++i) CloseCapture(link, i);
     if (s.deviceListHeld) {
         s.deviceList.clear();

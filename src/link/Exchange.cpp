@@ -174,14 +174,11 @@ bool DiscoverLocalDevices(Link& link) {
     return false;
 }
 
-void QueryNetworkInfo(Link& link) {
-    link.versionTaken.fill(0);
-    // The handler makes every answering adapter current; the adapter chosen by the discovery (or
-    // by the user) stays current, so a second adapter with a device does not hide the first one's
-    // stations.
-    const std::int32_t chosenAdapter = link.currentAdapter;
-    const int count = AdapterCount(link);
-    link.replyReceived = 0;
+namespace {
+
+// Asks every adapter whose local device is known, all at once per attempt, and holds each one's
+// first answer.
+HeldAnswers AskNetworkInfo(Link& link, int count) {
     HeldAnswers held;
     for (int i = 0; i < count; ++i) {
         // No device answers 00:00:00:00:00:00: asking would only block for 450 ms.
@@ -204,6 +201,34 @@ void QueryNetworkInfo(Link& link) {
         const std::uint32_t start = link.clock.TickMs() - kNetworkInfoPauseMs;
         const auto timeout = static_cast<std::uint32_t>(50 + 100 * attempt);
         AwaitAnswers(link, held, count, start, timeout, true, allAnswered);
+    }
+    return held;
+}
+
+}  // namespace
+
+void PrefetchNetworkInfo(Link& link) {
+    const HeldAnswers held = AskNetworkInfo(link, AdapterCount(link));
+    link.prefetched.held = true;
+    link.prefetched.answered = held.answered;
+    link.prefetched.frames = held.frames;
+}
+
+void QueryNetworkInfo(Link& link) {
+    link.versionTaken.fill(0);
+    // The handler makes every answering adapter current; the adapter chosen by the discovery (or
+    // by the user) stays current, so a second adapter with a device does not hide the first one's
+    // stations.
+    const std::int32_t chosenAdapter = link.currentAdapter;
+    const int count = AdapterCount(link);
+    link.replyReceived = 0;
+    HeldAnswers held;
+    if (link.prefetched.held) {
+        held.answered = link.prefetched.answered;
+        held.frames = std::move(link.prefetched.frames);
+        link.prefetched = HeldNetworkInfo{};
+    } else {
+        held = AskNetworkInfo(link, count);
     }
     for (int i = 0; i < count; ++i) {
         const auto a = static_cast<std::size_t>(i);

@@ -12,6 +12,10 @@ bool ExchangeWait(Link& link, int adapter, std::uint32_t timeoutMs, std::uint8_t
 int SetNetworkKey(Link& link, const std::string& nmkText, int mode, const std::string* dakText);
 bool DiscoverLocalDevices(Link& link);
 void QueryNetworkInfo(Link& link);
+// The asking half of QueryNetworkInfo: the answers are held in link.prefetched, and the next
+// QueryNetworkInfo takes them as if they had just come, instead of asking again. For a pass that
+// is due moments later on another thread, once this one has handed the link over.
+void PrefetchNetworkInfo(Link& link);
 bool RescanAdapters(Link& link);
 // The number of adapters found, kept within 0..8.
 int AdapterCount(const Link& link);

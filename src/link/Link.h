@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/Clock.h"
 #include "link/AdapterAccess.h"
@@ -13,6 +14,14 @@
 #include "link/Wire.h"
 
 namespace zentrel {
+
+// Network-information answers asked for ahead of the pass that takes them (PrefetchNetworkInfo),
+// each adapter's first one, not taken yet.
+struct HeldNetworkInfo {
+    bool held = false;
+    std::array<bool, kMaxAdapters> answered{};
+    std::array<std::vector<std::uint8_t>, kMaxAdapters> frames{};
+};
 
 // What the link remembers between exchanges: one of each for the whole run.
 struct LinkState {
@@ -25,6 +34,7 @@ struct LinkState {
     std::uint8_t setKeyLocalOnly = 0;
     std::int32_t setKeyResultIndex = 0;
     std::array<std::uint8_t, 34> setKeyResults{};
+    HeldNetworkInfo prefetched;  // for the next QueryNetworkInfo; dropped with the captures
 };
 
 struct Link : LinkState {

@@ -4,12 +4,14 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "base/Clock.h"
 #include "base/MacAddress.h"
 #include "base/Messages.h"
+#include "link/EarlyRescan.h"
 #include "link/Link.h"
 #include "link/LinkEvents.h"
 #include "link/ScanTiming.h"
@@ -50,6 +52,9 @@ struct Core final : LinkEvents {
     std::filesystem::path directory;
 
     Link link;
+    // The desktop program's first rescan, started before its window was built: the first
+    // RestartScanning takes its result instead of scanning again. Until then it owns the wire.
+    std::unique_ptr<EarlyRescan> earlyRescan;
     ScanState scan;
     DeviceDatabase db;
     OemPrefs prefs;

@@ -70,7 +70,13 @@ void RunScanCycle(Core& core) {
 bool RestartScanning(Core& core) {
     ClearStationTables(core.link);
     CloseAllCaptures(core.link);
-    const bool found = RescanAdapters(core.link);
+    bool found = false;
+    if (core.earlyRescan) {
+        found = core.earlyRescan->TakeInto(core.link);
+        core.earlyRescan.reset();
+    } else {
+        found = RescanAdapters(core.link);
+    }
     SetAutoRefresh(core, core.prefs.autoScan);
     if (found) StartScanTimer(core);
     return found;

@@ -62,9 +62,10 @@ bool MemoryWire::QueryMac(const WireAdapter& adapter, std::uint8_t mac[6]) {
 std::unique_ptr<Capture> MemoryWire::Open(const WireAdapter& adapter, std::span<const BpfInstruction>,
                                           OpenFailure& failure, std::string& error) {
     const int i = IndexOf(adapter.name);
-    failure = i < 0 ? OpenFailure::Other : OpenFailure::None;
+    failure = i < 0 ? OpenFailure::Other : Adapter(i).openFailure;
     error = i < 0 ? "no such device" : "";
-    return i < 0 ? nullptr : std::make_unique<MemoryCapture>(*this, i);
+    if (failure != OpenFailure::None) return nullptr;
+    return std::make_unique<MemoryCapture>(*this, i);
 }
 
 bool MemoryWire::Send(int adapter, const std::uint8_t* frame, std::size_t length) {

@@ -61,6 +61,7 @@ struct MemoryAdapter {
     Mac mac{};
     bool listed = true;
     bool sendFails = false;
+    OpenFailure openFailure = OpenFailure::None;  // what opening a capture on it fails with
     std::vector<SentFrame> sent;
     std::deque<QueuedFrame> incoming;
 };

@@ -5,6 +5,7 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -72,6 +73,65 @@ TEST_F(ScanCycleTest, CyclesAndProbesComeAtTheirTicks) {
             EXPECT_EQ(log.probes, c.probes);
             core.reset();
         }
+    }
+}
+
+// The desktop program's first rescan, and the network-information pass after it, run on a thread
+// while its window is built; the Main page's first scan takes what they got. Everything must come
+// out as from its own scan: tables, lists, texts, history, the frames on the wire, and what the
+// core was told, told on its own thread.
+TEST_F(ScanCycleTest, EarlyRescanStandsForTheMainPagesFirstScan) {
+    AddAdapter(false);
+    AddAdapter(true, {Station(1, 2, 50), Station(2, 3, 60)});
+    AddAdapter(true);
+    wire.Adapter(2).openFailure = OpenFailure::Permission;
+    struct Outcome {
+        std::vector<std::string> told, texts;
+        std::vector<std::vector<std::uint8_t>> sent;
+        StationTables tables;
+        int history = 0;
+    };
+    auto firstScan = [&](bool early) {
+        Outcome out;
+        wire.ClearSent();
+        MakeCore();
+        core->afterClearStationTables = [&out](Core&) { out.told.push_back("cleared"); };
+        core->onPermissionNotice = [&out](const std::string&) { out.told.push_back("permission"); };
+        if (early) core->earlyRescan = std::make_unique<EarlyRescan>(wire, clock);
+        InitMainPage(*core);
+        EXPECT_EQ(core->earlyRescan, nullptr);
+        for (const auto* list : {&views.main.localDevices, &views.main.powerlineDevices}) {
+            for (int r = 0; r < list->RowCount(); ++r) {
+                for (int c = 0; c < 5; ++c) out.texts.push_back(list->Cell(r, c));
+            }
+        }
+        for (const auto* text : {&views.main.ccoMac, &views.main.nid, &views.main.snid, &views.main.stationCountText})
+            out.texts.push_back(*text);
+        for (const auto& frame : wire.Sent(1)) out.sent.push_back(frame.bytes);
+        out.tables = core->link.tables;
+        out.history = core->db.historyCount;
+        return out;
+    };
+    for (bool device : {true, false}) {
+        SCOPED_TRACE(device ? "with a local device" : "without one");
+        devices[1].present = device;
+        const Outcome expected = firstScan(false);
+        core.reset();
+        const Outcome got = firstScan(true);
+        EXPECT_EQ(got.told, expected.told);
+        EXPECT_EQ(std::count(got.told.begin(), got.told.end(), "permission"), 1);
+        EXPECT_EQ(got.texts, expected.texts);
+        EXPECT_EQ(got.sent, expected.sent);
+        EXPECT_EQ(std::memcmp(&got.tables, &expected.tables, sizeof got.tables), 0);
+        EXPECT_EQ(got.history, expected.history);
+        EXPECT_EQ(views.main.powerlineDevices.RowCount(), device ? 2 : 0);
+        EXPECT_NE(core->link.access.slots[1].handle, nullptr);
+        EXPECT_EQ(core->link.access.slots[2].handle, nullptr);
+        // The captures taken over serve the next cycle, which asks again.
+        wire.ClearSent();
+        RunScanCycle(*core);
+        EXPECT_EQ(CountSent(1, [](std::span<const std::uint8_t> f) { return IsAv(f, 0xA038); }), device ? 1 : 0);
+        core.reset();
     }
 }
 

@@ -4,6 +4,10 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <thread>
+#ifdef ZENTREL_FONTCONFIG
+#include <fontconfig/fontconfig.h>
+#endif
 
 #include "app/desktop/InstanceGuard.h"
 #include "pages/Preferences.h"
@@ -12,6 +16,7 @@
 #include "ui/DesktopApp.h"
 #include "ui/PropertySheet.h"
 #include "ui/StartupTrace.h"
+#include "link/EarlyRescan.h"
 #include "link/pcap/PcapWire.h"
 
 namespace {
@@ -41,19 +46,35 @@ int main(int argc, char** argv) {
     }
     zentrel::ui::OpenStartupTrace();
     zentrel::ui::StartupMark("main");
+    zentrel::PcapWire wire;
+    zentrel::SystemClock clock;
+    // A second copy must not touch the adapters, so the lock is taken before the first rescan
+    // starts. The rescan then runs while the toolkit starts and the window is built; the Main
+    // page's first scan takes its result.
+    zentrel::app::InstanceGuard guard;
+    std::unique_ptr<zentrel::EarlyRescan> earlyRescan;
+    if (guard.Problem().empty() && guard.Acquired()) earlyRescan = std::make_unique<zentrel::EarlyRescan>(wire, clock);
+
+#ifdef ZENTREL_FONTCONFIG
+    // The toolkit reads the system's font configuration the first time it measures text, which
+    // building the window does at once. Read on a thread of its own while the toolkit starts, it
+    // is there by then.
+    std::thread fontConfig([] { FcInit(); });
+#endif
     QApplication qtApp(argc, argv);
     QApplication::setApplicationName("zentrel-utility");
+#ifdef ZENTREL_FONTCONFIG
+    fontConfig.join();
+#endif
     zentrel::ui::StartupMark("qapplication");
 
-    zentrel::PcapWire wire;  // touches no adapter until the Main page scans
-    zentrel::SystemClock clock;
     zentrel::ui::DesktopApp app(wire, clock, ".");
+    app.core.earlyRescan = std::move(earlyRescan);
 
     // The refusal of a second copy needs the title, so the preferences come first.
     zentrel::LoadOemPrefs(app.core);
     zentrel::ui::StartupMark("preferences");
 
-    zentrel::app::InstanceGuard guard;
     if (!guard.Problem().empty()) {
         app.messages.Show(zentrel::app::UnguardedMessage(app.core.prefs.title, guard.Problem()));
         return 1;
