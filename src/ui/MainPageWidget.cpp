@@ -46,6 +46,7 @@ private:
 
 MainPageWidget::MainPageWidget(UiContext& ctx, QWidget* parent) : SheetPage(ctx, parent) {
     setObjectName("mainPage");
+    bitmap_.Load(ctx_.FilePath("oemSmall.bmp"));
     const DialogUnits du(font());
     auto& view = ctx_.views.main;
 
@@ -168,9 +169,7 @@ void MainPageWidget::Render() {
 }
 
 QSize MainPageWidget::BitmapSize() const {
-    CBmp bmp;
-    if (!bmp.Load(ctx_.FilePath("oemSmall.bmp"))) return {};
-    const auto [w, h] = bmp.GetSize();
+    const auto [w, h] = bitmap_.GetSize();
     return {w, h};
 }
 
@@ -225,8 +224,7 @@ void MainPageWidget::resizeEvent(QResizeEvent* event) {
 
 void MainPageWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    CBmp bmp;
-    bmp.DrawFile(ctx_.FilePath("oemSmall.bmp"), painter, bitmapRect_.x(), bitmapRect_.y());
+    bitmap_.Draw(painter, bitmapRect_.x(), bitmapRect_.y(), bitmapRect_.width(), bitmapRect_.height());
 }
 
 }  // namespace zentrel::ui

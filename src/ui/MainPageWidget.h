@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "ui/ListView.h"
+#include "ui/CBmp.h"
 #include "ui/SheetPage.h"
 
 namespace zentrel::ui {
@@ -62,6 +63,8 @@ private:
     void LayOut();
 
     bool destroyed_ = false;
+    // oemSmall.bmp, read once: every layout needs its size and every paint its pixels.
+    CBmp bitmap_;
     QRect bitmapRect_;
 };
 

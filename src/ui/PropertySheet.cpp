@@ -20,11 +20,6 @@ PropertySheet::PropertySheet(UiContext& ctx, QWidget* parent)
       ctx_(ctx) {
     setObjectName("propertySheet");
     setWindowTitle(FromCore(ctx_.core.prefs.title));
-    const QString iconPath = ctx_.FilePath("logo.ico");
-    if (QFileInfo::exists(iconPath)) {
-        const QIcon icon(iconPath);
-        if (!icon.isNull()) setWindowIcon(icon);
-    }
 
     auto* layout = new QVBoxLayout(this);
     tabs = new QTabWidget(this);
@@ -84,7 +79,19 @@ void PropertySheet::Open() {
     StartupMark("main-page-up");
     show();
     StartupMark("shown");
-    QTimer::singleShot(1000, this, [this] { startSaves_.reset(); });
+    QTimer::singleShot(1000, this, &PropertySheet::AfterFirstPaint);
+}
+
+void PropertySheet::AfterFirstPaint() {
+    startSaves_.reset();
+    // Reading the icon loads an image plugin: milliseconds the first paint need not wait for.
+    if (iconSet_) return;
+    iconSet_ = true;
+    const QString iconPath = ctx_.FilePath("logo.ico");
+    if (QFileInfo::exists(iconPath)) {
+        const QIcon icon(iconPath);
+        if (!icon.isNull()) setWindowIcon(icon);
+    }
 }
 
 SheetPage* PropertySheet::CurrentPage() const { return qobject_cast<SheetPage*>(tabs->currentWidget()); }
@@ -112,7 +119,7 @@ bool PropertySheet::event(QEvent* e) {
     if (e->type() == QEvent::Paint) StartupMarkOnce(painted_, "window-paint");
     const bool handled = QDialog::event(e);
     // After the paint has been put on screen, which follows the paint events.
-    if (e->type() == QEvent::Paint && startSaves_) QTimer::singleShot(0, this, [this] { startSaves_.reset(); });
+    if (e->type() == QEvent::Paint && !iconSet_) QTimer::singleShot(0, this, &PropertySheet::AfterFirstPaint);
     if (e->type() == QEvent::WindowActivate && started_) {
         if (auto* page = CurrentPage()) page->WindowActivated();
     }

@@ -47,6 +47,8 @@ private:
     void OnTabChanged(int index);
     void ShowSetPassword();
     void ShowAddRemote();
+    // What waits until the window has been drawn once (or a second has passed without a paint).
+    void AfterFirstPaint();
 
     UiContext& ctx_;
     int currentIndex_ = -1;
@@ -55,6 +57,7 @@ private:
     bool renderPending_ = false;  // the models changed while the window was hidden
     // The start's save of plc.data, held until the window has been drawn once.
     std::optional<SaveBatch> startSaves_;
+    bool iconSet_ = false;
 };
 
 }  // namespace zentrel::ui
