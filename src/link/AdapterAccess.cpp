@@ -126,7 +126,7 @@ bool CloseAllCaptures(Link& link) {
     s.received.clear();
     s.receivedHeld = false;
     // Answers that came through these captures belong to the scan that opened them.
-    link.prefetched = HeldNetworkInfo{};
+    link.prefetched.reset();
     for (int i = 0; i < kMaxAdapters; ++i) CloseCapture(link, i);
     if (s.deviceListHeld) {
         s.deviceList.clear();

@@ -25,15 +25,6 @@ constexpr std::uint32_t kNetworkInfoSettleMs = 4;
 // this pause.
 constexpr std::uint32_t kNetworkInfoPauseMs = 2;
 
-// The confirmations awaited on several adapters at once. Each adapter's first answer is held,
-// not taken, until the wait is over: the caller decides which answers count and takes them in
-// adapter order, so the result is the one of asking the adapters one after another.
-struct HeldAnswers {
-    std::array<bool, kMaxAdapters> waiting{};  // asked and not answered yet
-    std::array<bool, kMaxAdapters> answered{};
-    std::array<std::vector<std::uint8_t>, kMaxAdapters> frames{};
-};
-
 // Waits after a look found nothing: until a frame may be waiting on one of the adapters still
 // waiting, or until what is left of `timeoutMs` since `start` has passed. The wire decides how;
 // the deadline stays the caller's, measured on the link's clock.
@@ -207,12 +198,7 @@ HeldAnswers AskNetworkInfo(Link& link, int count) {
 
 }  // namespace
 
-void PrefetchNetworkInfo(Link& link) {
-    const HeldAnswers held = AskNetworkInfo(link, AdapterCount(link));
-    link.prefetched.held = true;
-    link.prefetched.answered = held.answered;
-    link.prefetched.frames = held.frames;
-}
+void PrefetchNetworkInfo(Link& link) { link.prefetched = AskNetworkInfo(link, AdapterCount(link)); }
 
 void QueryNetworkInfo(Link& link) {
     link.versionTaken.fill(0);
@@ -222,14 +208,8 @@ void QueryNetworkInfo(Link& link) {
     const std::int32_t chosenAdapter = link.currentAdapter;
     const int count = AdapterCount(link);
     link.replyReceived = 0;
-    HeldAnswers held;
-    if (link.prefetched.held) {
-        held.answered = link.prefetched.answered;
-        held.frames = std::move(link.prefetched.frames);
-        link.prefetched = HeldNetworkInfo{};
-    } else {
-        held = AskNetworkInfo(link, count);
-    }
+    const HeldAnswers held = link.prefetched ? std::move(*link.prefetched) : AskNetworkInfo(link, count);
+    link.prefetched.reset();
     for (int i = 0; i < count; ++i) {
         const auto a = static_cast<std::size_t>(i);
         if (held.answered[a]) TakeConfirmation(link, i, held.frames[a], nullptr);

@@ -4,6 +4,7 @@
 // engine all take a Link.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,10 +16,11 @@
 
 namespace zentrel {
 
-// Network-information answers asked for ahead of the pass that takes them (PrefetchNetworkInfo),
-// each adapter's first one, not taken yet.
-struct HeldNetworkInfo {
-    bool held = false;
+// Confirmations awaited on several adapters at once. Each adapter's first answer is held, not
+// taken, until the wait is over: the caller decides which answers count and takes them in
+// adapter order, so the result is the one of asking the adapters one after another.
+struct HeldAnswers {
+    std::array<bool, kMaxAdapters> waiting{};  // asked and not answered yet
     std::array<bool, kMaxAdapters> answered{};
     std::array<std::vector<std::uint8_t>, kMaxAdapters> frames{};
 };
@@ -34,7 +36,9 @@ struct LinkState {
     std::uint8_t setKeyLocalOnly = 0;
     std::int32_t setKeyResultIndex = 0;
     std::array<std::uint8_t, 34> setKeyResults{};
-    HeldNetworkInfo prefetched;  // for the next QueryNetworkInfo; dropped with the captures
+    // Network-information answers asked for ahead of the pass that takes them
+    // (PrefetchNetworkInfo): for the next QueryNetworkInfo, dropped with the captures.
+    std::optional<HeldAnswers> prefetched;
 };
 
 struct Link : LinkState {
