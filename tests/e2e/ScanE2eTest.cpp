@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "E2eFixture.h"
+#include "pages/MainPage.h"
 
 extern char** environ;
 
@@ -84,6 +85,23 @@ TEST_F(ScanE2e, OneScanFromAnEmptyDirectoryListsTheLocalDeviceAndItsStationsAlso
     const CliRun nobody = Shell("cd nobody && setpriv --reuid=65534 --regid=65534 --clear-groups ../zentrel scan");
     EXPECT_EQ(nobody.status, 0) << nobody.err;
     EXPECT_EQ(nobody.out, kScan);
+}
+
+// The desktop program's start over the real capture library: the first rescan and its
+// network-information pass on a thread of their own, taken over by the Main page's first scan,
+// whose lists then show what a scan shows.
+TEST_F(ScanE2e, TheMainPagesFirstScanTakesOverTheRescanRunOnAThread) {
+    E2E_PREPARE();
+    ASSERT_TRUE(Sim());
+    core->earlyRescan = std::make_unique<EarlyRescan>(wire, clock);
+    InitMainPage(*core);
+    EXPECT_EQ(core->earlyRescan, nullptr);
+    ASSERT_EQ(views.main.localDevices.RowCount(), 1);
+    EXPECT_EQ(views.main.localDevices.Cell(0, 1), "00:B0:52:5A:00:01");
+    const auto& list = views.main.powerlineDevices;
+    ASSERT_EQ(list.RowCount(), 3);
+    for (int row = 0; row < 3; ++row) EXPECT_EQ(list.Cell(row, 3), "00:B0:52:5A:00:0" + std::to_string(row + 2));
+    EXPECT_EQ(views.main.nid, "b0f2e695666b");
 }
 
 // The report file line by line against the layout of its formats; the date, the host's own
