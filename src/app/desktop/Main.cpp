@@ -4,19 +4,20 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <thread>
 #ifdef ZENTREL_FONTCONFIG
 #include <fontconfig/fontconfig.h>
+
+#include <thread>
 #endif
 
 #include "app/desktop/InstanceGuard.h"
 #include "pages/Preferences.h"
 #include "base/Clock.h"
+#include "link/EarlyRescan.h"
 #include "registry/OemPrefs.h"
 #include "ui/DesktopApp.h"
 #include "ui/PropertySheet.h"
 #include "ui/StartupTrace.h"
-#include "link/EarlyRescan.h"
 #include "link/pcap/PcapWire.h"
 
 namespace {
