@@ -25,15 +25,14 @@ PropertySheet::PropertySheet(UiContext& ctx, QWidget* parent)
     tabs = new QTabWidget(this);
     tabs->setObjectName("tabs");
     mainPage = new MainPageWidget(ctx_, tabs);
-    privacyPage = new PrivacyPageWidget(ctx_, tabs);
-    diagnosticsPage = new DiagnosticsPageWidget(ctx_, tabs);
-    aboutPage = new AboutPageWidget(ctx_, tabs);
     tabs->addTab(mainPage, "Main");
-    tabs->addTab(privacyPage, "Privacy");
-    tabs->addTab(diagnosticsPage, "Diagnostics");
-    tabs->addTab(aboutPage, "About");
-    ratesPage = new RatesPageWidget(ctx_, tabs);
-    tabs->addTab(ratesPage, "Rates");
+    // The other tabs hold a place that takes their page when it is made.
+    for (const char* title : {"Privacy", "Diagnostics", "About", "Rates"}) {
+        auto* place = new QWidget(tabs);
+        auto* placeLayout = new QVBoxLayout(place);
+        placeLayout->setContentsMargins(0, 0, 0, 0);
+        tabs->addTab(place, title);
+    }
     layout->addWidget(tabs);
 
     auto* buttons = new QHBoxLayout;
@@ -94,13 +93,36 @@ void PropertySheet::AfterFirstPaint() {
     }
 }
 
-SheetPage* PropertySheet::CurrentPage() const { return qobject_cast<SheetPage*>(tabs->currentWidget()); }
+SheetPage* PropertySheet::MadePage(int index) const {
+    QWidget* tab = tabs->widget(index);
+    if (tab == nullptr) return nullptr;
+    if (tab == mainPage) return mainPage;
+    return tab->findChild<SheetPage*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+SheetPage* PropertySheet::CurrentPage() const { return MadePage(tabs->currentIndex()); }
+
+SheetPage* PropertySheet::PageAt(int index) {
+    if (SheetPage* made = MadePage(index)) return made;
+    QWidget* place = tabs->widget(index);
+    SheetPage* page = nullptr;
+    switch (index) {
+    case kPrivacyTab: page = new PrivacyPageWidget(ctx_, place); break;
+    case kDiagnosticsTab: page = new DiagnosticsPageWidget(ctx_, place); break;
+    case kAboutTab: page = new AboutPageWidget(ctx_, place); break;
+    case kRatesTab: page = new RatesPageWidget(ctx_, place); break;
+    default: return nullptr;
+    }
+    place->layout()->addWidget(page);
+    page->show();
+    return page;
+}
 
 void PropertySheet::OnTabChanged(int index) {
     if (index == currentIndex_) return;
-    if (auto* old = qobject_cast<SheetPage*>(tabs->widget(currentIndex_))) old->Deactivate();
+    if (auto* old = MadePage(currentIndex_)) old->Deactivate();
     currentIndex_ = index;
-    if (auto* page = qobject_cast<SheetPage*>(tabs->widget(index))) {
+    if (auto* page = PageAt(index)) {
         ctx_.messages.SetPageOwner(page);
         page->Activate();
         page->Render();
@@ -133,7 +155,10 @@ void PropertySheet::done(int result) {
 
 void PropertySheet::ShowSetPassword() {
     SetPasswordDialog dialog(ctx_, mainPage);
-    dialog.onStored = [this] { diagnosticsPage->Regenerate(); };
+    // A Diagnostics page not made yet makes its report when it is.
+    dialog.onStored = [this] {
+        if (auto* diagnostics = static_cast<DiagnosticsPageWidget*>(MadePage(kDiagnosticsTab))) diagnostics->Regenerate();
+    };
     dialog.Run();
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 // The program's window: four tabs, the Rates tab and a single "Close" button, caption and icon
 // from the OEM branding. It tells the pages when they become current and when they stop being it.
+// The start shows the Main page only, so the other pages are made when first chosen: their
+// widgets, and their share of the window's size hint, cost the start nothing. The Main page sets
+// the window's size; the others ask for less.
 #include <QDialog>
 #include <QPushButton>
 #include <QTabWidget>
@@ -28,14 +31,19 @@ public:
     // permissions) never sits over a page that is not filled in yet.
     void Open();
 
+    // The page of the current tab, if it has been made.
     SheetPage* CurrentPage() const;
+    // The page of a tab, made now if it was not yet: only the Main page is made with the window,
+    // the others when their tab is first chosen.
+    SheetPage* PageAt(int index);
+    PrivacyPageWidget* Privacy() { return static_cast<PrivacyPageWidget*>(PageAt(kPrivacyTab)); }
+    DiagnosticsPageWidget* Diagnostics() { return static_cast<DiagnosticsPageWidget*>(PageAt(kDiagnosticsTab)); }
+    AboutPageWidget* About() { return static_cast<AboutPageWidget*>(PageAt(kAboutTab)); }
+    RatesPageWidget* Rates() { return static_cast<RatesPageWidget*>(PageAt(kRatesTab)); }
 
+    static constexpr int kMainTab = 0, kPrivacyTab = 1, kDiagnosticsTab = 2, kAboutTab = 3, kRatesTab = 4;
     QTabWidget* tabs = nullptr;
     MainPageWidget* mainPage = nullptr;
-    PrivacyPageWidget* privacyPage = nullptr;
-    DiagnosticsPageWidget* diagnosticsPage = nullptr;
-    AboutPageWidget* aboutPage = nullptr;
-    RatesPageWidget* ratesPage = nullptr;
     QPushButton* closeButton = nullptr;
 
 protected:
@@ -49,6 +57,9 @@ private:
     void ShowAddRemote();
     // What waits until the window has been drawn once (or a second has passed without a paint).
     void AfterFirstPaint();
+
+    // The page in a tab, or nullptr while it is not made.
+    SheetPage* MadePage(int index) const;
 
     UiContext& ctx_;
     int currentIndex_ = -1;

@@ -90,6 +90,8 @@ TEST_F(SheetFixture, EveryPageShowsItsTextsAndItsModel) {
     AddAdapter(true, {Station(3, 3, 100), Station(2, 2, 50)});
     MakeSheet();
     EXPECT_FALSE(sheet->closeButton->isVisibleTo(sheet.get()));
+    // Only the Main page is made with the window; the others when first chosen.
+    EXPECT_EQ(sheet->findChildren<ui::SheetPage*>().size(), 1);
     Start();
     sheet->mainPage->scan->click();
     auto golden = GoldenTexts();
@@ -104,8 +106,8 @@ TEST_F(SheetFixture, EveryPageShowsItsTextsAndItsModel) {
         EXPECT_EQ(Shows(sheet->tabs->widget(t), false), golden[sheet->tabs->tabText(t).toStdString()]) << t;
     }
     QString opened;
-    sheet->aboutPage->openLink = [&](const QString& a) { opened = a; };
-    sheet->aboutPage->link->click();
+    sheet->About()->openLink = [&](const QString& a) { opened = a; };
+    sheet->About()->link->click();
     EXPECT_EQ(opened, "http://");
 
     sheet->mainPage->powerlineList->selectRow(0);
@@ -160,10 +162,10 @@ TEST_F(SheetFixture, DialogsAndDeleteForwardWhatTheUserChose) {
     // Delete forwards the selected history row.
     AddRecord(app->core.db, {0x00, 0xB0, 0x52, 0x99, 0x99, 0x99}, "09");
     ShowTab(2);
-    auto* history = sheet->diagnosticsPage->history;
+    auto* history = sheet->Diagnostics()->history;
     const int rows = history->rowCount();
     history->selectRow(Column(history, 1).indexOf("00:B0:52:99:99:99"));
-    sheet->diagnosticsPage->deleteButton->click();
+    sheet->Diagnostics()->deleteButton->click();
     EXPECT_EQ(history->rowCount(), rows - 1);
     EXPECT_EQ(Column(history, 1).indexOf("00:B0:52:99:99:99"), -1);
 }
@@ -175,13 +177,13 @@ TEST_F(SheetFixture, SetAllDevicesForwardsTheNameAndShowsItsProgress) {
     ASSERT_EQ(model.RowCount(), 3);
     for (int r = 0; r < 3; ++r) model.SetCell(r, 4, "PASS-WORD");
     ShowTab(1);
-    sheet->privacyPage->name->setText("MyOwnNet");
+    sheet->Privacy()->name->setText("MyOwnNet");
     setKeyRequests = 0;
     failSetKeys = 2;  // the first device fails both attempts
-    sheet->privacyPage->setAll->click();
+    sheet->Privacy()->setAll->click();
     EXPECT_EQ(setKeyRequests, 5);
     EXPECT_EQ(lastNmk, NmkText("MyOwnNet"));
-    const auto& progress = sheet->privacyPage->shownProgress;
+    const auto& progress = sheet->Privacy()->shownProgress;
     QStringList shown;
     for (const auto& [text, percent] : progress) shown << text.section('\n', 0, 0) + " " + QString::number(percent);
     EXPECT_EQ(shown.join(", "), "device 1 of 3 0, device 1 of 3: failed 33, device 2 of 3 33, device 2 of 3: changed 66, "
@@ -225,10 +227,10 @@ TEST_F(SheetFixture, AnEmptyListNoLinkAndTheAboutBitmapAtItsPosition) {
     EXPECT_EQ(sheet->mainPage->connection->text(), "No Device Detected");
     EXPECT_EQ(sheet->mainPage->powerlineList->rowCount(), 0);
     ShowTab(3);
-    EXPECT_FALSE(sheet->aboutPage->link->isVisible());
-    const QImage plain = sheet->aboutPage->grab().toImage();
+    EXPECT_FALSE(sheet->About()->link->isVisible());
+    const QImage plain = sheet->About()->grab().toImage();
     std::filesystem::copy_file(ZENTREL_TEST_DATA "/bmp/oem-big.bmp", dir / "oemBig.bmp");  // 200 x 100
-    const QImage shot = sheet->aboutPage->grab().toImage();
+    const QImage shot = sheet->About()->grab().toImage();
     ASSERT_EQ(shot.size(), plain.size());
     // The picture's top-left pixel is green, its edges meet the page where they should.
     for (const auto& [x, y] : {std::pair{79, 25}, {80, 24}, {280, 60}, {120, 125}}) EXPECT_EQ(shot.pixel(x, y), plain.pixel(x, y)) << x << "," << y;
@@ -242,7 +244,7 @@ TEST_F(SheetFixture, RatesPageKeepsScanningRedrawsAfterEachCycleAndSavesCsv) {
     MakeSheet();
     Start();
     ShowTab(4);
-    auto* page = sheet->ratesPage;
+    auto* page = sheet->Rates();
     EXPECT_TRUE(app->timer.IsRunning());
     using Speeds = std::map<std::string, int>;
     EXPECT_EQ(LastSpeeds(page->chart), (Speeds{{"02", 65}, {"03", 130}}));
@@ -276,8 +278,8 @@ protected:
         sheet->Open();
         QApplication::setActiveWindow(sheet.get());
         sheet->mainPage->showSetPassword = sheet->mainPage->showAddRemote = [] {};  // no modal window
-        sheet->diagnosticsPage->askReportPath = [] { return std::optional<QString>(); };
-        sheet->aboutPage->openLink = [](const QString&) {};
+        sheet->Diagnostics()->askReportPath = [] { return std::optional<QString>(); };
+        sheet->About()->openLink = [](const QString&) {};
         sheet->mainPage->scan->click();
     }
     // Whether Tab from `window` reaches every button it shows, and Space and Enter press each.
@@ -316,7 +318,7 @@ TEST_F(UsabilityTest, SelectedStationStaysSelectedAcrossScans) {
 TEST_F(UsabilityTest, TabReachesEveryButtonAndSpaceOrEnterPressesIt) {
     Open();
     int csvAsked = 0;  // no modal file chooser under the test
-    sheet->ratesPage->askCsvPath = [&csvAsked]() -> std::optional<QString> { ++csvAsked; return std::nullopt; };
+    sheet->Rates()->askCsvPath = [&csvAsked]() -> std::optional<QString> { ++csvAsked; return std::nullopt; };
     for (int tab = 0; tab < sheet->tabs->count(); ++tab) {
         SCOPED_TRACE(tab);
         sheet->tabs->setCurrentIndex(tab);
