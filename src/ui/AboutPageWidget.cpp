@@ -11,6 +11,11 @@
 
 namespace zentrel::ui {
 
+QSize AboutPageWidget::MinimumSize(const QFont& font) {
+    const DialogUnits du(font);
+    return {du.X(378), du.Y(215)};
+}
+
 AboutPageWidget::AboutPageWidget(UiContext& ctx, QWidget* parent) : SheetPage(ctx, parent) {
     setObjectName("aboutPage");
     const DialogUnits du(font());
@@ -33,7 +38,7 @@ AboutPageWidget::AboutPageWidget(UiContext& ctx, QWidget* parent) : SheetPage(ct
     link->setCursor(Qt::PointingHandCursor);
     du.Place(link, 52, 97, 112, 14);
     link->hide();
-    setMinimumSize(du.X(378), du.Y(215));
+    setMinimumSize(MinimumSize(font()));
 
     openLink = [](const QString& address) { QDesktopServices::openUrl(QUrl::fromUserInput(address)); };
     connect(link, &QPushButton::clicked, this, [this] {

@@ -13,6 +13,8 @@ class AboutPageWidget : public SheetPage {
     Q_OBJECT
 public:
     explicit AboutPageWidget(UiContext& ctx, QWidget* parent = nullptr);
+    // The size the page asks of the window, for a font: the window keeps it before the page is made.
+    static QSize MinimumSize(const QFont& font);
 
     void Activate() override;
     void Deactivate() override;

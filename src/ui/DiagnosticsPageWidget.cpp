@@ -9,6 +9,11 @@
 
 namespace zentrel::ui {
 
+QSize DiagnosticsPageWidget::MinimumSize(const QFont& font) {
+    const DialogUnits du(font);
+    return {du.X(378), du.Y(296)};
+}
+
 DiagnosticsPageWidget::DiagnosticsPageWidget(UiContext& ctx, QWidget* parent) : SheetPage(ctx, parent) {
     setObjectName("diagnosticsPage");
     const DialogUnits du(font());
@@ -34,7 +39,7 @@ DiagnosticsPageWidget::DiagnosticsPageWidget(UiContext& ctx, QWidget* parent) : 
     saveReport = new QPushButton("Save Report...", this);
     saveReport->setObjectName("saveReport");
     du.Place(saveReport, 207, 276, 63, 14);
-    setMinimumSize(du.X(378), du.Y(296));
+    setMinimumSize(MinimumSize(font()));
 
     askReportPath = [this] { return AskReportPathWithDialog(this); };
 

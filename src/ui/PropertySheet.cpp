@@ -26,13 +26,16 @@ PropertySheet::PropertySheet(UiContext& ctx, QWidget* parent)
     tabs->setObjectName("tabs");
     mainPage = new MainPageWidget(ctx_, tabs);
     tabs->addTab(mainPage, "Main");
-    // The other tabs hold a place that takes their page when it is made.
+    // The other tabs hold a place that takes their page when it is made. The places ask the
+    // window for the pages' minimum sizes, so that it has the same size whichever are made.
     for (const char* title : {"Privacy", "Diagnostics", "About", "Rates"}) {
         auto* place = new QWidget(tabs);
         auto* placeLayout = new QVBoxLayout(place);
         placeLayout->setContentsMargins(0, 0, 0, 0);
         tabs->addTab(place, title);
     }
+    tabs->widget(kDiagnosticsTab)->setMinimumSize(DiagnosticsPageWidget::MinimumSize(font()));
+    tabs->widget(kAboutTab)->setMinimumSize(AboutPageWidget::MinimumSize(font()));
     layout->addWidget(tabs);
 
     auto* buttons = new QHBoxLayout;

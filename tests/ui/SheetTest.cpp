@@ -90,9 +90,11 @@ TEST_F(SheetFixture, EveryPageShowsItsTextsAndItsModel) {
     AddAdapter(true, {Station(3, 3, 100), Station(2, 2, 50)});
     MakeSheet();
     EXPECT_FALSE(sheet->closeButton->isVisibleTo(sheet.get()));
-    // Only the Main page is made with the window; the others when first chosen.
-    EXPECT_EQ(sheet->findChildren<ui::SheetPage*>().size(), 1);
+    // Only the Main page is made with the window, the others when first chosen; the window asks
+    // for the same sizes before and after.
     Start();
+    EXPECT_EQ(sheet->findChildren<ui::SheetPage*>().size(), 1);
+    const QSize minimum = sheet->minimumSizeHint(), hint = sheet->sizeHint();
     sheet->mainPage->scan->click();
     auto golden = GoldenTexts();
     std::vector<std::string> tabs = {"title: " + sheet->windowTitle().toStdString()};
@@ -105,6 +107,11 @@ TEST_F(SheetFixture, EveryPageShowsItsTextsAndItsModel) {
         ShowTab(t);
         EXPECT_EQ(Shows(sheet->tabs->widget(t), false), golden[sheet->tabs->tabText(t).toStdString()]) << t;
     }
+    sheet->Rates();
+    EXPECT_EQ(sheet->findChildren<ui::SheetPage*>().size(), 5);
+    QApplication::processEvents();  // the layouts take in the pages
+    EXPECT_EQ(sheet->minimumSizeHint(), minimum);
+    EXPECT_EQ(sheet->sizeHint(), hint);
     QString opened;
     sheet->About()->openLink = [&](const QString& a) { opened = a; };
     sheet->About()->link->click();
