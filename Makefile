@@ -12,7 +12,7 @@ WERROR ?=
 WERROR_FLAG = $(if $(WERROR),-DZENTREL_WERROR=$(WERROR))
 
 PACKAGES := build-essential cmake pkg-config libpcap-dev libgtest-dev libgmock-dev \
-            libbenchmark-dev libssl-dev qt6-base-dev qt6-charts-dev libfontconfig-dev iproute2 python3 \
+            libbenchmark-dev libssl-dev qt6-base-dev libfontconfig-dev iproute2 python3 \
             libcap2-bin
 # Independent HomePlug AV software that the end-to-end tests drive plcsim with.
 PACKAGES += plc-utils plc-utils-extra tshark python3-scapy

@@ -30,14 +30,14 @@ void RatesChart_Redraw(benchmark::State& state) {
     QApplication::processEvents();
     page.range->setCurrentIndex(static_cast<int>(state.range(0)));
     page.receive->setChecked(false);
-    QImage image(page.chartView->size(), QImage::Format_ARGB32_Premultiplied);
+    QImage image(page.chart->size(), QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
         page.Redraw();
         QPainter painter(&image);
-        page.chartView->render(&painter);
+        page.chart->render(&painter);
     }
     std::size_t points = 0;
-    for (QAbstractSeries* s : page.chart->series()) points += static_cast<std::size_t>(qobject_cast<QLineSeries*>(s)->count());
+    for (const auto& line : page.chart->Lines()) points += static_cast<std::size_t>(line.points.size());
     state.counters["points"] = static_cast<double>(points);
     state.counters["pixels"] = image.width() * image.height();
 }

@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <set>
+#include <iterator>
 
 #include "base/AtomicFile.h"
 #include "pages/RateHistory.h"
@@ -49,6 +49,8 @@ RatesPageWidget::RatesPageWidget(UiContext& ctx, QWidget* parent) : SheetPage(ct
     saveCsv->setObjectName("saveCsv");
     controls->addWidget(saveCsv);
     layout->addLayout(controls);
+    chart = new RateChart(this);
+    layout->addWidget(chart, 1);
 
     askCsvPath = [this]() -> std::optional<QString> {
         const QString path = QFileDialog::getSaveFileName(this, "Save Rates", "rates.csv", "CSV (*.csv);;All (*)");
@@ -58,33 +60,6 @@ RatesPageWidget::RatesPageWidget(UiContext& ctx, QWidget* parent) : SheetPage(ct
     connect(range, &QComboBox::currentIndexChanged, this, [this] { Redraw(); });
     connect(receive, &QCheckBox::toggled, this, [this] { Redraw(); });
     connect(saveCsv, &QPushButton::clicked, this, [this] { SaveCsv(); });
-}
-
-// The chart is made when the page is first shown or drawn: the program's start, which shows
-// the Main page, does not wait for it.
-void RatesPageWidget::MakeChart() {
-    if (chart) return;
-    chart = new QChart;
-    chart->legend()->setAlignment(Qt::AlignBottom);
-    chart->setMargins(QMargins(4, 4, 4, 4));
-    timeAxis_ = new QDateTimeAxis;
-    timeAxis_->setTitleText("Time");
-    chart->addAxis(timeAxis_, Qt::AlignBottom);
-    speedAxis_ = new QValueAxis;
-    speedAxis_->setTitleText("Speed (Mbps)");
-    speedAxis_->setLabelFormat("%d");
-    speedAxis_->setTickType(QValueAxis::TicksDynamic);
-    speedAxis_->setTickAnchor(0);
-    chart->addAxis(speedAxis_, Qt::AlignLeft);
-    chartView = new QChartView(chart, this);
-    chartView->setObjectName("chart");
-    chartView->setRenderHint(QPainter::Antialiasing);
-    static_cast<QVBoxLayout*>(layout())->addWidget(chartView, 1);
-}
-
-void RatesPageWidget::showEvent(QShowEvent* event) {
-    MakeChart();
-    SheetPage::showEvent(event);
 }
 
 void RatesPageWidget::Activate() { Redraw(); }
@@ -104,33 +79,18 @@ void RatesPageWidget::ScheduleRedraw() {
     });
 }
 
-QLineSeries* RatesPageWidget::LineFor(const std::string& key, const QString& name, bool dashed, const QColor& color) {
-    auto found = lines_.find(key);
-    if (found != lines_.end()) {
-        found->second->setName(name);
-        return found->second;
-    }
-    auto* line = new QLineSeries;
-    line->setName(name);
-    chart->addSeries(line);
-    line->attachAxis(timeAxis_);
-    line->attachAxis(speedAxis_);
-    if (dashed) {
-        QPen pen(color.isValid() ? color : line->pen().color());
-        pen.setStyle(Qt::DashLine);
-        pen.setWidth(2);
-        line->setPen(pen);
-    } else {
-        QPen pen = line->pen();
-        pen.setWidth(2);
-        line->setPen(pen);
-    }
-    lines_.emplace(key, line);
-    return line;
+QColor RatesPageWidget::ColorFor(const std::string& mac) {
+    // Ten colours told apart at a glance; an eleventh station takes the first again.
+    static const QColor kColors[] = {{31, 119, 180}, {255, 127, 14}, {44, 160, 44},  {214, 39, 40},  {148, 103, 189},
+                                     {140, 86, 75},  {227, 119, 194}, {127, 127, 127}, {188, 189, 34}, {23, 190, 207}};
+    auto found = colors_.find(mac);
+    if (found != colors_.end()) return found->second;
+    const QColor color = kColors[colors_.size() % std::size(kColors)];
+    colors_.emplace(mac, color);
+    return color;
 }
 
 void RatesPageWidget::Redraw() {
-    MakeChart();
     const Core& core = ctx_.core;
     drawnGeneration_ = core.rates.Generation();
     const std::int64_t now = ctx_.core.clock.Now();
@@ -138,7 +98,7 @@ void RatesPageWidget::Redraw() {
     const std::int64_t from = now - span;
     const bool withReceive = receive->isChecked();
 
-    std::set<std::string> wanted;
+    std::vector<RateChart::Line> lines;
     int highest = 10;
     std::int64_t start = now;
     for (const RateSeries& series : core.rates.Series()) {
@@ -149,34 +109,23 @@ void RatesPageWidget::Redraw() {
             const auto points = ChartLine(series, from, rx, kMaxPointsPerLine);
             if (points.empty()) continue;
             start = std::min(start, points.front().time);
-            const std::string key = mac + (rx ? "/rx" : "/tx");
-            const QColor color = rx && lines_.count(mac + "/tx") ? lines_[mac + "/tx"]->color() : QColor();
-            QLineSeries* line = LineFor(key, rx ? name + " (receive)" : name, rx, color);
-            QList<QPointF> qpoints;
-            qpoints.reserve(static_cast<qsizetype>(points.size()));
+            RateChart::Line line;
+            line.name = rx ? name + " (receive)" : name;
+            line.color = ColorFor(mac);
+            line.dashed = rx;
+            line.points.reserve(static_cast<qsizetype>(points.size()));
             for (const ChartPoint& p : points) {
-                qpoints.append(QPointF(static_cast<double>(p.time) * 1000.0, p.mbps));
+                line.points.append(QPointF(static_cast<double>(p.time), p.mbps));
                 highest = std::max(highest, p.mbps);
             }
-            line->replace(qpoints);
-            wanted.insert(key);
+            lines.push_back(std::move(line));
         }
     }
-    for (auto it = lines_.begin(); it != lines_.end();) {
-        if (wanted.count(it->first)) {
-            ++it;
-            continue;
-        }
-        chart->removeSeries(it->second);
-        delete it->second;
-        it = lines_.erase(it);
-    }
+    chart->SetLines(std::move(lines));
     // A history shorter than the range fills the width rather than its right-hand end.
-    timeAxis_->setFormat(span > 3600 ? "HH:mm" : "HH:mm:ss");
-    timeAxis_->setRange(QDateTime::fromSecsSinceEpoch(std::min(start, now - 60)), QDateTime::fromSecsSinceEpoch(now));
+    chart->SetTimeRange(std::min(start, now - 60), now, span > 3600 ? "HH:mm" : "HH:mm:ss");
     const int top = (highest / 50 + 1) * 50;
-    speedAxis_->setRange(0, top);
-    speedAxis_->setTickInterval(top <= 150 ? 25 : (top <= 300 ? 50 : 100));
+    chart->SetSpeedRange(top, top <= 150 ? 25 : (top <= 300 ? 50 : 100));
 }
 
 void RatesPageWidget::SaveCsv() {

@@ -6,17 +6,13 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QString>
-#include <QtCharts/QChart>
-#include <QtCharts/QChartView>
-#include <QtCharts/QDateTimeAxis>
-#include <QtCharts/QLineSeries>
-#include <QtCharts/QValueAxis>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
 #include <utility>
 
+#include "ui/RateChart.h"
 #include "ui/SheetPage.h"
 
 namespace zentrel::ui {
@@ -36,25 +32,17 @@ public:
     QComboBox* range = nullptr;
     QCheckBox* receive = nullptr;
     QPushButton* saveCsv = nullptr;
-    // Made when the page is first shown or drawn.
-    QChartView* chartView = nullptr;
-    QChart* chart = nullptr;
+    RateChart* chart = nullptr;
     // Where the CSV goes; the file chooser unless a test sets another.
     std::function<std::optional<QString>()> askCsvPath;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
-    void MakeChart();
     void ScheduleRedraw();
     void SaveCsv();
-    QLineSeries* LineFor(const std::string& key, const QString& name, bool dashed, const QColor& color);
+    // A station's colour, the same for its two lines and from one redraw to the next.
+    QColor ColorFor(const std::string& mac);
 
-    QDateTimeAxis* timeAxis_ = nullptr;
-    QValueAxis* speedAxis_ = nullptr;
-    // One line per station and direction, kept from one redraw to the next.
-    std::map<std::string, QLineSeries*> lines_;
+    std::map<std::string, QColor> colors_;
     std::uint64_t drawnGeneration_ = ~std::uint64_t{0};
     bool redrawPending_ = false;
 };

@@ -13,7 +13,6 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
-#include <QtCharts/QLineSeries>
 #include <fstream>
 #include <regex>
 #include <set>
@@ -74,12 +73,9 @@ std::map<std::string, std::vector<std::string>> GoldenTexts() {
 }
 
 // Each line's name and the speed of its last point.
-std::map<std::string, int> LastSpeeds(QChart* chart) {
+std::map<std::string, int> LastSpeeds(const ui::RateChart* chart) {
     std::map<std::string, int> speeds;
-    for (QAbstractSeries* series : chart->series()) {
-        auto* line = qobject_cast<QLineSeries*>(series);
-        speeds[line->name().toStdString()] = line->count() ? static_cast<int>(line->at(line->count() - 1).y()) : -1;
-    }
+    for (const auto& line : chart->Lines()) speeds[line.name.toStdString()] = line.points.empty() ? -1 : static_cast<int>(line.points.back().y());
     return speeds;
 }
 
