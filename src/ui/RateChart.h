@@ -35,6 +35,8 @@ public:
     const std::vector<Line>& Lines() const { return lines_; }
     // The label under each of the time axis' ticks, left to right.
     QStringList TimeLabels() const;
+    int SpeedTop() const { return top_; }
+    int SpeedTick() const { return tick_; }
 
     QSize minimumSizeHint() const override;
 

@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QDateTime>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -258,6 +259,13 @@ TEST_F(SheetFixture, RatesPageKeepsScanningRedrawsAfterEachCycleAndSavesCsv) {
     QTRY_COMPARE(LastSpeeds(page->chart), (Speeds{{"02", 65}, {"03", 26}}));
     page->receive->setChecked(true);
     EXPECT_EQ(LastSpeeds(page->chart), (Speeds{{"02", 65}, {"02 (receive)", 65}, {"03", 26}, {"03 (receive)", 52}}));
+    // The speed axis reaches past the highest speed; the time axis ends now, in the range's format.
+    EXPECT_EQ(std::make_pair(page->chart->SpeedTop(), page->chart->SpeedTick()), std::make_pair(150, 25));
+    const QDateTime now = QDateTime::fromSecsSinceEpoch(clock.Now());
+    EXPECT_EQ(page->chart->TimeLabels().back(), now.toString("HH:mm:ss"));
+    page->range->setCurrentIndex(2);
+    EXPECT_EQ(page->chart->TimeLabels().back(), now.toString("HH:mm"));
+    page->range->setCurrentIndex(0);
 
     const std::string path = (dir / "rates.csv").string();
     page->askCsvPath = [&] { return std::optional<QString>(QString::fromStdString(path)); };
