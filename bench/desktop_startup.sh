@@ -100,6 +100,9 @@ stop_app() {
   kill "$app_pid" 2>/dev/null || true
   wait "$app_pid" 2>/dev/null || true
   app_pid=
+  # The program saved plc.data as it closed; its write-back would otherwise fall into the next
+  # case's start, which is always the same one.
+  sync
 }
 
 ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
