@@ -2,8 +2,8 @@
 // The program's window: four tabs, the Rates tab and a single "Close" button, caption and icon
 // from the OEM branding. It tells the pages when they become current and when they stop being it.
 // The start shows the Main page only, so the other pages are made when first chosen: their
-// widgets, and their share of the window's size hint, cost the start nothing. The Main page sets
-// the window's size; the others ask for less.
+// widgets, and their share of the window's size hint, cost the start nothing. Their places in the
+// tabs ask for the pages' minimum sizes, so the window has the size it has with every page made.
 #include <QDialog>
 #include <QPushButton>
 #include <QTabWidget>
@@ -41,7 +41,7 @@ public:
     AboutPageWidget* About() { return static_cast<AboutPageWidget*>(PageAt(kAboutTab)); }
     RatesPageWidget* Rates() { return static_cast<RatesPageWidget*>(PageAt(kRatesTab)); }
 
-    static constexpr int kMainTab = 0, kPrivacyTab = 1, kDiagnosticsTab = 2, kAboutTab = 3, kRatesTab = 4;
+    static constexpr int kPrivacyTab = 1, kDiagnosticsTab = 2, kAboutTab = 3, kRatesTab = 4;
     QTabWidget* tabs = nullptr;
     MainPageWidget* mainPage = nullptr;
     QPushButton* closeButton = nullptr;
