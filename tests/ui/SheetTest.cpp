@@ -257,6 +257,14 @@ TEST_F(SheetFixture, RatesPageKeepsScanningRedrawsAfterEachCycleAndSavesCsv) {
     clock.Advance(5000);
     RunScanCycle(app->core);  // what the timer runs
     QTRY_COMPARE(LastSpeeds(page->chart), (Speeds{{"02", 65}, {"03", 26}}));
+    // Every line is drawn in its station's colour, above the legend (which shows the colours too).
+    const QImage picture = page->chart->grab().toImage();
+    for (const auto& line : page->chart->Lines()) {
+        bool drawn = false;
+        for (int y = 0; y < picture.height() - 60 && !drawn; ++y)
+            for (int x = 0; x < picture.width() && !drawn; ++x) drawn = picture.pixelColor(x, y) == line.color;
+        EXPECT_TRUE(drawn) << line.name.toStdString();
+    }
     page->receive->setChecked(true);
     EXPECT_EQ(LastSpeeds(page->chart), (Speeds{{"02", 65}, {"02 (receive)", 65}, {"03", 26}, {"03 (receive)", 52}}));
     // The speed axis reaches past the highest speed; the time axis ends now, in the range's format.
