@@ -71,19 +71,20 @@ void RateChart::paintEvent(QPaintEvent*) {
     const QFontMetrics fm(font()), tfm(titleFont);
     const QColor text = pal.text().color();
 
-    // The legend's rows, each as wide as the card allows, from the bottom of the card.
+    // The legend's rows under the time axis, each as wide as the card allows.
     const int swatch = fm.height() * 3 / 5;
-    std::vector<std::vector<std::pair<const Line*, int>>> rows(1);
+    struct LegendRow {
+        std::vector<std::pair<const Line*, int>> items;  // a line and the width of its entry
+        double width = 0;
+    };
+    std::vector<LegendRow> rows(1);
     const double rowRoom = card.width() - 2 * kPad;
-    double used = 0;
     for (const Line& line : lines_) {
         const int width = swatch + 4 + fm.horizontalAdvance(line.name);
-        if (!rows.back().empty() && used + kLegendSpacing + width > rowRoom) {
-            rows.emplace_back();
-            used = 0;
-        }
-        used += (rows.back().empty() ? 0 : kLegendSpacing) + width;
-        rows.back().emplace_back(&line, width);
+        if (!rows.back().items.empty() && rows.back().width + kLegendSpacing + width > rowRoom) rows.emplace_back();
+        LegendRow& row = rows.back();
+        row.width += (row.items.empty() ? 0 : kLegendSpacing) + width;
+        row.items.emplace_back(&line, width);
     }
     const int legendHeight = lines_.empty() ? 0 : static_cast<int>(rows.size()) * (fm.height() + 4);
 
@@ -161,11 +162,9 @@ void RateChart::paintEvent(QPaintEvent*) {
     p.restore();
 
     double rowTop = timeTitleTop + tfm.height() + 2 * kGap;
-    for (const auto& row : rows) {
-        double width = 0;
-        for (const auto& item : row) width += (width > 0 ? kLegendSpacing : 0) + item.second;
-        double x = card.center().x() - width / 2;
-        for (const auto& [line, itemWidth] : row) {
+    for (const LegendRow& row : rows) {
+        double x = card.center().x() - row.width / 2;
+        for (const auto& [line, itemWidth] : row.items) {
             const QRectF box(x, rowTop + (fm.height() - swatch) / 2.0, swatch, swatch);
             p.setPen(QPen(line->color.darker(130), 1));
             p.setBrush(line->color);
