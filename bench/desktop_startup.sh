@@ -6,7 +6,8 @@
 #   - the floor for that, measured in the same run: a bare Qt dialog of the window's size
 #     (bench/BareDialog.cpp) started the same way, timed to its first paint, and the ratio of each
 #     case to the floor of the same round (median over the rounds);
-#   - the median of each mark of the program's start, for a profile of where the time goes;
+#   - the median of each mark of the program's start, for a profile of where the time goes, and
+#     of the page faults taken by each mark, for where memory is touched for the first time;
 #   - the first scan cycle's marks, idle CPU of the running program over 10 s once the list is up
 #     (scan cycles included), and its resident memory.
 # The times come from the programs themselves: both are started with ZENTREL_STARTUP_TRACE set and
@@ -110,12 +111,15 @@ start_app() {
   relative_trace
 }
 
-# Makes the trace relative to the start, as far as the program has written it.
-relative_trace() { awk -v s="$started" '{ printf "%s %.4f\n", $1, $2 - s }' "$raw" >"$trace"; }
+# Makes the trace relative to the start, as far as the program has written it; keeps each mark's
+# page faults ("EVENT SECONDS_SINCE_START FAULTS").
+relative_trace() { awk -v s="$started" '{ printf "%s %.4f %s\n", $1, $2 - s, $3 }' "$raw" >"$trace"; }
 
 # Seconds from the start to the first mark of the trace matching the pattern (an awk regex, whole
 # event), or nothing.
 mark() { awk -v p="^($1)\$" '$1 ~ p { print $2; exit }' "$trace"; }
+# The page faults the program had taken at that mark.
+faults() { awk -v p="^($1)\$" '$1 ~ p { print $3; exit }' "$trace"; }
 
 stop_app() {
   # Esc closes the sheet the way the user does, so plc.data is saved.
@@ -145,7 +149,7 @@ stop_app
 # The marks of the profile, in the order the program reaches them.
 profile=(main qapplication preferences sheet-built main-page-init main-page-init-core-done main-page-up shown
   window-paint "local-list-rows=[1-9][0-9]*" "powerline-list-rows=$stations")
-declare -A times ratios marks
+declare -A times ratios marks faulted
 cases=()
 # Each round runs the floor and every build's cases once, so that all see the same machine.
 for _ in $(seq "$runs"); do
@@ -176,7 +180,10 @@ for _ in $(seq "$runs"); do
       fi
       [ -n "${times[$label]:-}" ] || cases+=("$label")
       times[$label]+="$full "
-      for event in "${profile[@]}"; do marks[$label|$event]+="$(mark "$event") "; done
+      for event in "${profile[@]}"; do
+        marks[$label|$event]+="$(mark "$event") "
+        faulted[$label|$event]+="$(faults "$event") "
+      done
       # Against the floor of the same round: a machine whose load changes between rounds
       # moves both alike.
       ratio=1
@@ -221,6 +228,20 @@ for event in "${profile[@]}"; do
   for label in "${cases[@]}"; do
     list=$(values "${marks[$label|$event]:-}" || true)
     if [ -n "$list" ]; then printf " %22.3f" "$(median <<<"$list")"; else printf " %22s" -; fi
+  done
+  echo
+done
+echo
+echo "page faults the process had taken at each mark (median; the floor at its own marks): the"
+echo "memory touched for the first time, each page a trap and a page to clear or map"
+printf "%-28s" mark
+for label in "${cases[@]}"; do printf " %22.22s" "$label"; done
+echo
+for event in "${profile[@]}"; do
+  printf "%-28s" "${event%%\[*}"
+  for label in "${cases[@]}"; do
+    list=$(values "${faulted[$label|$event]:-}" || true)
+    if [ -n "$list" ]; then printf " %22d" "$(median <<<"$list")"; else printf " %22s" -; fi
   done
   echo
 done
