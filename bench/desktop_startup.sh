@@ -8,6 +8,7 @@
 #     case to the floor of the same round (median over the rounds);
 #   - the median of each mark of the program's start, for a profile of where the time goes, and
 #     of the page faults taken by each mark, for where memory is touched for the first time;
+#   - the CPU time the program, the X server and plcsim used from the start to the full list;
 #   - the first scan cycle's marks, idle CPU of the running program over 10 s once the list is up
 #     (scan cycles included), and its resident memory.
 # The times come from the programs themselves: both are started with ZENTREL_STARTUP_TRACE set and
@@ -92,6 +93,10 @@ start_app() {
   raw=$simnet_dir/trace.raw
   trace=$simnet_dir/trace
   : >"$raw"
+  cpu_ns "$simnet_xvfb_pid"
+  x_before=$cpu_total
+  cpu_ns "$simnet_sim_pid"
+  sim_before=$cpu_total
   started=$(date +%s.%N)
   simnet_host_bg env ZENTREL_STARTUP_TRACE="$raw" XDG_RUNTIME_DIR="$simnet_dir/run" "$@"
   app_pid=$simnet_pid
@@ -108,18 +113,33 @@ start_app() {
     [ "$got" -lt ${#awaited[@]} ] || break
     read -rt 0.05 -u "$never" || true
   done
+  cpu_ns "$simnet_xvfb_pid"
+  x_used=$((cpu_total - x_before))
+  cpu_ns "$simnet_sim_pid"
+  sim_used=$((cpu_total - sim_before))
   relative_trace
+}
+
+# Nanoseconds on a CPU of all threads of the process so far, into cpu_total (builtins only).
+cpu_ns() {
+  local file ns rest
+  cpu_total=0
+  for file in /proc/"$1"/task/*/schedstat; do
+    if read -r ns rest <"$file"; then cpu_total=$((cpu_total + ns)); fi
+  done
 }
 
 # Makes the trace relative to the start, as far as the program has written it; keeps each mark's
 # page faults ("EVENT SECONDS_SINCE_START FAULTS").
-relative_trace() { awk -v s="$started" '{ printf "%s %.4f %s\n", $1, $2 - s, $3 }' "$raw" >"$trace"; }
+relative_trace() { awk -v s="$started" '{ printf "%s %.4f %s %s\n", $1, $2 - s, $3, $4 }' "$raw" >"$trace"; }
 
 # Seconds from the start to the first mark of the trace matching the pattern (an awk regex, whole
 # event), or nothing.
 mark() { awk -v p="^($1)\$" '$1 ~ p { print $2; exit }' "$trace"; }
 # The page faults the program had taken at that mark.
 faults() { awk -v p="^($1)\$" '$1 ~ p { print $3; exit }' "$trace"; }
+# The program's CPU seconds (all threads) at the latest of the marks matching the pattern.
+cpu_at() { awk -v p="^($1)\$" '$1 ~ p && $4 > c { c = $4 } END { print c + 0 }' "$trace"; }
 
 stop_app() {
   # Esc closes the sheet the way the user does, so plc.data is saved.
@@ -149,7 +169,7 @@ stop_app
 # The marks of the profile, in the order the program reaches them.
 profile=(main qapplication preferences sheet-built main-page-init main-page-init-core-done main-page-up shown
   window-paint "local-list-rows=[1-9][0-9]*" "powerline-list-rows=$stations")
-declare -A times ratios marks faulted
+declare -A times ratios marks faulted cpu_program cpu_x cpu_sim
 cases=()
 # Each round runs the floor and every build's cases once, so that all see the same machine.
 for _ in $(seq "$runs"); do
@@ -161,6 +181,7 @@ for _ in $(seq "$runs"); do
         start_app "$bare" $size
         label=floor
         full=$(mark window-paint)
+        program_cpu=$(cpu_at window-paint)
       else
         if [ "$start" = fresh ]; then rm -f "$work/plc.data" "$work/OEMPrefs.dat"; fi
         start_app "$case/src/app/zentrel-utility"
@@ -171,6 +192,7 @@ for _ in $(seq "$runs"); do
         if [ -n "$local_list" ] && [ -n "$stations_list" ]; then
           full=$(awk -v a="$local_list" -v b="$stations_list" 'BEGIN { print (a > b) ? a : b }')
         fi
+        program_cpu=$(cpu_at "local-list-rows=[1-9][0-9]*|powerline-list-rows=$stations")
       fi
       first=$(mark window-paint)
       if [ -z "$full" ]; then
@@ -180,6 +202,9 @@ for _ in $(seq "$runs"); do
       fi
       [ -n "${times[$label]:-}" ] || cases+=("$label")
       times[$label]+="$full "
+      cpu_program[$label]+="$program_cpu "
+      cpu_x[$label]+="$x_used "
+      cpu_sim[$label]+="$sim_used "
       for event in "${profile[@]}"; do
         marks[$label|$event]+="$(mark "$event") "
         faulted[$label|$event]+="$(faults "$event") "
@@ -244,6 +269,18 @@ for event in "${profile[@]}"; do
     if [ -n "$list" ]; then printf " %22d" "$(median <<<"$list")"; else printf " %22s" -; fi
   done
   echo
+done
+
+echo
+echo "CPU used from the start to the full list (the floor: to its first paint), median milliseconds:"
+echo "the program (all its threads, loading included), the X server and plcsim; two cores share it"
+printf "%-44s %9s %9s %9s %9s\n" case program "X server" plcsim total
+for label in "${cases[@]}"; do
+  p=$(values "${cpu_program[$label]}" | median)
+  x=$(values "${cpu_x[$label]}" | median)
+  d=$(values "${cpu_sim[$label]}" | median)
+  awk -v c="$label" -v p="$p" -v x="$x" -v d="$d" \
+    'BEGIN { printf "%-44s %9.1f %9.1f %9.1f %9.1f\n", c, p * 1e3, x / 1e6, d / 1e6, p * 1e3 + x / 1e6 + d / 1e6 }'
 done
 
 # Idle: the list is up, nobody touches the program; its own scan cycles keep running.

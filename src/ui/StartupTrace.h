@@ -1,11 +1,12 @@
 #pragma once
 // An opt-in trace of the desktop program's start for bench/desktop_startup.sh. With
-// ZENTREL_STARTUP_TRACE=FILE in the environment, each mark appends a line "EVENT SECONDS FAULTS"
-// to FILE: the seconds read from the wall clock so that the bench can set them against the moment
-// it started the program, and the page faults the process has taken so far (all its threads; -1
-// where the system does not count them). A first touch of a page costs microseconds, on a virtual
-// machine ten or more, so the faults between two marks tell how much memory the step touched for
-// the first time. Without the variable a mark tests one pointer and returns. Header-only and free
+// ZENTREL_STARTUP_TRACE=FILE in the environment, each mark appends a line
+// "EVENT SECONDS FAULTS CPU" to FILE: the seconds read from the wall clock so that the bench can
+// set them against the moment it started the program, then what the process has used so far, all
+// its threads together: its page faults and its CPU seconds (-1 where the system does not count
+// them). A first touch of a page costs microseconds, on a virtual machine ten or more, so the
+// faults between two marks tell how much memory the step touched for the first time; the CPU
+// seconds tell how much of the time was work rather than waiting. Without the variable a mark tests one pointer and returns. Header-only and free
 // of Qt so that the bench's bare dialog writes its marks the same way.
 #include <cstdio>
 #include <cstdlib>
@@ -40,24 +41,36 @@ inline timespec StartupTraceNow() {
     return now;
 }
 
-inline long StartupTraceFaults() {
+struct StartupTraceUsage {
+    long faults = -1;
+    double cpuSeconds = -1;
+};
+
+inline StartupTraceUsage StartupTraceUsed() {
+    StartupTraceUsage used;
 #if defined(__unix__) || defined(__APPLE__)
     rusage usage{};
-    if (getrusage(RUSAGE_SELF, &usage) == 0) return usage.ru_minflt + usage.ru_majflt;
+    if (getrusage(RUSAGE_SELF, &usage) == 0) {
+        used.faults = usage.ru_minflt + usage.ru_majflt;
+        used.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                          static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    }
 #endif
-    return -1;
+    return used;
 }
 
-// Writes "EVENT SECONDS FAULTS", or "EVENT=VALUE SECONDS FAULTS" for a value of 0 or more, for the
-// time given; the faults are counted now.
+// Writes "EVENT SECONDS FAULTS CPU", or "EVENT=VALUE SECONDS FAULTS CPU" for a value of 0 or more,
+// for the time given; the faults and CPU are counted now.
 inline void StartupMarkAt(timespec at, const char* event, long value = -1) {
     std::FILE* file = startup_trace_detail::File();
     if (file == nullptr) return;
-    const long faults = StartupTraceFaults();
+    const StartupTraceUsage used = StartupTraceUsed();
     if (value >= 0) {
-        std::fprintf(file, "%s=%ld %lld.%09ld %ld\n", event, value, static_cast<long long>(at.tv_sec), at.tv_nsec, faults);
+        std::fprintf(file, "%s=%ld %lld.%09ld %ld %.6f\n", event, value, static_cast<long long>(at.tv_sec), at.tv_nsec,
+                     used.faults, used.cpuSeconds);
     } else {
-        std::fprintf(file, "%s %lld.%09ld %ld\n", event, static_cast<long long>(at.tv_sec), at.tv_nsec, faults);
+        std::fprintf(file, "%s %lld.%09ld %ld %.6f\n", event, static_cast<long long>(at.tv_sec), at.tv_nsec, used.faults,
+                     used.cpuSeconds);
     }
     // Each line goes out at once: the bench reads the file while the program runs.
     std::fflush(file);
