@@ -48,6 +48,16 @@ per_thread() {
        /^nonvoluntary_ctxt_switches/ { print n, t, v, $2 }' /proc/"$1"/task/*/status 2>/dev/null || true
 }
 
+if [ -n "$device" ]; then
+  # The simulator itself, before any program asks it anything: it sleeps until a frame comes.
+  sleep 1
+  per_thread "$simnet_sim_pid" >"$simnet_dir/sim.0"
+  sleep 5
+  per_thread "$simnet_sim_pid" >"$simnet_dir/sim.1"
+  awk 'NR == FNR { v[$2] = $3; next } { dv += $3 - v[$2] } END { printf "plcsim idle, nobody asking, over 5 s: %d wakeups (%.2f/s)\n", dv, dv / 5 }' \
+    "$simnet_dir/sim.0" "$simnet_dir/sim.1"
+fi
+
 against="against plcsim (3 stations)"
 [ -n "$device" ] || against="with no device on its adapter"
 echo "zentrel-utility idle $against over $seconds s; context switches of all threads"

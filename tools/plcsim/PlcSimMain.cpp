@@ -15,6 +15,7 @@
 
 #include "SimConfig.h"
 #include "Simulator.h"
+#include "base/Clock.h"
 #include "link/pcap/PcapWire.h"
 
 namespace {
@@ -290,6 +291,10 @@ int main(int argc, char** argv) {
         if (std::FILE* ready = std::fopen(readyPath.c_str(), "w")) std::fclose(ready);
     }
 
+    // Longest sleep while idle: also bounds how late a stop or dump request that came just
+    // before the wait began is seen.
+    constexpr std::int64_t kIdleWaitMs = 1000;
+    zentrel::SystemClock clock;
     std::vector<plcsim::OutFrame> pending;
     std::vector<std::uint8_t> frame;
     int exitCode = 0;
@@ -299,7 +304,7 @@ int main(int argc, char** argv) {
             std::fputs(simulator.DumpState(nowMs()).c_str(), stdout);
             std::fflush(stdout);
         }
-        const int fetched = capture->Fetch(frame);
+        const int fetched = capture->Poll(frame);
         if (fetched < 0) {
             std::fprintf(stderr, "plcsim: capture failed on %s\n", interfaceName.c_str());
             exitCode = 1;
@@ -320,13 +325,24 @@ int main(int argc, char** argv) {
         const std::int64_t now = nowMs();
         simulator.Tick(now, pending);
         // Due replies go out in the order they were made.
+        std::int64_t nextDue = now + kIdleWaitMs;
         for (auto it = pending.begin(); it != pending.end();) {
             if (it->dueMs <= now) {
                 capture->Send(it->bytes.data(), it->bytes.size());
                 it = pending.erase(it);
             } else {
+                nextDue = std::min(nextDue, it->dueMs);
                 ++it;
             }
+        }
+        if (fetched == 1) continue;  // more may be waiting
+        // Nothing waits: sleep until a frame comes, the next reply is due or, while bursting, the
+        // next millisecond, instead of looking every millisecond while idle. A stop or dump
+        // request interrupts the wait.
+        if (config.faults.burstRate > 0) nextDue = std::min(nextDue, now + 1);
+        if (nextDue > now && !stopRequested && !dumpRequested) {
+            zentrel::Capture* const awaited[] = {capture.get()};
+            wire.AwaitFrame(awaited, static_cast<std::uint32_t>(nextDue - now), clock);
         }
     }
     std::fputs(simulator.DumpState(nowMs()).c_str(), stdout);
