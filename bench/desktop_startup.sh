@@ -8,7 +8,7 @@
 #     case to the floor of the same round (median over the rounds);
 #   - the median of each mark of the program's start, for a profile of where the time goes, and
 #     of the page faults taken by each mark, for where memory is touched for the first time;
-#   - the CPU time the program, the X server and plcsim used from the start to the full list;
+#   - the CPU time the program used from the start to the full list;
 #   - the first scan cycle's marks, idle CPU of the running program over 10 s once the list is up
 #     (scan cycles included), and its resident memory.
 # The times come from the programs themselves: both are started with ZENTREL_STARTUP_TRACE set and
@@ -93,10 +93,6 @@ start_app() {
   raw=$simnet_dir/trace.raw
   trace=$simnet_dir/trace
   : >"$raw"
-  cpu_ns "$simnet_xvfb_pid"
-  x_before=$cpu_total
-  cpu_ns "$simnet_sim_pid"
-  sim_before=$cpu_total
   started=$(date +%s.%N)
   simnet_host_bg env ZENTREL_STARTUP_TRACE="$raw" XDG_RUNTIME_DIR="$simnet_dir/run" "$@"
   app_pid=$simnet_pid
@@ -113,20 +109,7 @@ start_app() {
     [ "$got" -lt ${#awaited[@]} ] || break
     read -rt 0.05 -u "$never" || true
   done
-  cpu_ns "$simnet_xvfb_pid"
-  x_used=$((cpu_total - x_before))
-  cpu_ns "$simnet_sim_pid"
-  sim_used=$((cpu_total - sim_before))
   relative_trace
-}
-
-# Nanoseconds on a CPU of all threads of the process so far, into cpu_total (builtins only).
-cpu_ns() {
-  local file ns rest
-  cpu_total=0
-  for file in /proc/"$1"/task/*/schedstat; do
-    if read -r ns rest <"$file"; then cpu_total=$((cpu_total + ns)); fi
-  done
 }
 
 # Makes the trace relative to the start, as far as the program has written it; keeps each mark's
@@ -169,7 +152,7 @@ stop_app
 # The marks of the profile, in the order the program reaches them.
 profile=(main qapplication preferences sheet-built main-page-init main-page-init-core-done main-page-up shown
   window-paint "local-list-rows=[1-9][0-9]*" "powerline-list-rows=$stations")
-declare -A times ratios marks faulted cpu_program cpu_x cpu_sim
+declare -A times ratios marks faulted cpu_program
 cases=()
 # Each round runs the floor and every build's cases once, so that all see the same machine.
 for _ in $(seq "$runs"); do
@@ -203,8 +186,6 @@ for _ in $(seq "$runs"); do
       [ -n "${times[$label]:-}" ] || cases+=("$label")
       times[$label]+="$full "
       cpu_program[$label]+="$program_cpu "
-      cpu_x[$label]+="$x_used "
-      cpu_sim[$label]+="$sim_used "
       for event in "${profile[@]}"; do
         marks[$label|$event]+="$(mark "$event") "
         faulted[$label|$event]+="$(faults "$event") "
@@ -272,15 +253,11 @@ for event in "${profile[@]}"; do
 done
 
 echo
-echo "CPU used from the start to the full list (the floor: to its first paint), median milliseconds:"
-echo "the program (all its threads, loading included), the X server and plcsim; two cores share it"
-printf "%-44s %9s %9s %9s %9s\n" case program "X server" plcsim total
+echo "CPU the program used (all its threads, its loading included) from the start to the full list"
+echo "(the floor: to its first paint), median; the X server's share comes on top, on the same two cores"
 for label in "${cases[@]}"; do
   p=$(values "${cpu_program[$label]}" | median)
-  x=$(values "${cpu_x[$label]}" | median)
-  d=$(values "${cpu_sim[$label]}" | median)
-  awk -v c="$label" -v p="$p" -v x="$x" -v d="$d" \
-    'BEGIN { printf "%-44s %9.1f %9.1f %9.1f %9.1f\n", c, p * 1e3, x / 1e6, d / 1e6, p * 1e3 + x / 1e6 + d / 1e6 }'
+  awk -v c="$label" -v p="$p" 'BEGIN { printf "%-44s %7.1f ms\n", c, p * 1e3 }'
 done
 
 # Idle: the list is up, nobody touches the program; its own scan cycles keep running.
