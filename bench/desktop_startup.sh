@@ -85,7 +85,8 @@ exec {never}<> <(:)
 
 # Starts the program (or the command given) with the trace and waits until it has painted what is
 # awaited (the full list, or the bare dialog's first paint); sets app_pid and trace, the trace
-# file with its times made relative to the start ("EVENT SECONDS_SINCE_START"), and started.
+# file with its times made relative to the start ("EVENT SECONDS_SINCE_START FAULTS CPU"), and
+# started.
 start_app() {
   local awaited=("local-list-rows=[1-9]*" "powerline-list-rows=$stations")
   [ $# -gt 0 ] || set -- "$utility"
@@ -113,7 +114,7 @@ start_app() {
 }
 
 # Makes the trace relative to the start, as far as the program has written it; keeps each mark's
-# page faults ("EVENT SECONDS_SINCE_START FAULTS").
+# page faults and CPU seconds ("EVENT SECONDS_SINCE_START FAULTS CPU").
 relative_trace() { awk -v s="$started" '{ printf "%s %.4f %s %s\n", $1, $2 - s, $3, $4 }' "$raw" >"$trace"; }
 
 # Seconds from the start to the first mark of the trace matching the pattern (an awk regex, whole

@@ -6,8 +6,9 @@
 // its threads together: its page faults and its CPU seconds (-1 where the system does not count
 // them). A first touch of a page costs microseconds, on a virtual machine ten or more, so the
 // faults between two marks tell how much memory the step touched for the first time; the CPU
-// seconds tell how much of the time was work rather than waiting. Without the variable a mark tests one pointer and returns. Header-only and free
-// of Qt so that the bench's bare dialog writes its marks the same way.
+// seconds tell how much of the time was work rather than waiting. Without the variable a mark
+// tests one pointer and returns. Header-only and free of Qt so that the bench's bare dialog writes
+// its marks the same way.
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -65,11 +66,12 @@ inline void StartupMarkAt(timespec at, const char* event, long value = -1) {
     std::FILE* file = startup_trace_detail::File();
     if (file == nullptr) return;
     const StartupTraceUsage used = StartupTraceUsed();
+    const auto seconds = static_cast<long long>(at.tv_sec);
     if (value >= 0) {
-        std::fprintf(file, "%s=%ld %lld.%09ld %ld %.6f\n", event, value, static_cast<long long>(at.tv_sec), at.tv_nsec,
-                     used.faults, used.cpuSeconds);
+        std::fprintf(file, "%s=%ld %lld.%09ld %ld %.6f\n", event, value, seconds, at.tv_nsec, used.faults,
+                     used.cpuSeconds);
     } else {
-        std::fprintf(file, "%s %lld.%09ld %ld %.6f\n", event, static_cast<long long>(at.tv_sec), at.tv_nsec, used.faults,
+        std::fprintf(file, "%s %lld.%09ld %ld %.6f\n", event, seconds, at.tv_nsec, used.faults,
                      used.cpuSeconds);
     }
     // Each line goes out at once: the bench reads the file while the program runs.
