@@ -225,33 +225,31 @@ for label in "${cases[@]}"; do
     'BEGIN { printf "%-40s median %.3f s = %.2f x the floor (median of the rounds: %.2f x); fastest %.3f s = %.2f x\n", c, m, m / f, r, fm, fm / ff }'
 done
 
+# One row per mark of the profile, one column per case: the median of what the associative array
+# named first ("case|mark" keys) holds, in the printf conversion given second.
+profile_table() {
+  local -n table=$1
+  local event label list
+  printf "%-28s" mark
+  for label in "${cases[@]}"; do printf " %22.22s" "$label"; done
+  echo
+  for event in "${profile[@]}"; do
+    printf "%-28s" "${event%%\[*}"
+    for label in "${cases[@]}"; do
+      list=$(values "${table[$label|$event]:-}" || true)
+      # shellcheck disable=SC2059  # the conversion is the caller's
+      if [ -n "$list" ]; then printf " %22$2" "$(median <<<"$list")"; else printf " %22s" -; fi
+    done
+    echo
+  done
+}
 echo
 echo "profile: median seconds from the start to each mark (floor: its own marks)"
-printf "%-28s" mark
-for label in "${cases[@]}"; do printf " %22.22s" "$label"; done
-echo
-for event in "${profile[@]}"; do
-  printf "%-28s" "${event%%\[*}"
-  for label in "${cases[@]}"; do
-    list=$(values "${marks[$label|$event]:-}" || true)
-    if [ -n "$list" ]; then printf " %22.3f" "$(median <<<"$list")"; else printf " %22s" -; fi
-  done
-  echo
-done
+profile_table marks .3f
 echo
 echo "page faults the process had taken at each mark (median; the floor at its own marks): the"
 echo "memory touched for the first time, each page a trap and a page to clear or map"
-printf "%-28s" mark
-for label in "${cases[@]}"; do printf " %22.22s" "$label"; done
-echo
-for event in "${profile[@]}"; do
-  printf "%-28s" "${event%%\[*}"
-  for label in "${cases[@]}"; do
-    list=$(values "${faulted[$label|$event]:-}" || true)
-    if [ -n "$list" ]; then printf " %22d" "$(median <<<"$list")"; else printf " %22s" -; fi
-  done
-  echo
-done
+profile_table faulted .0f
 
 echo
 echo "CPU the program used (all its threads, its loading included) from the start to the full list"
