@@ -8,7 +8,7 @@
 #     case to the floor of the same round (median over the rounds);
 #   - the median of each mark of the program's start, for a profile of where the time goes, and
 #     of the page faults taken by each mark, for where memory is touched for the first time;
-#   - the CPU time the program used from the start to the full list;
+#   - the CPU time the program, and its UI thread alone, used from the start to the full list;
 #   - the first scan cycle's marks, idle CPU of the running program over 10 s once the list is up
 #     (scan cycles included), and its resident memory.
 # The times come from the programs themselves: both are started with ZENTREL_STARTUP_TRACE set and
@@ -85,8 +85,8 @@ exec {never}<> <(:)
 
 # Starts the program (or the command given) with the trace and waits until it has painted what is
 # awaited (the full list, or the bare dialog's first paint); sets app_pid and trace, the trace
-# file with its times made relative to the start ("EVENT SECONDS_SINCE_START FAULTS CPU"), and
-# started.
+# file with its times made relative to the start ("EVENT SECONDS_SINCE_START FAULTS CPU
+# THREAD_CPU"), and started.
 start_app() {
   local awaited=("local-list-rows=[1-9]*" "powerline-list-rows=$stations")
   [ $# -gt 0 ] || set -- "$utility"
@@ -114,16 +114,19 @@ start_app() {
 }
 
 # Makes the trace relative to the start, as far as the program has written it; keeps each mark's
-# page faults and CPU seconds ("EVENT SECONDS_SINCE_START FAULTS CPU").
-relative_trace() { awk -v s="$started" '{ printf "%s %.4f %s %s\n", $1, $2 - s, $3, $4 }' "$raw" >"$trace"; }
+# page faults and CPU seconds ("EVENT SECONDS_SINCE_START FAULTS CPU THREAD_CPU").
+relative_trace() {
+  awk -v s="$started" '{ printf "%s %.4f %s %s %s\n", $1, $2 - s, $3, $4, $5 }' "$raw" >"$trace"
+}
 
 # Seconds from the start to the first mark of the trace matching the pattern (an awk regex, whole
 # event), or nothing.
 mark() { awk -v p="^($1)\$" '$1 ~ p { print $2; exit }' "$trace"; }
 # The page faults the program had taken at that mark.
 faults() { awk -v p="^($1)\$" '$1 ~ p { print $3; exit }' "$trace"; }
-# The program's CPU seconds (all threads) at the latest of the marks matching the pattern.
-cpu_at() { awk -v p="^($1)\$" '$1 ~ p && $4 > c { c = $4 } END { print c + 0 }' "$trace"; }
+# The program's CPU seconds, all threads ($2 = 4) or the UI thread's ($2 = 5), at the latest of the
+# marks matching the pattern.
+cpu_at() { awk -v p="^($1)\$" -v f="$2" '$1 ~ p && $f > c { c = $f } END { print c + 0 }' "$trace"; }
 
 stop_app() {
   # Esc closes the sheet the way the user does, so plc.data is saved.
@@ -153,7 +156,7 @@ stop_app
 # The marks of the profile, in the order the program reaches them.
 profile=(main qapplication preferences sheet-built main-page-init main-page-init-core-done main-page-up shown
   window-paint "local-list-rows=[1-9][0-9]*" "powerline-list-rows=$stations")
-declare -A times ratios marks faulted cpu_program
+declare -A times ratios marks faulted cpu_program cpu_ui
 cases=()
 # Each round runs the floor and every build's cases once, so that all see the same machine.
 for _ in $(seq "$runs"); do
@@ -165,7 +168,7 @@ for _ in $(seq "$runs"); do
         start_app "$bare" $size
         label=floor
         full=$(mark window-paint)
-        program_cpu=$(cpu_at window-paint)
+        cpu_marks=window-paint
       else
         if [ "$start" = fresh ]; then rm -f "$work/plc.data" "$work/OEMPrefs.dat"; fi
         start_app "$case/src/app/zentrel-utility"
@@ -176,7 +179,7 @@ for _ in $(seq "$runs"); do
         if [ -n "$local_list" ] && [ -n "$stations_list" ]; then
           full=$(awk -v a="$local_list" -v b="$stations_list" 'BEGIN { print (a > b) ? a : b }')
         fi
-        program_cpu=$(cpu_at "local-list-rows=[1-9][0-9]*|powerline-list-rows=$stations")
+        cpu_marks="local-list-rows=[1-9][0-9]*|powerline-list-rows=$stations"
       fi
       first=$(mark window-paint)
       if [ -z "$full" ]; then
@@ -186,7 +189,8 @@ for _ in $(seq "$runs"); do
       fi
       [ -n "${times[$label]:-}" ] || cases+=("$label")
       times[$label]+="$full "
-      cpu_program[$label]+="$program_cpu "
+      cpu_program[$label]+="$(cpu_at "$cpu_marks" 4) "
+      cpu_ui[$label]+="$(cpu_at "$cpu_marks" 5) "
       for event in "${profile[@]}"; do
         marks[$label|$event]+="$(mark "$event") "
         faulted[$label|$event]+="$(faults "$event") "
@@ -252,11 +256,14 @@ echo "memory touched for the first time, each page a trap and a page to clear or
 profile_table faulted .0f
 
 echo
-echo "CPU the program used (all its threads, its loading included) from the start to the full list"
-echo "(the floor: to its first paint), median; the X server's share comes on top, on the same two cores"
+echo "CPU the program used from the start to the full list (the floor: to its first paint), median"
+echo "milliseconds, its loading included: all its threads, and its UI thread alone, whose work is one"
+echo "step after the other; the X server's share comes on top, on the same cores"
+printf "%-44s %12s %12s\n" case "all threads" "UI thread"
 for label in "${cases[@]}"; do
   p=$(values "${cpu_program[$label]}" | median)
-  awk -v c="$label" -v p="$p" 'BEGIN { printf "%-44s %7.1f ms\n", c, p * 1e3 }'
+  u=$(values "${cpu_ui[$label]}" | median)
+  awk -v c="$label" -v p="$p" -v u="$u" 'BEGIN { printf "%-44s %12.1f %12.1f\n", c, p * 1e3, u * 1e3 }'
 done
 
 # Idle: the list is up, nobody touches the program; its own scan cycles keep running.
