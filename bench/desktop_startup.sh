@@ -122,8 +122,9 @@ relative_trace() {
 # Seconds from the start to the first mark of the trace matching the pattern (an awk regex, whole
 # event), or nothing.
 mark() { awk -v p="^($1)\$" '$1 ~ p { print $2; exit }' "$trace"; }
-# The page faults the program had taken at that mark.
+# The page faults the program had taken at that mark, and its UI thread's CPU seconds.
 faults() { awk -v p="^($1)\$" '$1 ~ p { print $3; exit }' "$trace"; }
+ui_cpu() { awk -v p="^($1)\$" '$1 ~ p { print $5; exit }' "$trace"; }
 # The program's CPU seconds, all threads ($2 = 4) or the UI thread's ($2 = 5), at the latest of the
 # marks matching the pattern.
 cpu_at() { awk -v p="^($1)\$" -v f="$2" '$1 ~ p && $f > c { c = $f } END { print c + 0 }' "$trace"; }
@@ -156,7 +157,7 @@ stop_app
 # The marks of the profile, in the order the program reaches them.
 profile=(main qapplication preferences sheet-built main-page-init main-page-init-core-done main-page-up shown
   window-paint "local-list-rows=[1-9][0-9]*" "powerline-list-rows=$stations")
-declare -A times ratios marks faulted cpu_program cpu_ui
+declare -A times ratios marks faulted ui_at cpu_program cpu_ui
 cases=()
 # Each round runs the floor and every build's cases once, so that all see the same machine.
 for _ in $(seq "$runs"); do
@@ -194,6 +195,7 @@ for _ in $(seq "$runs"); do
       for event in "${profile[@]}"; do
         marks[$label|$event]+="$(mark "$event") "
         faulted[$label|$event]+="$(faults "$event") "
+        ui_at[$label|$event]+="$(ui_cpu "$event") "
       done
       # Against the floor of the same round: a machine whose load changes between rounds
       # moves both alike.
@@ -254,6 +256,9 @@ echo
 echo "page faults the process had taken at each mark (median; the floor at its own marks): the"
 echo "memory touched for the first time, each page a trap and a page to clear or map"
 profile_table faulted .0f
+echo
+echo "CPU seconds the UI thread had used at each mark (median; the floor at its own marks)"
+profile_table ui_at .3f
 
 echo
 echo "CPU the program used from the start to the full list (the floor: to its first paint), median"
