@@ -119,12 +119,10 @@ relative_trace() {
   awk -v s="$started" '{ printf "%s %.4f %s %s %s\n", $1, $2 - s, $3, $4, $5 }' "$raw" >"$trace"
 }
 
-# Seconds from the start to the first mark of the trace matching the pattern (an awk regex, whole
-# event), or nothing.
-mark() { awk -v p="^($1)\$" '$1 ~ p { print $2; exit }' "$trace"; }
-# The page faults the program had taken at that mark, and its UI thread's CPU seconds.
-faults() { awk -v p="^($1)\$" '$1 ~ p { print $3; exit }' "$trace"; }
-ui_cpu() { awk -v p="^($1)\$" '$1 ~ p { print $5; exit }' "$trace"; }
+# Field $2 of the first mark of the trace matching the pattern (an awk regex, whole event), or
+# nothing: 2 the seconds from the start, 3 the page faults, 4 the CPU seconds, 5 the UI thread's.
+field() { awk -v p="^($1)\$" -v f="$2" '$1 ~ p { print $f; exit }' "$trace"; }
+mark() { field "$1" 2; }
 # The program's CPU seconds, all threads ($2 = 4) or the UI thread's ($2 = 5), at the latest of the
 # marks matching the pattern.
 cpu_at() { awk -v p="^($1)\$" -v f="$2" '$1 ~ p && $f > c { c = $f } END { print c + 0 }' "$trace"; }
@@ -194,8 +192,8 @@ for _ in $(seq "$runs"); do
       cpu_ui[$label]+="$(cpu_at "$cpu_marks" 5) "
       for event in "${profile[@]}"; do
         marks[$label|$event]+="$(mark "$event") "
-        faulted[$label|$event]+="$(faults "$event") "
-        ui_at[$label|$event]+="$(ui_cpu "$event") "
+        faulted[$label|$event]+="$(field "$event" 3) "
+        ui_at[$label|$event]+="$(field "$event" 5) "
       done
       # Against the floor of the same round: a machine whose load changes between rounds
       # moves both alike.
