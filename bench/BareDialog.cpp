@@ -16,13 +16,18 @@ class BareDialog : public QDialog {
 protected:
     void paintEvent(QPaintEvent*) override {
         zentrel::ui::StartupMarkOnce(painted_, "window-paint");
-        QPainter painter(this);
-        // Where the program's powerline list shows its first row.
-        painter.drawText(40 * width() / 615, 220 * height() / 640, "Bare dialog");
+        {
+            QPainter painter(this);
+            // Where the program's powerline list shows its first row.
+            painter.drawText(40 * width() / 615, 220 * height() / 640, "Bare dialog");
+        }
+        // Its picture is complete here, as the program's is when its lists' paints end.
+        zentrel::ui::StartupMarkOnce(drawn_, "window-painted");
     }
 
 private:
     bool painted_ = false;
+    bool drawn_ = false;
 };
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include "ui/ListView.h"
 
+#include <QEvent>
 #include <QHeaderView>
 
+#include "ui/StartupTrace.h"
 #include "ui/UiText.h"
 
 namespace zentrel::ui {
@@ -11,6 +13,15 @@ QColor FromColorRef(unsigned bgr) {
     return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF), static_cast<int>((bgr >> 16) & 0xFF));
 }
 }  // namespace
+
+bool ListView::viewportEvent(QEvent* event) {
+    const bool handled = QTableWidget::viewportEvent(event);
+    if (paintTraceEvent_ != nullptr && event->type() == QEvent::Paint && rowCount() != tracedRows_) {
+        tracedRows_ = rowCount();
+        StartupMark(paintTraceEvent_, tracedRows_);
+    }
+    return handled;
+}
 
 ListView::ListView(ListModel& model, QWidget* parent) : QTableWidget(parent), model_(model), units_(font()) {
     setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -22,6 +22,13 @@ public:
 
     ListModel& Model() { return model_; }
 
+    // For the start-up trace: marks "EVENT=ROWS" when a paint of the rows has ended, the first
+    // paint of each row count, so that the bench sees when the list was drawn with its rows.
+    void TracePaints(const char* event) { paintTraceEvent_ = event; }
+
+protected:
+    bool viewportEvent(QEvent* event) override;
+
 private:
     void PushSelection();
 
@@ -29,6 +36,8 @@ private:
     DialogUnits units_;
     std::function<void(int)> onHeaderClick_;
     bool rendering_ = false;
+    const char* paintTraceEvent_ = nullptr;
+    int tracedRows_ = -1;
 };
 
 }  // namespace zentrel::ui

@@ -19,29 +19,6 @@ QLineEdit* ReadOnlyEdit(QWidget* parent) {
     e->setReadOnly(true);
     return e;
 }
-
-// For the start-up trace: marks a list's paints, the first one of each row count, so that the
-// bench sees when the list came on screen with its rows.
-class ListPaintTrace : public QObject {
-public:
-    ListPaintTrace(ListView* list, const char* event) : QObject(list), list_(list), event_(event) {
-        list->viewport()->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint && list_->rowCount() != markedRows_) {
-            markedRows_ = list_->rowCount();
-            StartupMark(event_, markedRows_);
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    ListView* list_;
-    const char* event_;
-    int markedRows_ = -1;
-};
 }  // namespace
 
 MainPageWidget::MainPageWidget(UiContext& ctx, QWidget* parent) : SheetPage(ctx, parent) {
@@ -111,8 +88,8 @@ MainPageWidget::MainPageWidget(UiContext& ctx, QWidget* parent) : SheetPage(ctx,
     setMinimumSize(du.X(kPageWidth), du.Y(kListTop + kMinListHeight) + BottomBandHeight());
     LayOut();
     if (StartupTraceOn()) {
-        new ListPaintTrace(localList, "local-list-rows");
-        new ListPaintTrace(powerlineList, "powerline-list-rows");
+        localList->TracePaints("local-list-rows");
+        powerlineList->TracePaints("powerline-list-rows");
     }
 
     connect(scan, &QPushButton::clicked, this, [this] {
