@@ -182,13 +182,16 @@ void TakeImage(const DatabaseImage& image, DeviceDatabase& db, Link& link) {
 bool ReadDatabase(DeviceDatabase& db, Link& link, Messages& messages, const std::filesystem::path& directory) {
     std::vector<std::uint8_t> bytes;
     const bool read = ReadFilePrefix(directory / kDatabaseFile, kMaxDatabaseBytes, bytes);
-    db.lastStored = bytes;
     if (!read) {
+        db.lastStored = std::move(bytes);
         ResetDatabase(db, link);
         return true;
     }
     DatabaseImage image = ImageOf(db, link);
     const DatabaseStatus status = DecodeDatabase(bytes, image);
+    const bool hadContent = !bytes.empty();
+    // Decoded: the bytes are kept only to tell later whether another program changed the file.
+    db.lastStored = std::move(bytes);
     if (status == DatabaseStatus::OldVersion) {
         ResetDatabase(db, link);
         // The first save would overwrite the file, and every device password in it.
@@ -199,7 +202,7 @@ bool ReadDatabase(DeviceDatabase& db, Link& link, Messages& messages, const std:
     TakeImage(image, db, link);
     if (status == DatabaseStatus::BadCount) Warn(messages, "Problem Occurred");
     // A field cut short recreates the file.
-    if (status != DatabaseStatus::Whole) RecreateEmpty(db, directory, !bytes.empty());
+    if (status != DatabaseStatus::Whole) RecreateEmpty(db, directory, hadContent);
     return true;
 }
 
