@@ -4,8 +4,8 @@
 #   - time from starting zentrel-utility to the full station list painted, from an empty work
 #     directory (a fresh install: only the default images) and with the plc.data that run left;
 #   - the floor for that, measured in the same run: a bare Qt dialog of the window's size
-#     (bench/BareDialog.cpp) started the same way, timed to its first paint's end, and the ratio of each
-#     case to the floor of the same round (median over the rounds);
+#     (bench/BareDialog.cpp) started the same way, timed to the end of its first paint, and the
+#     ratio of each case to the floor of the same round (median over the rounds);
 #   - the median of each mark of the program's start, for a profile of where the time goes, and
 #     of the page faults taken by each mark, for where memory is touched for the first time;
 #   - the CPU time the program, and its UI thread alone, used from the start to the full list;
@@ -87,8 +87,8 @@ stations=3
 exec {never}<> <(:)
 
 # Starts the program (or the command given) with the trace and waits until it has painted what is
-# awaited (the full list, or the bare dialog's first paint); sets app_pid and trace, the trace
-# file with its times made relative to the start ("EVENT SECONDS_SINCE_START FAULTS CPU
+# awaited (the full list, or the end of the bare dialog's first paint); sets app_pid and trace,
+# the trace file with its times made relative to the start ("EVENT SECONDS_SINCE_START FAULTS CPU
 # THREAD_CPU"), and started.
 start_app() {
   local awaited=("local-list-rows=[1-9]*" "powerline-list-rows=$stations")
@@ -226,7 +226,7 @@ floor=$(values "${times[floor]}" | median)
 fastest() { sort -n | head -n1; }
 floor_min=$(values "${times[floor]}" | fastest)
 echo
-echo "floor: a bare dialog of $size to its first paint, median $floor s, fastest $floor_min s"
+echo "floor: a bare dialog of $size to the end of its first paint, median $floor s, fastest $floor_min s"
 for label in "${cases[@]}"; do
   [ "$label" != floor ] || continue
   m=$(values "${times[$label]}" | median)
@@ -266,9 +266,9 @@ echo "CPU seconds the UI thread had used at each mark (median; the floor at its 
 profile_table ui_at .3f
 
 echo
-echo "CPU the program used from the start to the full list (the floor: to its first paint), median"
-echo "milliseconds, its loading included: all its threads, and its UI thread alone, whose work is one"
-echo "step after the other; the X server's share comes on top, on the same cores"
+echo "CPU the program used from the start to the full list (the floor: to its first paint's end),"
+echo "median milliseconds, its loading included: all its threads, and its UI thread alone, whose work"
+echo "is one step after the other; the X server's share comes on top, on the same cores"
 printf "%-44s %12s %12s\n" case "all threads" "UI thread"
 for label in "${cases[@]}"; do
   p=$(values "${cpu_program[$label]}" | median)

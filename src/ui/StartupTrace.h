@@ -9,8 +9,8 @@
 // between two marks tell how much memory the step touched for the first time; the CPU seconds
 // tell how much of the time was work rather than waiting, and the UI thread's how much of it had
 // to be done one step after the other. Without the variable a mark tests one pointer and
-// returns. Header-only and free of Qt so that the bench's bare dialog writes
-// its marks the same way.
+// returns. Header-only and free of Qt so that the bench's bare dialog writes its marks the same
+// way.
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>

@@ -340,7 +340,7 @@ int main(int argc, char** argv) {
         // next millisecond, instead of looking every millisecond while idle. A stop or dump
         // request interrupts the wait.
         if (config.faults.burstRate > 0) nextDue = std::min(nextDue, now + 1);
-        if (nextDue > now && !stopRequested && !dumpRequested) {
+        if (!stopRequested && !dumpRequested) {
             zentrel::Capture* const awaited[] = {capture.get()};
             wire.AwaitFrame(awaited, static_cast<std::uint32_t>(nextDue - now), clock);
         }
