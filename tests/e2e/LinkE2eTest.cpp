@@ -2,6 +2,8 @@
 // reach the wire (the size rules themselves are checked on the test wire).
 #include <algorithm>
 #include <chrono>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "E2eFixture.h"
@@ -83,6 +85,35 @@ TEST_F(LinkE2e, OnlyHomePlugEtherTypesReachReceiveFrameWhateverTheDestination) {
         seenMarkers.push_back(frame[14]);
     }
     EXPECT_EQ(seenMarkers, expectedMarkers);
+}
+
+// Listing the adapters leaves each one's capture open for its open to take; what reached it in
+// between, filtered or not, is not given out.
+TEST_F(LinkE2e, AnOpenedCaptureGivesNothingThatCameBeforeItsOpen) {
+    E2E_PREPARE();
+    std::string error;
+    farEnd = lab->OpenCapture(true, error);
+    ASSERT_TRUE(farEnd) << error;
+    ASSERT_TRUE(EnumerateAdapters(core->link));
+    ASSERT_GE(core->link.access.adapterCount, 1);
+    const MacBytes own = NetnsLab::kHostMac;
+    for (const auto& [etherType, marker] : {std::pair{0x0800, 0xB0}, std::pair{0x88E1, 0xB1}}) {
+        const auto frame = Frame(own, static_cast<std::uint16_t>(etherType), 64, static_cast<std::uint8_t>(marker));
+        ASSERT_TRUE(farEnd->Send(frame.data(), frame.size()));
+    }
+    // Time for both to arrive before the open.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(OpenCapture(core->link, 0));
+    const auto after = Frame(own, 0x88E1, 64, 0xB2);
+    ASSERT_TRUE(farEnd->Send(after.data(), after.size()));
+    std::vector<std::uint8_t> seenMarkers;
+    for (const auto& frame : Drain(300, [&](std::vector<std::uint8_t>& f) {
+             const auto got = ReceiveFrame(core->link, 0);
+             if (got) f.assign(got->begin(), got->end());
+             return got.has_value();
+         }))
+        seenMarkers.push_back(frame.size() > 14 ? frame[14] : 0);
+    EXPECT_EQ(seenMarkers, std::vector<std::uint8_t>{0xB2});
 }
 
 TEST_F(LinkE2e, ShortFramesReachTheWirePaddedAndFullOnesWhole) {

@@ -1,5 +1,6 @@
 #pragma once
 // The host's raw Ethernet through libpcap.
+#include <map>
 #include <memory>
 #include <span>
 #include <string>
@@ -8,18 +9,23 @@
 #include "link/AdapterVerdicts.h"
 #include "link/Wire.h"
 
+struct pcap;  // libpcap's capture handle, pcap_t
+
 namespace zentrel {
 
 class PcapWire : public Wire {
 public:
     PcapWire();
+    ~PcapWire() override;
+    PcapWire(const PcapWire&) = delete;
+    PcapWire& operator=(const PcapWire&) = delete;
 
     // Ethernet-type adapters only, in libpcap's order: loopback, "any" and pseudo-devices (USB
     // and Bluetooth monitors, netfilter queues, D-Bus, ...) are left out. The core takes the first 8.
     // Only interfaces new since the last listing are probed for their link type.
     bool ListAdapters(std::vector<WireAdapter>& adapters) override;
     bool QueryMac(const WireAdapter& adapter, std::uint8_t mac[6]) override;
-    // Promiscuous, snapshot 65536, 1 ms read time-out, immediate delivery, incoming frames only,
+    // Promiscuous, snapshot 1514, 1 ms read time-out, immediate delivery, incoming frames only,
     // `filter` installed as given (never compiled from text).
     std::unique_ptr<Capture> Open(const WireAdapter& adapter, std::span<const BpfInstruction> filter,
                                   OpenFailure& failure, std::string& error) override;
@@ -29,6 +35,16 @@ public:
     void AwaitFrame(std::span<Capture* const> captures, std::uint32_t remainingMs, Clock& clock) override;
 
 private:
+    // An activated capture left by the probe of an interface, for its Open to take.
+    struct Spare {
+        unsigned index = 0;
+        ::pcap* handle = nullptr;
+    };
+    ProbeVerdict Probe(const std::string& name);
+    void CloseSpares();
+
+    std::map<std::string, Spare> spares_;
+    bool keepProbes_ = false;  // whether the interface being probed would be opened
     AdapterVerdicts verdicts_;
 };
 
