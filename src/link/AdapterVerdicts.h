@@ -2,10 +2,9 @@
 // Which interfaces are Ethernet-type adapters, remembered from one listing to the next. Telling
 // takes a probe capture per interface (create and activate), and a host with dozens of container
 // or VM interfaces would pay for all of them on every scan cycle.
-#include <functional>
 #include <map>
+#include <optional>
 #include <string>
-#include <utility>
 
 namespace zentrel {
 
@@ -16,13 +15,13 @@ struct ProbeVerdict {
 
 class AdapterVerdicts {
 public:
-    using Probe = std::function<ProbeVerdict(const std::string& name)>;
-    explicit AdapterVerdicts(Probe probe) : probe_(std::move(probe)) {}
-
-    // Whether the interface is an Ethernet-type adapter. Probes only an interface that the last
-    // listing did not have under this name and index (a re-created interface gets a new index);
-    // index 0, unknown, probes every time.
-    bool IsEthernet(const std::string& name, unsigned index);
+    // The verdict for an interface that the last listing had under this name and index, carried
+    // into the listing under way; nothing when the interface must be probed: new, re-created (a
+    // new index), unsure the last time, or of index 0 (unknown).
+    std::optional<bool> Remembered(const std::string& name, unsigned index);
+    // Notes a probe's verdict for the listing under way and returns whether the interface is an
+    // Ethernet-type adapter.
+    bool Note(const std::string& name, unsigned index, ProbeVerdict verdict);
     // Ends a listing: what it did not ask about is forgotten, so the memory holds the interfaces
     // the host has now and nothing more.
     void EndListing();
@@ -32,7 +31,6 @@ private:
         unsigned index = 0;
         bool ethernet = false;
     };
-    Probe probe_;
     std::map<std::string, Entry> known_;  // from the last listing
     std::map<std::string, Entry> listed_;  // from the listing under way
 };

@@ -1,13 +1,18 @@
 // The adapter-access layer over real veth pairs: what the filter lets through, and frames as they
 // reach the wire (the size rules themselves are checked on the test wire).
+#include <pcap/pcap.h>
+
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
 #include "E2eFixture.h"
 #include "link/AdapterAccess.h"
+#include "link/pcap/PcapWire.h"
 
 namespace zentrel::e2e {
 namespace {
@@ -114,6 +119,45 @@ TEST_F(LinkE2e, AnOpenedCaptureGivesNothingThatCameBeforeItsOpen) {
          }))
         seenMarkers.push_back(frame.size() > 14 ? frame[14] : 0);
     EXPECT_EQ(seenMarkers, std::vector<std::uint8_t>{0xB2});
+}
+
+// Ten interfaces more, all new to the listing and probed side by side, and a tunnel among them:
+// the listing keeps libpcap's order and leaves out the loopback and the tunnel, and each of the
+// first 8 opens (with the probe's capture where one was kept).
+TEST_F(LinkE2e, ManyNewInterfacesAreListedInLibpcapsOrderAndTheFirstEightOpen) {
+    E2E_PREPARE();
+    ASSERT_EQ(std::system("ip tuntap add zt0 mode tun && ip link set zt0 up"), 0);
+    for (int n = 0; n < 5; ++n) {
+        const std::string pair = "zv" + std::to_string(n);
+        const std::string command = "ip link add " + pair + "a type veth peer name " + pair + "b && ip link set " +
+                                    pair + "a up && ip link set " + pair + "b up";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    }
+    std::vector<std::string> expected;
+    char error[PCAP_ERRBUF_SIZE] = {};
+    pcap_if_t* devices = nullptr;
+    ASSERT_EQ(pcap_findalldevs(&devices, error), 0) << error;
+    for (pcap_if_t* device = devices; device; device = device->next) {
+        const std::string name = device->name;
+        if (name == NetnsLab::kHostInterface || name.rfind("zv", 0) == 0) expected.push_back(name);
+    }
+    pcap_freealldevs(devices);
+    ASSERT_EQ(expected.size(), 11u);
+
+    PcapWire probing;
+    for (int listing = 0; listing < 2; ++listing) {
+        SCOPED_TRACE(listing);
+        std::vector<WireAdapter> adapters;
+        ASSERT_TRUE(probing.ListAdapters(adapters));
+        std::vector<std::string> names;
+        for (const auto& adapter : adapters) names.push_back(adapter.name);
+        EXPECT_EQ(names, expected);
+        for (std::size_t i = 0; i < 8 && i < adapters.size(); ++i) {
+            OpenFailure failure = OpenFailure::None;
+            std::string text;
+            EXPECT_NE(probing.Open(adapters[i], kHomePlugFilter, failure, text), nullptr) << adapters[i].name << text;
+        }
+    }
 }
 
 TEST_F(LinkE2e, ShortFramesReachTheWirePaddedAndFullOnesWhole) {

@@ -387,10 +387,12 @@ TEST(AdapterVerdictsTest, ProbesOnlyInterfacesTheLastListingDidNotHave) {
     std::map<std::string, ProbeVerdict> answers = {
         {"eth0", {true, true}}, {"tun0", {false, true}}, {"down0", {true, false}}, {"eth1", {true, true}}};
     std::vector<std::string> probed;
-    AdapterVerdicts verdicts([&](const std::string& name) {
+    AdapterVerdicts verdicts;
+    auto isEthernet = [&](const std::string& name, unsigned index) {
+        if (const auto remembered = verdicts.Remembered(name, index)) return *remembered;
         probed.push_back(name);
-        return answers.at(name);
-    });
+        return verdicts.Note(name, index, answers.at(name));
+    };
     struct Listing {
         std::vector<std::pair<std::string, unsigned>> interfaces;  // name and index
         std::vector<bool> ethernet;
@@ -412,7 +414,7 @@ TEST(AdapterVerdictsTest, ProbesOnlyInterfacesTheLastListingDidNotHave) {
         if (n == 3) answers["eth0"] = {false, true};
         probed.clear();
         std::vector<bool> ethernet;
-        for (const auto& [name, index] : listing.interfaces) ethernet.push_back(verdicts.IsEthernet(name, index));
+        for (const auto& [name, index] : listing.interfaces) ethernet.push_back(isEthernet(name, index));
         verdicts.EndListing();
         EXPECT_EQ(ethernet, listing.ethernet);
         EXPECT_EQ(probed, listing.probed);

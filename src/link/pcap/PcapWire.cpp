@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstring>
+#include <optional>
 #include <thread>
 
 #include "link/pcap/HostMac.h"
@@ -163,40 +164,46 @@ bool IsPseudoDeviceName(const std::string& name) {
     return false;
 }
 
-PcapWire::PcapWire() : verdicts_([this](const std::string& name) { return Probe(name); }) {}
+namespace {
 
-PcapWire::~PcapWire() { CloseSpares(); }
+// What a probe found, and the capture it kept for the open.
+struct ProbeOutcome {
+    ProbeVerdict verdict;
+    pcap_t* kept = nullptr;
+};
 
-// The probe is the capture the adapter is opened with a moment later, activated with the same
-// settings and kept. Activating a capture and closing it each wait for the kernel to retire the
-// old packet hooks (7 to 17 ms each on the 2-core machines measured), so a separate probe that is
-// closed again cost three of those waits more than the open alone, on the path to the first scan.
-// Only the first 8 adapters are opened, so an interface further down the list gets the plain probe
-// (a small ring, closed at once) rather than a full capture that would be kept for nothing.
-ProbeVerdict PcapWire::Probe(const std::string& name) {
-    if (!keepProbes_) return ProbeEthernet(name);
+// With `keep`, the probe is the capture the adapter is opened with a moment later: activated with
+// the same settings, and kept when the link type is Ethernet. Activating a capture and closing it
+// each wait for the kernel to retire the old packet hooks (7 to 17 ms each on the 2-core machines
+// measured), so a separate probe that is closed again costs three of those waits more than the
+// open alone, on the path to the first scan. Without `keep`, the plain probe.
+ProbeOutcome ProbeInterface(const std::string& name, bool keep) {
+    if (!keep) return {ProbeEthernet(name)};
     char error[PCAP_ERRBUF_SIZE] = {};
     pcap_t* handle = pcap_create(name.c_str(), error);
-    if (!handle) return {IsPermissionText(error) && IsEthernetInterface(name), false};
+    if (!handle) return {{IsPermissionText(error) && IsEthernetInterface(name), false}};
     SetCaptureOptions(handle);
     const int activated = pcap_activate(handle);
     if (activated >= 0) {
-        const bool ethernet = pcap_datalink(handle) == DLT_EN10MB;
-        if (ethernet) {
-            Spare& spare = spares_[name];
-            if (spare.handle) pcap_close(spare.handle);
-            spare = Spare{::if_nametoindex(name.c_str()), handle};
-        } else {
-            pcap_close(handle);
-        }
-        return {ethernet, true};
+        if (pcap_datalink(handle) == DLT_EN10MB) return {{true, true}, handle};
+        pcap_close(handle);
+        return {{false, true}};
     }
     const bool deniedOrDown = DeniedOrDown(activated, handle);
     pcap_close(handle);
-    if (deniedOrDown) return {IsEthernetInterface(name), false};
+    if (deniedOrDown) return {{IsEthernetInterface(name), false}};
     // Promiscuous mode or the ring may be what failed: the plain probe still tells the link type.
-    return ProbeEthernet(name);
+    return {ProbeEthernet(name)};
 }
+
+// Probes run side by side: the kernel's waits in them overlap, and overlapping waits end together.
+constexpr std::size_t kProbesAtOnce = 16;
+
+}  // namespace
+
+PcapWire::PcapWire() = default;
+
+PcapWire::~PcapWire() { CloseSpares(); }
 
 void PcapWire::CloseSpares() {
     for (auto& [name, spare] : spares_) pcap_close(spare.handle);
@@ -210,16 +217,48 @@ bool PcapWire::ListAdapters(std::vector<WireAdapter>& adapters) {
     char error[PCAP_ERRBUF_SIZE] = {};
     pcap_if_t* devices = nullptr;
     if (pcap_findalldevs(&devices, error) != 0) return false;
+    struct Candidate {
+        WireAdapter adapter;
+        std::optional<bool> ethernet;  // known from the last listing
+        bool keep = false;
+        ProbeOutcome probed;
+    };
+    std::vector<Candidate> candidates;
+    std::vector<Candidate*> toProbe;
+    // Only the first 8 adapters are opened, so an interface further down the list gets the plain
+    // probe (a small ring, closed at once) rather than a full capture kept for nothing.
+    std::size_t mayBeOpened = 0;
     for (pcap_if_t* device = devices; device; device = device->next) {
         if (!device->name) continue;
         const std::string name = device->name;
         if ((device->flags & PCAP_IF_LOOPBACK) != 0 || IsPseudoDeviceName(name)) continue;
         const unsigned index = ::if_nametoindex(device->name);
-        keepProbes_ = adapters.size() < kMaxAwaited;
-        if (!verdicts_.IsEthernet(name, index)) continue;
-        adapters.push_back(WireAdapter{name, device->description ? device->description : "", index});
+        Candidate candidate;
+        candidate.adapter = WireAdapter{name, device->description ? device->description : "", index};
+        candidate.ethernet = verdicts_.Remembered(name, index);
+        candidate.keep = !candidate.ethernet && mayBeOpened < kMaxAwaited;
+        if (candidate.ethernet.value_or(true)) ++mayBeOpened;
+        candidates.push_back(std::move(candidate));
     }
     pcap_freealldevs(devices);
+    for (Candidate& candidate : candidates)
+        if (!candidate.ethernet) toProbe.push_back(&candidate);
+    for (std::size_t first = 0; first < toProbe.size(); first += kProbesAtOnce) {
+        const std::size_t end = std::min(toProbe.size(), first + kProbesAtOnce);
+        std::vector<std::thread> probes;
+        for (std::size_t i = first + 1; i < end; ++i)
+            probes.emplace_back([c = toProbe[i]] { c->probed = ProbeInterface(c->adapter.name, c->keep); });
+        toProbe[first]->probed = ProbeInterface(toProbe[first]->adapter.name, toProbe[first]->keep);
+        for (std::thread& probe : probes) probe.join();
+    }
+    for (Candidate& candidate : candidates) {
+        const WireAdapter& adapter = candidate.adapter;
+        if (!candidate.ethernet) {
+            candidate.ethernet = verdicts_.Note(adapter.name, adapter.index, candidate.probed.verdict);
+            if (candidate.probed.kept) spares_[adapter.name] = Spare{adapter.index, candidate.probed.kept};
+        }
+        if (*candidate.ethernet) adapters.push_back(adapter);
+    }
     verdicts_.EndListing();
     return true;
 }

@@ -22,7 +22,7 @@ public:
 
     // Ethernet-type adapters only, in libpcap's order: loopback, "any" and pseudo-devices (USB
     // and Bluetooth monitors, netfilter queues, D-Bus, ...) are left out. The core takes the first 8.
-    // Only interfaces new since the last listing are probed for their link type.
+    // Only interfaces new since the last listing are probed for their link type, all at once.
     bool ListAdapters(std::vector<WireAdapter>& adapters) override;
     bool QueryMac(const WireAdapter& adapter, std::uint8_t mac[6]) override;
     // Promiscuous, snapshot 1514, 1 ms read time-out, immediate delivery, incoming frames only,
@@ -40,11 +40,9 @@ private:
         unsigned index = 0;
         ::pcap* handle = nullptr;
     };
-    ProbeVerdict Probe(const std::string& name);
     void CloseSpares();
 
     std::map<std::string, Spare> spares_;
-    bool keepProbes_ = false;  // whether the interface being probed would be opened
     AdapterVerdicts verdicts_;
 };
 
