@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -37,6 +38,20 @@ std::vector<std::vector<std::uint8_t>> Drain(int ms, Fetch fetch) {
     for (const auto end = Clock::now() + std::chrono::milliseconds(ms); Clock::now() < end;)
         if (fetch(frame)) frames.push_back(frame);
     return frames;
+}
+
+// How many captures hold the interface in promiscuous mode, as the kernel counts them; -1 when
+// `ip` does not say.
+int Promiscuity(const std::string& interface) {
+    const std::string command = "ip -d link show " + interface;
+    std::FILE* out = ::popen(command.c_str(), "r");
+    if (!out) return -1;
+    std::string text;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, out)) text += buffer;
+    ::pclose(out);
+    const auto at = text.find("promiscuity ");
+    return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + 12);
 }
 
 class LinkE2e : public E2eTest {
@@ -158,6 +173,30 @@ TEST_F(LinkE2e, ManyNewInterfacesAreListedInLibpcapsOrderAndTheFirstEightOpen) {
             EXPECT_NE(probing.Open(adapters[i], kHomePlugFilter, failure, text), nullptr) << adapters[i].name << text;
         }
     }
+}
+
+// The listing's probe is the capture the open takes, not a second one; what the wire opened is
+// closed once the wire and its captures are gone (closes run on threads of their own).
+TEST_F(LinkE2e, TheOpenTakesTheProbesCaptureAndNothingStaysOpenAfterTheWire) {
+    E2E_PREPARE();
+    const int before = Promiscuity(NetnsLab::kHostInterface);
+    ASSERT_GE(before, 0);
+    {
+        PcapWire probing;
+        std::vector<WireAdapter> adapters;
+        ASSERT_TRUE(probing.ListAdapters(adapters));
+        ASSERT_FALSE(adapters.empty());
+        EXPECT_EQ(Promiscuity(NetnsLab::kHostInterface), before + 1);
+        OpenFailure failure = OpenFailure::None;
+        std::string text;
+        auto capture = probing.Open(adapters[0], kHomePlugFilter, failure, text);
+        ASSERT_NE(capture, nullptr) << text;
+        EXPECT_EQ(Promiscuity(NetnsLab::kHostInterface), before + 1);
+        // Known now: the next listings probe nothing, and a capture nobody took is closed.
+        ASSERT_TRUE(probing.ListAdapters(adapters));
+        capture.reset();
+    }
+    EXPECT_EQ(Promiscuity(NetnsLab::kHostInterface), before);
 }
 
 TEST_F(LinkE2e, ShortFramesReachTheWirePaddedAndFullOnesWhole) {

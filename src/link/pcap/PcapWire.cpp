@@ -7,10 +7,14 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <cstring>
+#include <mutex>
 #include <optional>
+#include <system_error>
 #include <thread>
+#include <utility>
 
 #include "link/pcap/HostMac.h"
 
@@ -40,10 +44,57 @@ constexpr std::size_t kMaxAwaited = 8;
 // No wait of the exchange is longer; a longer block only guards against a caller's slip.
 constexpr std::uint32_t kMaxBlockMs = 1000;
 
+}  // namespace
+
+// Closes captures on threads of their own. A close waits for the kernel to retire the socket's
+// packet hooks, twice for a socket with a ring (15 to 35 ms on the 2-core machines measured):
+// long enough to freeze a window, and closes that run side by side end together.
+class CaptureCloser {
+public:
+    CaptureCloser() = default;
+    CaptureCloser(const CaptureCloser&) = delete;
+    CaptureCloser& operator=(const CaptureCloser&) = delete;
+    // Waits for the closes under way: the captures are gone when the closer is.
+    ~CaptureCloser() {
+        std::unique_lock lock(mutex_);
+        idle_.wait(lock, [this] { return pending_ == 0; });
+    }
+
+    void Close(pcap_t* handle) {
+        if (!handle) return;
+        {
+            const std::lock_guard lock(mutex_);
+            ++pending_;
+        }
+        try {
+            std::thread([this, handle] {
+                pcap_close(handle);
+                // Told under the lock, so the waiter cannot go on, and the closer go, before
+                // this thread is done with it.
+                const std::lock_guard lock(mutex_);
+                if (--pending_ == 0) idle_.notify_all();
+            }).detach();
+        } catch (const std::system_error&) {
+            // No thread to be had: closed here, as it always could be.
+            pcap_close(handle);
+            const std::lock_guard lock(mutex_);
+            --pending_;
+        }
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable idle_;
+    int pending_ = 0;
+};
+
+namespace {
+
 class PcapCapture : public Capture {
 public:
-    explicit PcapCapture(pcap_t* handle) : handle_(handle), fd_(pcap_get_selectable_fd(handle)) {}
-    ~PcapCapture() override { pcap_close(handle_); }
+    PcapCapture(pcap_t* handle, std::shared_ptr<CaptureCloser> closer)
+        : handle_(handle), fd_(pcap_get_selectable_fd(handle)), closer_(std::move(closer)) {}
+    ~PcapCapture() override { closer_->Close(handle_); }
     PcapCapture(const PcapCapture&) = delete;
     PcapCapture& operator=(const PcapCapture&) = delete;
 
@@ -101,6 +152,7 @@ private:
 
     pcap_t* handle_;
     int fd_;
+    std::shared_ptr<CaptureCloser> closer_;
 };
 
 bool IsPermissionText(const char* text) {
@@ -117,7 +169,7 @@ bool DeniedOrDown(int activated, pcap_t* handle) {
 // Asks libpcap for the link type without promiscuous mode. Only an activated probe gives a
 // verdict that lasts; when libpcap cannot tell (no permission to open captures, or the interface
 // is down) the operating system has to say, and the interface is probed again next time.
-ProbeVerdict ProbeEthernet(const std::string& name) {
+ProbeVerdict ProbeEthernet(const std::string& name, CaptureCloser& closer) {
     char error[PCAP_ERRBUF_SIZE] = {};
     pcap_t* probe = pcap_create(name.c_str(), error);
     if (!probe) return {IsPermissionText(error) && IsEthernetInterface(name), false};
@@ -130,7 +182,7 @@ ProbeVerdict ProbeEthernet(const std::string& name) {
         verdict = {pcap_datalink(probe) == DLT_EN10MB, true};
     else if (DeniedOrDown(activated, probe))
         verdict = {IsEthernetInterface(name), false};
-    pcap_close(probe);
+    closer.Close(probe);
     return verdict;
 }
 
@@ -177,8 +229,8 @@ struct ProbeOutcome {
 // each wait for the kernel to retire the old packet hooks (7 to 17 ms each on the 2-core machines
 // measured), so a separate probe that is closed again costs three of those waits more than the
 // open alone, on the path to the first scan. Without `keep`, the plain probe.
-ProbeOutcome ProbeInterface(const std::string& name, bool keep) {
-    if (!keep) return {ProbeEthernet(name)};
+ProbeOutcome ProbeInterface(const std::string& name, bool keep, CaptureCloser& closer) {
+    if (!keep) return {ProbeEthernet(name, closer)};
     char error[PCAP_ERRBUF_SIZE] = {};
     pcap_t* handle = pcap_create(name.c_str(), error);
     if (!handle) return {{IsPermissionText(error) && IsEthernetInterface(name), false}};
@@ -186,14 +238,14 @@ ProbeOutcome ProbeInterface(const std::string& name, bool keep) {
     const int activated = pcap_activate(handle);
     if (activated >= 0) {
         if (pcap_datalink(handle) == DLT_EN10MB) return {{true, true}, handle};
-        pcap_close(handle);
+        closer.Close(handle);
         return {{false, true}};
     }
     const bool deniedOrDown = DeniedOrDown(activated, handle);
     pcap_close(handle);
     if (deniedOrDown) return {{IsEthernetInterface(name), false}};
     // Promiscuous mode or the ring may be what failed: the plain probe still tells the link type.
-    return {ProbeEthernet(name)};
+    return {ProbeEthernet(name, closer)};
 }
 
 // Probes run side by side: the kernel's waits in them overlap, and overlapping waits end together.
@@ -201,12 +253,12 @@ constexpr std::size_t kProbesAtOnce = 16;
 
 }  // namespace
 
-PcapWire::PcapWire() = default;
+PcapWire::PcapWire() : closer_(std::make_shared<CaptureCloser>()) {}
 
 PcapWire::~PcapWire() { CloseSpares(); }
 
 void PcapWire::CloseSpares() {
-    for (auto& [name, spare] : spares_) pcap_close(spare.handle);
+    for (auto& [name, spare] : spares_) closer_->Close(spare.handle);
     spares_.clear();
 }
 
@@ -247,8 +299,8 @@ bool PcapWire::ListAdapters(std::vector<WireAdapter>& adapters) {
         const std::size_t end = std::min(toProbe.size(), first + kProbesAtOnce);
         std::vector<std::thread> probes;
         for (std::size_t i = first + 1; i < end; ++i)
-            probes.emplace_back([c = toProbe[i]] { c->probed = ProbeInterface(c->adapter.name, c->keep); });
-        toProbe[first]->probed = ProbeInterface(toProbe[first]->adapter.name, toProbe[first]->keep);
+            probes.emplace_back([this, c = toProbe[i]] { c->probed = ProbeInterface(c->adapter.name, c->keep, *closer_); });
+        toProbe[first]->probed = ProbeInterface(toProbe[first]->adapter.name, toProbe[first]->keep, *closer_);
         for (std::thread& probe : probes) probe.join();
     }
     for (Candidate& candidate : candidates) {
@@ -301,14 +353,14 @@ std::unique_ptr<Capture> PcapWire::Open(const WireAdapter& adapter, std::span<co
             handle = spare->second.handle;
             fromProbe = true;
         } else {
-            pcap_close(spare->second.handle);
+            closer_->Close(spare->second.handle);
         }
         spares_.erase(spare);
     }
     auto fail = [&](OpenFailure why, const std::string& text) -> std::unique_ptr<Capture> {
         failure = why;
         error = text;
-        pcap_close(handle);
+        closer_->Close(handle);
         return nullptr;
     };
     if (!handle) {
@@ -336,7 +388,7 @@ std::unique_ptr<Capture> PcapWire::Open(const WireAdapter& adapter, std::span<co
     // Frames this host sends are never answers; keeping them out saves the exchange loop's polls.
     pcap_setdirection(handle, PCAP_D_IN);
     if (pcap_setnonblock(handle, 1, errorText) != 0) return fail(OpenFailure::Other, errorText);
-    auto capture = std::make_unique<PcapCapture>(handle);
+    auto capture = std::make_unique<PcapCapture>(handle, closer_);
     // A probe's capture has been open since the listing, without the filter at first: like a new
     // one, it gives only what comes from here on.
     if (fromProbe) capture->Discard();

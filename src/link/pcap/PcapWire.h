@@ -13,6 +13,8 @@ struct pcap;  // libpcap's capture handle, pcap_t
 
 namespace zentrel {
 
+class CaptureCloser;
+
 class PcapWire : public Wire {
 public:
     PcapWire();
@@ -42,6 +44,7 @@ private:
     };
     void CloseSpares();
 
+    std::shared_ptr<CaptureCloser> closer_;  // shared with the captures, which may outlive the wire
     std::map<std::string, Spare> spares_;
     AdapterVerdicts verdicts_;
 };
