@@ -297,11 +297,17 @@ bool PcapWire::ListAdapters(std::vector<WireAdapter>& adapters) {
         if (!candidate.ethernet) toProbe.push_back(&candidate);
     for (std::size_t first = 0; first < toProbe.size(); first += kProbesAtOnce) {
         const std::size_t end = std::min(toProbe.size(), first + kProbesAtOnce);
+        auto probe = [this](Candidate* c) { c->probed = ProbeInterface(c->adapter.name, c->keep, *closer_); };
         std::vector<std::thread> probes;
-        for (std::size_t i = first + 1; i < end; ++i)
-            probes.emplace_back([this, c = toProbe[i]] { c->probed = ProbeInterface(c->adapter.name, c->keep, *closer_); });
-        toProbe[first]->probed = ProbeInterface(toProbe[first]->adapter.name, toProbe[first]->keep, *closer_);
-        for (std::thread& probe : probes) probe.join();
+        for (std::size_t i = first + 1; i < end; ++i) {
+            try {
+                probes.emplace_back(probe, toProbe[i]);
+            } catch (const std::system_error&) {
+                probe(toProbe[i]);  // no thread to be had: probed here, one after the other
+            }
+        }
+        probe(toProbe[first]);
+        for (std::thread& running : probes) running.join();
     }
     for (Candidate& candidate : candidates) {
         const WireAdapter& adapter = candidate.adapter;
