@@ -166,26 +166,6 @@ bool DeniedOrDown(int activated, pcap_t* handle) {
            IsPermissionText(pcap_geterr(handle));
 }
 
-// Asks libpcap for the link type without promiscuous mode. Only an activated probe gives a
-// verdict that lasts; when libpcap cannot tell (no permission to open captures, or the interface
-// is down) the operating system has to say, and the interface is probed again next time.
-ProbeVerdict ProbeEthernet(const std::string& name, CaptureCloser& closer) {
-    char error[PCAP_ERRBUF_SIZE] = {};
-    pcap_t* probe = pcap_create(name.c_str(), error);
-    if (!probe) return {IsPermissionText(error) && IsEthernetInterface(name), false};
-    pcap_set_snaplen(probe, 64);
-    pcap_set_buffer_size(probe, 64 * 1024);
-    pcap_set_timeout(probe, kReadTimeoutMs);
-    const int activated = pcap_activate(probe);
-    ProbeVerdict verdict;
-    if (activated >= 0)
-        verdict = {pcap_datalink(probe) == DLT_EN10MB, true};
-    else if (DeniedOrDown(activated, probe))
-        verdict = {IsEthernetInterface(name), false};
-    closer.Close(probe);
-    return verdict;
-}
-
 // A capture with the settings every open one has, created but not yet activated.
 void SetCaptureOptions(pcap_t* handle) {
     pcap_set_snaplen(handle, kSnapLength);
@@ -224,28 +204,40 @@ struct ProbeOutcome {
     pcap_t* kept = nullptr;
 };
 
+// Asks libpcap for the link type. Only an activated probe gives a verdict that lasts; when libpcap
+// cannot tell (no permission to open captures, or the interface is down) the operating system has
+// to say, and the interface is probed again next time.
 // With `keep`, the probe is the capture the adapter is opened with a moment later: activated with
 // the same settings, and kept when the link type is Ethernet. Activating a capture and closing it
 // each wait for the kernel to retire the old packet hooks (7 to 17 ms each on the 2-core machines
 // measured), so a separate probe that is closed again costs three of those waits more than the
-// open alone, on the path to the first scan. Without `keep`, the plain probe.
+// open alone, on the path to the first scan. Without `keep`, a plain probe: not promiscuous, a
+// small ring, closed at once.
 ProbeOutcome ProbeInterface(const std::string& name, bool keep, CaptureCloser& closer) {
-    if (!keep) return {ProbeEthernet(name, closer)};
     char error[PCAP_ERRBUF_SIZE] = {};
     pcap_t* handle = pcap_create(name.c_str(), error);
     if (!handle) return {{IsPermissionText(error) && IsEthernetInterface(name), false}};
-    SetCaptureOptions(handle);
+    if (keep) {
+        SetCaptureOptions(handle);
+    } else {
+        pcap_set_snaplen(handle, 64);
+        pcap_set_buffer_size(handle, 64 * 1024);
+        pcap_set_timeout(handle, kReadTimeoutMs);
+    }
     const int activated = pcap_activate(handle);
     if (activated >= 0) {
-        if (pcap_datalink(handle) == DLT_EN10MB) return {{true, true}, handle};
+        const bool ethernet = pcap_datalink(handle) == DLT_EN10MB;
+        if (keep && ethernet) return {{true, true}, handle};
         closer.Close(handle);
-        return {{false, true}};
+        return {{ethernet, true}};
     }
     const bool deniedOrDown = DeniedOrDown(activated, handle);
-    pcap_close(handle);
+    pcap_close(handle);  // not activated: nothing for the kernel to retire
     if (deniedOrDown) return {{IsEthernetInterface(name), false}};
-    // Promiscuous mode or the ring may be what failed: the plain probe still tells the link type.
-    return {ProbeEthernet(name, closer)};
+    // Promiscuous mode or the large ring may be what failed: the plain probe still tells the link
+    // type.
+    if (keep) return ProbeInterface(name, false, closer);
+    return {};
 }
 
 // Probes run side by side: the kernel's waits in them overlap, and overlapping waits end together.
