@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # A host with many adapters, measured on a build and on a baseline build in the same run:
-#  - one scan cycle's blocking (cycle_block_time) with 8 veth adapters and no device, then with
-#    plcsim's device behind the 8th (last in capture order) and none behind the other seven (each
-#    also with plc.data on tmpfs), and for reference with a single adapter without a device;
+#  - one scan cycle's blocking and one restart's (cycle_block_time) with 8 veth adapters and no
+#    device, then with plcsim's device behind the 8th (last in capture order) and none behind the
+#    other seven (each also with plc.data on tmpfs), and for reference with a single adapter
+#    without a device;
 #  - the adapter listing of one cycle (adapter_list_time) with 50 veth interfaces.
 # Usage: bench/many_adapters.sh [BUILD_DIR] [BASE_BUILD_DIR] [CYCLES]   (root: network namespaces)
 # BASE_BUILD_DIR is a build of the commit to compare with (its bench/ may be built from this

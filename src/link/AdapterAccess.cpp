@@ -121,12 +121,15 @@ bool CloseCapture(Link& link, int adapter) {
     return true;
 }
 
+void DropHeldFrames(Link& link) {
+    link.access.received.clear();
+    link.access.receivedHeld = false;
+    link.prefetched.reset();
+}
+
 bool CloseAllCaptures(Link& link) {
     AdapterAccessState& s = link.access;
-    s.received.clear();
-    s.receivedHeld = false;
-    // Answers that came through these captures belong to the scan that opened them.
-    link.prefetched.reset();
+    DropHeldFrames(link);
     for (int i = 0; i < kMaxAdapters; ++i) CloseCapture(link, i);
     if (s.deviceListHeld) {
         s.deviceList.clear();

@@ -41,6 +41,11 @@ bool EnumerateAdapters(Link& link);
 bool RelistAdapters(Link& link);
 bool OpenCapture(Link& link, int adapter);
 bool CloseCapture(Link& link, int adapter);
+// Drops the last frame fetched and the network-information answers held for the next scan:
+// both belong to the scan that fetched them.
+void DropHeldFrames(Link& link);
+// DropHeldFrames, closes every capture and forgets the listing, so that the next rescan
+// enumerates and opens everything anew.
 bool CloseAllCaptures(Link& link);
 // Pads below 60 bytes with zeros (never reading past `frame`), refuses above 1514, false
 // without an open capture.

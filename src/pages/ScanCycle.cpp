@@ -69,12 +69,17 @@ void RunScanCycle(Core& core) {
 
 bool RestartScanning(Core& core) {
     ClearStationTables(core.link);
-    CloseAllCaptures(core.link);
     bool found = false;
     if (core.earlyRescan) {
+        CloseAllCaptures(core.link);
         found = core.earlyRescan->TakeInto(core.link);
         core.earlyRescan.reset();
     } else {
+        // The adapters are listed anew the way each cycle lists them: a capture whose adapter
+        // keeps its place, name and system index stays open, emptied of what it received, and so
+        // starts the scan as a new one would. Closing and reopening them instead cost the kernel
+        // a wait of 5 to 15 ms per adapter, on the user's click.
+        DropHeldFrames(core.link);
         found = RescanAdapters(core.link);
     }
     SetAutoRefresh(core, core.prefs.autoScan);

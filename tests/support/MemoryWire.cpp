@@ -65,6 +65,7 @@ std::unique_ptr<Capture> MemoryWire::Open(const WireAdapter& adapter, std::span<
     failure = i < 0 ? OpenFailure::Other : Adapter(i).openFailure;
     error = i < 0 ? "no such device" : "";
     if (failure != OpenFailure::None) return nullptr;
+    ++Adapter(i).opens;
     return std::make_unique<MemoryCapture>(*this, i);
 }
 

@@ -62,6 +62,7 @@ struct MemoryAdapter {
     bool listed = true;
     bool sendFails = false;
     OpenFailure openFailure = OpenFailure::None;  // what opening a capture on it fails with
+    int opens = 0;                                 // captures opened on it
     std::vector<SentFrame> sent;
     std::deque<QueuedFrame> incoming;
 };

@@ -342,18 +342,33 @@ TEST_F(ManyAdaptersTest, DiscoveryTakesTheFirstAdapterInListOrderWhoseDeviceAnsw
     }
 }
 
-// A cycle keeps the captures open for the next one; what they received in between, here an
-// answer that came after the wait, must not count as the next discovery's answer.
-TEST_F(ManyAdaptersTest, AnAnswerThatCameBetweenCyclesIsNotTaken) {
+// Cycles and restarts keep the captures open for the next scan instead of reopening them; what
+// they received in between, here an answer that came after the wait from a device that has gone
+// since, must not count as the next discovery's answer.
+TEST_F(ManyAdaptersTest, KeptCapturesTakeNothingTheyReceivedBeforeTheScan) {
     AddAdapter(true);
     AddAdapter(false);
     MakeCore();
-    devices[0].delayMs = 60;
-    EXPECT_FALSE(RescanAdapters(core->link));
-    devices[0].present = false;
-    clock.Advance(5000);
-    EXPECT_FALSE(RescanAdapters(core->link));
-    EXPECT_EQ(core->link.adapters[0].localFound, 0);
+    ASSERT_TRUE(RestartScanning(*core));
+    for (const bool restart : {false, true}) {
+        SCOPED_TRACE(restart ? "restart" : "cycle");
+        devices[0].present = true;
+        devices[0].delayMs = 60;
+        EXPECT_FALSE(restart ? RestartScanning(*core) : RescanAdapters(core->link));
+        devices[0].present = false;
+        clock.Advance(5000);
+        EXPECT_FALSE(restart ? RestartScanning(*core) : RescanAdapters(core->link));
+        EXPECT_EQ(core->link.adapters[0].localFound, 0);
+    }
+    EXPECT_EQ(wire.Adapter(0).opens, 1);
+    EXPECT_EQ(wire.Adapter(1).opens, 1);
+    // An adapter that was gone for one listing comes back with a capture of its own.
+    wire.Adapter(1).listed = false;
+    RestartScanning(*core);
+    wire.Adapter(1).listed = true;
+    RestartScanning(*core);
+    EXPECT_EQ(wire.Adapter(0).opens, 1);
+    EXPECT_EQ(wire.Adapter(1).opens, 2);
 }
 
 // Every adapter with a known device is asked in each attempt at once; each answer fills its own
