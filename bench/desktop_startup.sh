@@ -161,12 +161,14 @@ profile=(main qapplication preferences sheet-built main-page-init main-page-init
 declare -A times ratios marks faulted ui_at cpu_program cpu_ui
 cases=()
 # Each round runs the floor and every build's cases once, so that all see the same machine. The
-# two starts of a build take turns at coming first: a start right after another program's exit
-# can be a few milliseconds slower, and that must not fall on one of them only.
+# two starts of a build take turns at coming first, and so do the builds after the floor: a start
+# right after another program's exit can be a few milliseconds slower, and that must not fall on
+# one of them only.
 starts=(existing fresh)
+order=("${builds[@]}")
 for _ in $(seq "$runs"); do
   starts=("${starts[1]}" "${starts[0]}")
-  for case in floor "${builds[@]}"; do
+  for case in floor "${order[@]}"; do
     for start in "${starts[@]}"; do
       if [ "$case" = floor ]; then
         [ "$start" = "${starts[0]}" ] || continue
@@ -218,6 +220,7 @@ for _ in $(seq "$runs"); do
       fi
     done
   done
+  order=("${order[@]:1}" "${order[0]}")
 done
 
 values() { tr ' ' '\n' <<<"$1" | grep .; }
