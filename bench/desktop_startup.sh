@@ -160,67 +160,65 @@ profile=(main qapplication preferences sheet-built main-page-init main-page-init
   window-paint window-painted "local-list-rows=[1-9][0-9]*" "powerline-list-rows=$stations")
 declare -A times ratios marks faulted ui_at cpu_program cpu_ui
 cases=()
-# Each round runs the floor and every build's cases once, so that all see the same machine. The
-# two starts of a build take turns at coming first, and so do the builds after the floor: a start
-# right after another program's exit can be a few milliseconds slower, and that must not fall on
-# one of them only.
-starts=(existing fresh)
-order=("${builds[@]}")
+# Each round runs the floor and every build's two starts once, so that all see the same machine.
+# A start right after another program's exit can be a few milliseconds slower, right after the
+# floor's the most: the starts move on one place after the floor each round, so that over the
+# rounds each comes at every place as often as the others.
+pairs=()
+for each in "${builds[@]}"; do pairs+=("existing|$each" "fresh|$each"); done
 for _ in $(seq "$runs"); do
-  starts=("${starts[1]}" "${starts[0]}")
-  for case in floor "${order[@]}"; do
-    for start in "${starts[@]}"; do
-      if [ "$case" = floor ]; then
-        [ "$start" = "${starts[0]}" ] || continue
-        # shellcheck disable=SC2086  # WIDTH HEIGHT
-        start_app "$bare" $size
-        label=floor
-        full=$(mark window-painted)
-        cpu_marks=window-painted
-      else
-        if [ "$start" = fresh ]; then rm -f "$work/plc.data" "$work/OEMPrefs.dat"; fi
-        start_app "$case/src/app/zentrel-utility"
-        label="$start $case"
-        local_list=$(mark "local-list-rows=[1-9][0-9]*")
-        stations_list=$(mark "powerline-list-rows=$stations")
-        full=
-        if [ -n "$local_list" ] && [ -n "$stations_list" ]; then
-          full=$(awk -v a="$local_list" -v b="$stations_list" 'BEGIN { print (a > b) ? a : b }')
-        fi
-        cpu_marks="local-list-rows=[1-9][0-9]*|powerline-list-rows=$stations"
+  for pair in floor "${pairs[@]}"; do
+    start=${pair%%|*}
+    case=${pair#*|}
+    if [ "$case" = floor ]; then
+      # shellcheck disable=SC2086  # WIDTH HEIGHT
+      start_app "$bare" $size
+      label=floor
+      full=$(mark window-painted)
+      cpu_marks=window-painted
+    else
+      if [ "$start" = fresh ]; then rm -f "$work/plc.data" "$work/OEMPrefs.dat"; fi
+      start_app "$case/src/app/zentrel-utility"
+      label="$start $case"
+      local_list=$(mark "local-list-rows=[1-9][0-9]*")
+      stations_list=$(mark "powerline-list-rows=$stations")
+      full=
+      if [ -n "$local_list" ] && [ -n "$stations_list" ]; then
+        full=$(awk -v a="$local_list" -v b="$stations_list" 'BEGIN { print (a > b) ? a : b }')
       fi
-      first=$(mark window-paint)
-      if [ -z "$full" ]; then
-        echo "desktop_startup: $label: the awaited paint did not come within 30 s; its trace:" >&2
-        cat "$trace" >&2
-        exit 1
-      fi
-      [ -n "${times[$label]:-}" ] || cases+=("$label")
-      times[$label]+="$full "
-      cpu_program[$label]+="$(cpu_at "$cpu_marks" 4) "
-      cpu_ui[$label]+="$(cpu_at "$cpu_marks" 5) "
-      for event in "${profile[@]}"; do
-        marks[$label|$event]+="$(mark "$event") "
-        faulted[$label|$event]+="$(field "$event" 3) "
-        ui_at[$label|$event]+="$(field "$event" 5) "
-      done
-      # Against the floor of the same round: a machine whose load changes between rounds
-      # moves both alike.
-      ratio=1
-      if [ "$case" = floor ]; then round_floor=$full; else
-        ratio=$(awk -v m="$full" -v f="$round_floor" 'BEGIN { printf "%.3f", m / f }')
-        ratios[$label]+="$ratio "
-      fi
-      printf "%-44s %9.3f   %11.3f   %.2f\n" "$label" "$full" "$first" "$ratio"
-      if [ -n "${ZENTREL_BENCH_VERBOSE:-}" ]; then sed 's/^/    /' "$trace"; fi
-      stop_app
-      if [ "$start" = fresh ] && [ "$case" != floor ] && [ ! -s "$work/plc.data" ]; then
-        echo "desktop_startup: the program left no plc.data" >&2
-        exit 1
-      fi
+      cpu_marks="local-list-rows=[1-9][0-9]*|powerline-list-rows=$stations"
+    fi
+    first=$(mark window-paint)
+    if [ -z "$full" ]; then
+      echo "desktop_startup: $label: the awaited paint did not come within 30 s; its trace:" >&2
+      cat "$trace" >&2
+      exit 1
+    fi
+    [ -n "${times[$label]:-}" ] || cases+=("$label")
+    times[$label]+="$full "
+    cpu_program[$label]+="$(cpu_at "$cpu_marks" 4) "
+    cpu_ui[$label]+="$(cpu_at "$cpu_marks" 5) "
+    for event in "${profile[@]}"; do
+      marks[$label|$event]+="$(mark "$event") "
+      faulted[$label|$event]+="$(field "$event" 3) "
+      ui_at[$label|$event]+="$(field "$event" 5) "
     done
+    # Against the floor of the same round: a machine whose load changes between rounds
+    # moves both alike.
+    ratio=1
+    if [ "$case" = floor ]; then round_floor=$full; else
+      ratio=$(awk -v m="$full" -v f="$round_floor" 'BEGIN { printf "%.3f", m / f }')
+      ratios[$label]+="$ratio "
+    fi
+    printf "%-44s %9.3f   %11.3f   %.2f\n" "$label" "$full" "$first" "$ratio"
+    if [ -n "${ZENTREL_BENCH_VERBOSE:-}" ]; then sed 's/^/    /' "$trace"; fi
+    stop_app
+    if [ "$start" = fresh ] && [ "$case" != floor ] && [ ! -s "$work/plc.data" ]; then
+      echo "desktop_startup: the program left no plc.data" >&2
+      exit 1
+    fi
   done
-  order=("${order[@]:1}" "${order[0]}")
+  pairs=("${pairs[@]:1}" "${pairs[0]}")
 done
 
 values() { tr ' ' '\n' <<<"$1" | grep .; }
