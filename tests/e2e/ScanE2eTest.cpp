@@ -16,7 +16,6 @@
 #include "E2eFixture.h"
 #include "link/Exchange.h"
 #include "pages/MainPage.h"
-#include "pages/ScanCycle.h"
 
 extern char** environ;
 
@@ -268,26 +267,6 @@ TEST_F(WatchE2e, JsonLinesOnePerCycleAndAMetricsFileThatPassesPromtoolAndFollows
     const CliRun promtool = Shell("promtool check metrics <zentrel.prom");
     EXPECT_EQ(promtool.status, 0) << promtool.err;
     EXPECT_EQ(promtool.err, "");
-}
-
-// Cycles and restarts keep an adapter's capture open. An adapter taken down and up again, as a
-// cable pulled and plugged back or a network manager's restart does, must be scanned again
-// through it without the program being restarted.
-TEST_F(ScanE2e, AnAdapterTakenDownAndUpAgainIsScannedThroughItsKeptCapture) {
-    E2E_PREPARE();
-    ASSERT_TRUE(Sim());
-    ASSERT_TRUE(RestartScanning(*core));
-    ASSERT_EQ(std::system("ip link set zh0 down"), 0);
-    EXPECT_FALSE(RescanAdapters(core->link));
-    ASSERT_EQ(std::system("ip link set zh0 up"), 0);
-    bool carrier = false;
-    for (int attempt = 0; attempt < 500 && !carrier; ++attempt) {
-        if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        carrier = std::system("ip link show zh0 | grep -q LOWER_UP") == 0;
-    }
-    ASSERT_TRUE(carrier);
-    EXPECT_TRUE(RescanAdapters(core->link));
-    EXPECT_TRUE(RestartScanning(*core));
 }
 
 }  // namespace
