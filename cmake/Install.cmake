@@ -19,6 +19,8 @@ endif()
 if(TARGET zentrel-utility)
   set(ZENTREL_APP_ID org.example.ZentrelUtility)
   install(TARGETS zentrel-utility RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # Its window, where the start looks for it (src/app/CMakeLists.txt).
+  install(TARGETS zentrel-desktop LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/zentrel-utility)
   # The launcher finds the default images at ../share/zentrel-utility beside itself.
   install(PROGRAMS ${CMAKE_SOURCE_DIR}/tools/install/zentrel-utility-launch DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${CMAKE_SOURCE_DIR}/assets/logo.ico ${CMAKE_SOURCE_DIR}/assets/oemSmall.bmp

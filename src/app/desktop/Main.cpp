@@ -1,24 +1,18 @@
-// zentrel-utility: the desktop program. Its files live in the current directory; its only
-// options are --help and --version (besides Qt's own).
-#include <QApplication>
+// zentrel-utility: the desktop program's start. Its files live in the current directory; its only
+// options are --help and --version (besides Qt's own). It takes the instance lock and begins the
+// first rescan, then loads the window (Window.cpp), which needs the toolkit, and runs it.
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#ifdef ZENTREL_FONTCONFIG
-#include <fontconfig/fontconfig.h>
+#include <string>
 
-#include <thread>
-#endif
-
+#include "app/desktop/DesktopModule.h"
+#include "app/desktop/DesktopStart.h"
 #include "app/desktop/InstanceGuard.h"
-#include "pages/Preferences.h"
 #include "base/Clock.h"
 #include "link/EarlyRescan.h"
-#include "registry/OemPrefs.h"
-#include "ui/DesktopApp.h"
-#include "ui/PropertySheet.h"
-#include "ui/StartupTrace.h"
 #include "link/pcap/PcapWire.h"
+#include "ui/StartupTrace.h"
 
 namespace {
 
@@ -34,7 +28,7 @@ const char kUsage[] =
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Answered before Qt starts, so that they work without a display.
+    // Answered before the toolkit is loaded, so that they work without a display.
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) {
             std::fputs(kUsage, stdout);
@@ -50,53 +44,26 @@ int main(int argc, char** argv) {
     zentrel::PcapWire wire;
     zentrel::SystemClock clock;
     // A second copy must not touch the adapters, so the lock is taken before the first rescan
-    // starts. The rescan then runs while the toolkit starts and the window is built; the Main
+    // starts. The rescan then runs while the toolkit is loaded and the window is built; the Main
     // page's first scan takes its result.
     zentrel::app::InstanceGuard guard;
-    std::unique_ptr<zentrel::EarlyRescan> earlyRescan;
-    if (guard.Problem().empty() && guard.Acquired()) earlyRescan = std::make_unique<zentrel::EarlyRescan>(wire, clock);
+    zentrel::app::DesktopStart start;
+    start.version = ZENTREL_VERSION;
+    start.argc = &argc;
+    start.argv = argv;
+    start.wire = &wire;
+    start.clock = &clock;
+    start.guardAcquired = guard.Acquired();
+    start.guardProblem = guard.Problem();
+    if (start.guardProblem.empty() && start.guardAcquired)
+        start.earlyRescan = std::make_unique<zentrel::EarlyRescan>(wire, clock);
 
-#ifdef ZENTREL_FONTCONFIG
-    // The toolkit reads the system's font configuration the first time it measures text, which
-    // building the window does at once. Read on a thread of its own while the toolkit starts, it
-    // is there by then.
-    std::thread fontConfig([] { FcInit(); });
-#endif
-    QApplication qtApp(argc, argv);
-    QApplication::setApplicationName("zentrel-utility");
-#ifdef ZENTREL_FONTCONFIG
-    fontConfig.join();
-#endif
-    zentrel::ui::StartupMark("qapplication");
-
-    zentrel::ui::DesktopApp app(wire, clock, ".");
-    app.core.earlyRescan = std::move(earlyRescan);
-
-    // The refusal of a second copy needs the title, so the preferences come first.
-    zentrel::LoadOemPrefs(app.core);
-    zentrel::ui::StartupMark("preferences");
-
-    if (!guard.Problem().empty()) {
-        app.messages.Show(zentrel::app::UnguardedMessage(app.core.prefs.title, guard.Problem()));
+    std::string error;
+    const zentrel::app::DesktopEntry run = zentrel::app::LoadDesktopModule(error);
+    if (run == nullptr) {
+        std::fprintf(stderr, "zentrel-utility: %s\n", error.c_str());
         return 1;
     }
-    if (!guard.Acquired()) {
-        app.messages.Show(zentrel::app::AlreadyRunningMessage(app.core.prefs.title));
-        return 0;
-    }
-
-    app.core.link.captureLibraryVersion = zentrel::CaptureLibraryVersion();
-    app.core.onPermissionNotice = [&app](const std::string& text) {
-        zentrel::Message notice;
-        notice.text = text;
-        notice.caption = app.core.prefs.title;
-        notice.icon = zentrel::MsgIcon::Warning;
-        app.messages.Show(notice);
-    };
-
-    zentrel::ui::PropertySheet sheet(app.ctx);
-    zentrel::ui::StartupMark("sheet-built");
-    sheet.Open();
-    sheet.exec();
-    return 0;
+    // The window is never unloaded: the toolkit's own clean-up runs as the process exits.
+    return run(start);
 }
