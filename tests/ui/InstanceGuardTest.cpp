@@ -156,6 +156,22 @@ TEST_F(InstanceGuardPlaces, TenCopiesAtOnceLeaveExactlyOneRunning) {
         EXPECT_NE(Err(i).find(refusal), std::string::npos) << "copy " << i << " printed:\n" << Err(i);
     }
 }
+
+// The program loads its window only from beside itself or its own library directory: a file of
+// that name in the work directory, which is the user's, is never loaded.
+TEST_F(InstanceGuardPlaces, TheWindowIsNeverLoadedFromTheWorkDirectory) {
+    fs::create_directory(tmp / "bin");
+    fs::copy_file(ZENTREL_UTILITY, tmp / "bin" / "zentrel-utility");
+    std::ofstream(tmp / "zentrel-desktop.so") << "not a module";
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.setWorkingDirectory(QString::fromStdString(tmp.string()));
+    program.start(QString::fromStdString((tmp / "bin" / "zentrel-utility").string()), {});
+    ASSERT_TRUE(program.waitForFinished(20000));
+    EXPECT_EQ(program.exitCode(), 1);
+    const std::string err = program.readAllStandardError().toStdString();
+    EXPECT_NE(err.find("zentrel-desktop.so) is neither in " + (tmp / "bin").string() + "/ nor in"), std::string::npos) << err;
+}
 #endif
 
 }  // namespace

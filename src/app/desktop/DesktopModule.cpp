@@ -1,7 +1,5 @@
 #include "app/desktop/DesktopModule.h"
 
-#include <vector>
-
 #if defined(_WIN32)
 #include <windows.h>
 #else
@@ -45,41 +43,45 @@ std::string ProgramDirectory() {
 
 }  // namespace
 
-DesktopEntry LoadDesktopModule(std::string& error) {
+std::string FindDesktopModule(std::string& error) {
     const std::string directory = ProgramDirectory();
     if (directory.empty()) {
         error = "cannot tell where the program is, so its window (" + std::string(kDesktopModuleFile) +
                 ") cannot be found";
-        return nullptr;
+        return {};
     }
-    const std::vector<std::string> candidates = {directory + kDesktopModuleFile,
-                                                 directory + ZENTREL_DESKTOP_MODULE_DIR "/" + kDesktopModuleFile};
-    error.clear();
-    for (const std::string& path : candidates) {
+    for (const std::string& path : {directory + kDesktopModuleFile,
+                                    directory + ZENTREL_DESKTOP_MODULE_DIR "/" + kDesktopModuleFile}) {
 #if defined(_WIN32)
-        if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
-        HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-        if (module == nullptr) {
-            error = path + ": cannot be loaded (error " + std::to_string(GetLastError()) + ")";
-            return nullptr;
-        }
-        auto entry = reinterpret_cast<DesktopEntry>(GetProcAddress(module, kDesktopEntryName));
+        if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return path;
 #else
-        if (access(path.c_str(), F_OK) != 0) continue;
-        void* module = dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
-        if (module == nullptr) {
-            const char* why = dlerror();
-            error = why ? why : path + ": cannot be loaded";
-            return nullptr;
-        }
-        auto entry = reinterpret_cast<DesktopEntry>(dlsym(module, kDesktopEntryName));
+        if (access(path.c_str(), F_OK) == 0) return path;
 #endif
-        if (entry == nullptr) error = path + ": has no " + kDesktopEntryName;
-        return entry;
     }
     error = "its window (" + std::string(kDesktopModuleFile) + ") is neither in " + directory + " nor in " +
             directory + ZENTREL_DESKTOP_MODULE_DIR;
-    return nullptr;
+    return {};
+}
+
+DesktopEntry LoadDesktopModule(const std::string& path, std::string& error) {
+#if defined(_WIN32)
+    HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (module == nullptr) {
+        error = path + ": cannot be loaded (error " + std::to_string(GetLastError()) + ")";
+        return nullptr;
+    }
+    auto entry = reinterpret_cast<DesktopEntry>(GetProcAddress(module, kDesktopEntryName));
+#else
+    void* module = dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
+    if (module == nullptr) {
+        const char* why = dlerror();
+        error = why ? why : path + ": cannot be loaded";
+        return nullptr;
+    }
+    auto entry = reinterpret_cast<DesktopEntry>(dlsym(module, kDesktopEntryName));
+#endif
+    if (entry == nullptr) error = path + ": has no " + kDesktopEntryName;
+    return entry;
 }
 
 }  // namespace zentrel::app

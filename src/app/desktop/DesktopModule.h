@@ -9,7 +9,9 @@
 
 namespace zentrel::app {
 
-// The window's entry point, or nullptr with `error` saying what failed.
-DesktopEntry LoadDesktopModule(std::string& error);
+// The window's file, or an empty path with `error` saying where it was looked for.
+std::string FindDesktopModule(std::string& error);
+// Loads the window found there: its entry point, or nullptr with `error` saying what failed.
+DesktopEntry LoadDesktopModule(const std::string& path, std::string& error);
 
 }  // namespace zentrel::app

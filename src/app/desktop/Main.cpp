@@ -41,6 +41,12 @@ int main(int argc, char** argv) {
     }
     zentrel::ui::OpenStartupTrace();
     zentrel::ui::StartupMark("main");
+    std::string error;
+    const std::string window = zentrel::app::FindDesktopModule(error);
+    if (window.empty()) {
+        std::fprintf(stderr, "zentrel-utility: %s\n", error.c_str());
+        return 1;
+    }
     zentrel::PcapWire wire;
     zentrel::SystemClock clock;
     // A second copy must not touch the adapters, so the lock is taken before the first rescan
@@ -58,8 +64,7 @@ int main(int argc, char** argv) {
     if (start.guardProblem.empty() && start.guardAcquired)
         start.earlyRescan = std::make_unique<zentrel::EarlyRescan>(wire, clock);
 
-    std::string error;
-    const zentrel::app::DesktopEntry run = zentrel::app::LoadDesktopModule(error);
+    const zentrel::app::DesktopEntry run = zentrel::app::LoadDesktopModule(window, error);
     if (run == nullptr) {
         std::fprintf(stderr, "zentrel-utility: %s\n", error.c_str());
         return 1;
