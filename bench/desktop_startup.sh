@@ -156,7 +156,7 @@ wid=$(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null | head -n1 || tr
 size=$(xdotool getwindowgeometry --shell "$wid" | awk -F= '/^WIDTH/ { w = $2 } /^HEIGHT/ { h = $2 } END { print w, h }')
 stop_app
 # The marks of the profile, in the order the program reaches them.
-profile=(main qapplication preferences sheet-built main-page-init main-page-init-core-done main-page-up shown
+profile=(main window-loaded qapplication preferences sheet-built main-page-init main-page-init-core-done main-page-up shown
   window-paint window-painted "local-list-rows=[1-9][0-9]*" "powerline-list-rows=$stations")
 declare -A times ratios marks faulted ui_at cpu_program cpu_ui
 cases=()
