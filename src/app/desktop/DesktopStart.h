@@ -4,6 +4,9 @@
 // start loads). Loading the toolkit's libraries takes several milliseconds; the start begins the
 // first rescan of the adapters before that, so that the kernel's set-up of the captures and the
 // devices' answers overlap the toolkit's start instead of following it.
+// Both parts are linked from the same core libraries, so the objects the start makes here are the
+// ones the window's code expects; the window calls the wire and the clock through their virtual
+// functions, which run the start's code.
 #include <memory>
 #include <string>
 
