@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <system_error>
 
 #include "base/MacAddress.h"
+#include "base/ProgramPath.h"
 #include "link/Link.h"
 
 namespace zentrel {
@@ -29,16 +29,10 @@ bool ValidIndex(int adapter) {
     return adapter >= 0 && adapter < kMaxAdapters;
 }
 
-std::string ProgramPath() {
-    // Only Linux names its own executable this way; elsewhere the text names it generically.
-    std::error_code ec;
-    auto path = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec || path.empty()) return "<path of this program>";
-    return path.string();
-}
-
 std::string PermissionNoticeText() {
-    const std::string program = ProgramPath();
+    // Where the system cannot tell, the text names the program generically.
+    const std::filesystem::path path = ProgramPath();
+    const std::string program = path.empty() ? "<path of this program>" : path.string();
     return "Cannot open the network adapters for raw Ethernet: this program lacks the CAP_NET_RAW "
            "capability, so no powerline device can be found. Grant it once with\n"
            "  sudo setcap cap_net_raw+ep " +
