@@ -18,11 +18,14 @@ constexpr std::uint32_t kVersionTimeoutMs = 50;
 constexpr std::uint32_t kSetKeyTimeoutMs = 350;
 constexpr int kNetworkInfoAttempts = 3;
 constexpr int kLateLookFrames = 32;
-// Pauses between the requests going out and the wait for their confirmations.
+// How long after the requests went out their time-outs begin. A scan's waits look for answers
+// from the moment the requests are sent, and a look that finds nothing waits on the captures, so
+// an answer is taken as it arrives; the lead only keeps each wait ending where it always has, so
+// that no answer that used to count is missed.
 constexpr std::uint32_t kVersionSettleMs = 2;
 constexpr std::uint32_t kNetworkInfoSettleMs = 4;
-// While network information is awaited, every look that finds nothing waiting is followed by
-// this pause.
+// While a single exchange awaits network information, every look that finds nothing waiting is
+// followed by this pause.
 constexpr std::uint32_t kNetworkInfoPauseMs = 2;
 
 // Waits after a look found nothing: until a frame may be waiting on one of the adapters still
@@ -70,17 +73,14 @@ bool PollWaiting(Link& link, HeldAnswers& held, int count) {
 
 // ExchangeWait over every waiting adapter at once: polls them in turn until `timeoutMs` has
 // passed since `start` or `decided` says the answers held so far settle the outcome, then looks
-// once more at what came in meanwhile. `paused` tells that the caller has already slept the
-// network-information pause that comes before the first look.
+// once more at what came in meanwhile. No pause between the looks: a look that finds nothing
+// waits on the captures until a frame comes, so a pause would only hold back the answer.
 template <typename Decided>
 void AwaitAnswers(Link& link, HeldAnswers& held, int count, std::uint32_t start, std::uint32_t timeoutMs,
-                  bool paused, Decided decided) {
-    bool consumed = paused;
+                  Decided decided) {
     while (link.clock.TickMs() - start < timeoutMs) {
         if (decided()) return;
-        if (!consumed && link.pendingRequestType == kMmNetworkInfoRequest) link.clock.SleepMs(kNetworkInfoPauseMs);
-        consumed = PollWaiting(link, held, count);
-        if (!consumed) AwaitFrame(link, &held, -1, count, start, timeoutMs);
+        if (!PollWaiting(link, held, count)) AwaitFrame(link, &held, -1, count, start, timeoutMs);
     }
     for (int n = 0; n < kLateLookFrames && !decided(); ++n) {
         if (!PollWaiting(link, held, count)) break;
@@ -140,7 +140,7 @@ bool DiscoverLocalDevices(Link& link) {
         SendVersionRequest(link, i);
         held.waiting[static_cast<std::size_t>(i)] = true;
     }
-    link.clock.SleepMs(kVersionSettleMs);
+    const std::uint32_t sent = link.clock.TickMs();
     // The first adapter in list order whose device answered is the one taken, as if each had
     // been asked alone in turn; so the wait ends early only when no adapter before the first
     // answer can still answer.
@@ -152,7 +152,7 @@ bool DiscoverLocalDevices(Link& link) {
         }
         return -1;
     };
-    AwaitAnswers(link, held, count, link.clock.TickMs(), kVersionTimeoutMs, false, [&] { return firstAnswer() >= 0; });
+    AwaitAnswers(link, held, count, sent, kVersionSettleMs + kVersionTimeoutMs, [&] { return firstAnswer() >= 0; });
     for (int i = 0; i < count; ++i) {
         const auto a = static_cast<std::size_t>(i);
         if (!held.answered[a]) continue;
@@ -186,12 +186,9 @@ HeldAnswers AskNetworkInfo(Link& link, int count) {
         for (int i = 0; i < count; ++i) {
             if (held.waiting[static_cast<std::size_t>(i)]) SendNetworkInfoRequest(link, i);
         }
-        // The settle pause and the wait's first pause are one sleep, a wakeup fewer each cycle;
-        // the wait is timed from where the settle ended, and the first look comes when it did.
-        link.clock.SleepMs(kNetworkInfoSettleMs + kNetworkInfoPauseMs);
-        const std::uint32_t start = link.clock.TickMs() - kNetworkInfoPauseMs;
+        const std::uint32_t sent = link.clock.TickMs();
         const auto timeout = static_cast<std::uint32_t>(50 + 100 * attempt);
-        AwaitAnswers(link, held, count, start, timeout, true, allAnswered);
+        AwaitAnswers(link, held, count, sent, kNetworkInfoSettleMs + timeout, allAnswered);
     }
     return held;
 }
