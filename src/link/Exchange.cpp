@@ -24,9 +24,6 @@ constexpr int kLateLookFrames = 32;
 // that no answer that used to count is missed.
 constexpr std::uint32_t kVersionSettleMs = 2;
 constexpr std::uint32_t kNetworkInfoSettleMs = 4;
-// While a single exchange awaits network information, every look that finds nothing waiting is
-// followed by this pause.
-constexpr std::uint32_t kNetworkInfoPauseMs = 2;
 
 // Waits after a look found nothing: until a frame may be waiting on one of the adapters still
 // waiting, or until what is left of `timeoutMs` since `start` has passed. The wire decides how;
@@ -98,16 +95,12 @@ bool ExchangeWait(Link& link, int adapter, std::uint32_t timeoutMs, std::uint8_t
     link.replyReceived = 0;
     const std::uint32_t start = link.clock.TickMs();
     // Elapsed time rather than an absolute deadline, so a tick counter that wraps during the wait
-    // does not end it early or stretch it.
-    bool consumed = false;
+    // does not end it early or stretch it. Only a look that found nothing waits: under a flood of
+    // frames nobody asked for, a wait after every frame lets the queue grow faster than it drains
+    // and buries the awaited confirmation until the time-out.
     while (link.clock.TickMs() - start < timeoutMs) {
         if (link.replyReceived) return true;
-        // Sleep only when the last poll found nothing waiting. Under a flood of frames nobody asked
-        // for, a sleep after every frame lets the queue grow faster than it drains and buries the
-        // awaited confirmation until the time-out.
-        if (!consumed && link.pendingRequestType == kMmNetworkInfoRequest) link.clock.SleepMs(kNetworkInfoPauseMs);
-        consumed = PollConfirmation(link, adapter, status);
-        if (!consumed) AwaitFrame(link, nullptr, adapter, kMaxAdapters, start, timeoutMs);
+        if (!PollConfirmation(link, adapter, status)) AwaitFrame(link, nullptr, adapter, kMaxAdapters, start, timeoutMs);
     }
     // A busy host may not run the program for a while during the wait, so that it looks again
     // only after the time-out, with the confirmation already waiting in the capture. What is
