@@ -22,8 +22,8 @@ constexpr int kLateLookFrames = 32;
 // from the moment the requests are sent, and a look that finds nothing waits on the captures, so
 // an answer is taken as it arrives; the lead only keeps each wait ending where it always has, so
 // that no answer that used to count is missed.
-constexpr std::uint32_t kVersionSettleMs = 2;
-constexpr std::uint32_t kNetworkInfoSettleMs = 4;
+constexpr std::uint32_t kVersionLeadMs = 2;
+constexpr std::uint32_t kNetworkInfoLeadMs = 4;
 
 // Waits after a look found nothing: until a frame may be waiting on one of the adapters still
 // waiting, or until what is left of `timeoutMs` since `start` has passed. The wire decides how;
@@ -145,7 +145,7 @@ bool DiscoverLocalDevices(Link& link) {
         }
         return -1;
     };
-    AwaitAnswers(link, held, count, sent, kVersionSettleMs + kVersionTimeoutMs, [&] { return firstAnswer() >= 0; });
+    AwaitAnswers(link, held, count, sent, kVersionLeadMs + kVersionTimeoutMs, [&] { return firstAnswer() >= 0; });
     for (int i = 0; i < count; ++i) {
         const auto a = static_cast<std::size_t>(i);
         if (!held.answered[a]) continue;
@@ -181,7 +181,7 @@ HeldAnswers AskNetworkInfo(Link& link, int count) {
         }
         const std::uint32_t sent = link.clock.TickMs();
         const auto timeout = static_cast<std::uint32_t>(50 + 100 * attempt);
-        AwaitAnswers(link, held, count, sent, kNetworkInfoSettleMs + timeout, allAnswered);
+        AwaitAnswers(link, held, count, sent, kNetworkInfoLeadMs + timeout, allAnswered);
     }
     return held;
 }
