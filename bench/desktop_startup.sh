@@ -158,12 +158,13 @@ stop_app
 # The marks of the profile, in the order the program reaches them.
 profile=(main window-loaded qapplication preferences sheet-built main-page-init main-page-init-core-done main-page-up shown
   window-paint window-painted "local-list-rows=[1-9][0-9]*" "powerline-list-rows=$stations")
-declare -A times ratios marks faulted ui_at cpu_program cpu_ui
+declare -A times ratios marks faulted ui_at cpu_program cpu_ui by_place
 cases=()
 # Each round runs the floor and every build's two starts once, so that all see the same machine.
-# A start right after another program's exit can be a few milliseconds slower, right after the
-# floor's the most: the starts move on one place after the floor each round, so that over the
-# rounds each comes at every place as often as the others.
+# A start right after another program's exit can still meet that exit's aftermath: the starts move
+# on one place after the floor each round, so that over the rounds each comes at every place as
+# often as the others, and the ratios by place are shown at the end: they differ beyond the noise
+# only when something the previous program left behind falls into the next start.
 pairs=()
 for each in "${builds[@]}"; do pairs+=("existing|$each" "fresh|$each"); done
 for _ in $(seq "$runs"); do
@@ -206,9 +207,11 @@ for _ in $(seq "$runs"); do
     # Against the floor of the same round: a machine whose load changes between rounds
     # moves both alike.
     ratio=1
-    if [ "$case" = floor ]; then round_floor=$full; else
+    if [ "$case" = floor ]; then round_floor=$full; place=0; else
       ratio=$(awk -v m="$full" -v f="$round_floor" 'BEGIN { printf "%.3f", m / f }')
       ratios[$label]+="$ratio "
+      place=$((place + 1))
+      by_place[$place]+="$ratio "
     fi
     printf "%-44s %9.3f   %11.3f   %.2f\n" "$label" "$full" "$first" "$ratio"
     if [ -n "${ZENTREL_BENCH_VERBOSE:-}" ]; then sed 's/^/    /' "$trace"; fi
@@ -236,6 +239,11 @@ for label in "${cases[@]}"; do
   awk -v c="$label" -v m="$m" -v f="$floor" -v r="$r" -v fm="$fm" -v ff="$floor_min" \
     'BEGIN { printf "%-40s median %.3f s = %.2f x the floor (median of the rounds: %.2f x); fastest %.3f s = %.2f x\n", c, m, m / f, r, fm, fm / ff }'
 done
+places=
+for ((place = 1; place <= ${#pairs[@]}; place++)); do
+  places+="${places:+, }$(printf "%d: %.2f x" "$place" "$(values "${by_place[$place]}" | median)")"
+done
+echo "the rounds' ratios by place after the floor, all cases together (median): $places"
 
 # One row per mark of the profile, one column per case: the median of what the associative array
 # named first ("case|mark" keys) holds, in the printf conversion given second.
@@ -257,14 +265,14 @@ profile_table() {
 }
 echo
 echo "profile: median seconds from the start to each mark (floor: its own marks)"
-profile_table marks .3f
+profile_table marks .4f
 echo
 echo "page faults the process had taken at each mark (median; the floor at its own marks): the"
 echo "memory touched for the first time, each page a trap and a page to clear or map"
 profile_table faulted .0f
 echo
 echo "CPU seconds the UI thread had used at each mark (median; the floor at its own marks)"
-profile_table ui_at .3f
+profile_table ui_at .4f
 
 echo
 echo "CPU the program used from the start to the full list (the floor: to its first paint's end),"

@@ -95,11 +95,14 @@ simnet_down() {
 }
 
 # For the scripts that run the desktop program in the host namespace: a private X server on a
-# display nobody uses, with DISPLAY set for the program and ready when this returns.
+# display nobody uses, with DISPLAY set for the program and ready when this returns. It does not
+# reset when its last client leaves, as a desktop's server never does between two programs: a
+# reset recompiles the keymap in a helper process (about 10 ms of CPU), which would fall into
+# whatever program starts next.
 simnet_xvfb() {
   local display=90
   while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do display=$((display + 1)); done
-  Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
   simnet_xvfb_pid=$!
   export DISPLAY=:$display
   for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.05; done
