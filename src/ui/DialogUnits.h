@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QRect>
+#include <QString>
 #include <QWidget>
 #include <algorithm>
 
@@ -15,9 +16,24 @@ class DialogUnits {
 public:
     explicit DialogUnits(const QFont& font) {
         const QFontMetrics fm(font);
-        const int letters = fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-        charWidth_ = std::max(1, (letters / 26 + 1) / 2);
         charHeight_ = std::max(1, fm.height());
+        // Every layout of a page asks for its units, and measuring the letters shapes them anew
+        // each time; the last font's width is kept. Widgets live on one thread, so the copy is
+        // per thread. It keeps the font's key, not the font, which would hold its glyphs past
+        // the toolkit's end; the height is part of the key as it changes with the screen's
+        // resolution, which the font does not tell.
+        struct Measured {
+            QString font;
+            int height = 0;
+            int charWidth = 0;
+        };
+        thread_local Measured last;
+        const QString key = font.key();
+        if (last.charWidth == 0 || last.height != charHeight_ || last.font != key) {
+            const int letters = fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+            last = {key, charHeight_, std::max(1, (letters / 26 + 1) / 2)};
+        }
+        charWidth_ = last.charWidth;
     }
     int X(int units) const { return units * charWidth_ / 4; }
     int Y(int units) const { return units * charHeight_ / 8; }

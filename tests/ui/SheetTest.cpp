@@ -22,6 +22,7 @@
 #include "app/desktop/InstanceGuard.h"
 #include "support/Records.h"
 #include "ui/AddRemoteDialog.h"
+#include "ui/DialogUnits.h"
 #include "ui/SetPasswordDialog.h"
 
 using namespace zentrel;
@@ -220,6 +221,22 @@ TEST(QtMessagesTest, TheClickedButtonIsTheAnswer) {
         clicker.start(10);
         EXPECT_EQ(messages.Show({"Are you sure to delete it?", "Attention!", MsgIcon::Warning, MsgButtons::YesNo}), answer);
     }
+}
+
+// The pages are laid out in units of their font's letters, which are measured once per font: a
+// larger font or a wider one of the same height gets its own units.
+TEST(DialogUnitsTest, UnitsFollowTheFontTheyAreGiven) {
+    QFont small = QApplication::font();
+    small.setPixelSize(12);
+    QFont large = small;
+    large.setPixelSize(24);
+    QFont wide = small;
+    wide.setStretch(QFont::UltraExpanded);
+    const int smallWidth = ui::DialogUnits(small).X(400);
+    EXPECT_GT(ui::DialogUnits(large).X(400), smallWidth * 3 / 2);
+    EXPECT_GT(ui::DialogUnits(large).Y(80), ui::DialogUnits(small).Y(80) * 3 / 2);
+    EXPECT_GT(ui::DialogUnits(wide).X(400), smallWidth * 5 / 4);
+    EXPECT_EQ(ui::DialogUnits(small).X(400), smallWidth);
 }
 
 // Without a device the list stays empty; without a web address the About page shows no link.
