@@ -5,7 +5,8 @@
 #     directory (a fresh install: only the default images) and with the plc.data that run left;
 #   - the floor for that, measured in the same run: a bare Qt dialog of the window's size
 #     (bench/BareDialog.cpp) started the same way, timed to the end of its first paint, and the
-#     ratio of each case to the floor of the same round (median over the rounds);
+#     ratio of each case to the floor of the same round (median over the rounds, and where that
+#     median lies with about 95 % confidence);
 #   - the median of each mark of the program's start, for a profile of where the time goes, and
 #     of the page faults taken by each mark, for where memory is touched for the first time;
 #   - the CPU time the program, and its UI thread alone, used from the start to the full list;
@@ -147,6 +148,20 @@ stop_app() {
 ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+# Where the median of the values lies with about 95 % confidence, from their order alone: the j-th
+# and k-th smallest, j and k as far from the middle as 1.96 standard deviations of a fair coin's
+# count over that many tosses (rounded; the 14th and 27th of 40). "LOW HIGH", or "- -" for fewer
+# than 6 values. Two cases whose intervals overlap are not told apart by the run.
+median_interval() {
+  sort -n | awk '{ v[NR] = $1 }
+    END {
+      if (NR < 6) { print "- -"; exit }
+      half = 1.96 * sqrt(NR) / 2
+      j = int(NR / 2 - half + 0.5); if (j < 1) j = 1
+      k = int(NR / 2 + 1 + half + 0.5); if (k > NR) k = NR
+      print v[j], v[k]
+    }'
+}
 
 echo "zentrel-utility start-up with plcsim ($stations stations), $runs rounds; seconds from the start"
 printf "%-44s %9s   %11s   %s\n" case "full list" "first paint" "x floor of the round"
@@ -236,8 +251,10 @@ for label in "${cases[@]}"; do
   m=$(values "${times[$label]}" | median)
   r=$(values "${ratios[$label]}" | median)
   fm=$(values "${times[$label]}" | fastest)
-  awk -v c="$label" -v m="$m" -v f="$floor" -v r="$r" -v fm="$fm" -v ff="$floor_min" \
-    'BEGIN { printf "%-40s median %.3f s = %.2f x the floor (median of the rounds: %.2f x); fastest %.3f s = %.2f x\n", c, m, m / f, r, fm, fm / ff }'
+  read -r rlo rhi < <(values "${ratios[$label]}" | median_interval)
+  awk -v c="$label" -v m="$m" -v f="$floor" -v r="$r" -v lo="$rlo" -v hi="$rhi" -v fm="$fm" -v ff="$floor_min" \
+    'function x(v) { return v == "-" ? v : sprintf("%.2f", v) }
+     BEGIN { printf "%-40s median %.3f s = %.2f x the floor (median of the rounds: %.2f x, 95 %% interval %s to %s); fastest %.3f s = %.2f x\n", c, m, m / f, r, x(lo), x(hi), fm, fm / ff }'
 done
 places=
 for ((place = 1; place <= ${#pairs[@]}; place++)); do
